@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace qt27 {
+
+/// HTML help of the pages. The help file is the library's folder +
+/// "/../help/rimox.chm". Where no HTML help viewer exists, a help window shows the
+/// topic help/rimox/<context id>.html beside that file (index.html for context 0).
+namespace HelpUtilities {
+
+enum Command { HH_DISPLAY_TOPIC = 0, HH_HELP_CONTEXT = 15, HH_CLOSE_ALL = 18 };
+
+QString HelpFilePath();
+/// The topic file shown for @p contextId.
+QString TopicPath(int contextId);
+/// Opens @p contextId (0: the default topic) with @p owner as owner; answers the
+/// help window handle. Errors are raised as rmox::Error.
+quintptr ShowHelp(QWidget* owner, int contextId);
+/// Closes every help window.
+void CloseAllHelp();
+/// Number of help windows open now.
+int OpenHelpWindowCount();
+
+}  // namespace HelpUtilities
+}  // namespace qt27

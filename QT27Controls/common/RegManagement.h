@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace qt27 {
+
+/// Reads a value under HKEY_LOCAL_MACHINE\keyPath (\subKey when not empty).
+///
+/// REG_SZ: the text (a value that does not fit 256 bytes counts as a failed read);
+/// REG_DWORD: the 32-bit integer (QVariant of int); any other type: an empty
+/// (invalid) QVariant; a key that cannot be opened or a value that cannot be read:
+/// the 16-bit integer 0 (QVariant of qint16).
+///
+/// On Windows this is the registry itself. Elsewhere it is a hive file in the
+/// text format that regedit exports (UTF-16LE with BOM or UTF-8, CR LF or LF),
+/// named by the environment variable RIMOX_REGISTRY, by default
+/// /etc/rimox/registry.reg.
+QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, const QString& keyPath);
+
+/// The hive file that QueryRegistryValue reads where there is no Windows registry.
+QString RegistryHivePath();
+
+}  // namespace qt27

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace rmox {
+
+class ResourceManager;
+
+/// The button bar at the bottom of every device page: OK, Cancel, Apply, Close,
+/// Help, the page's own button, a status text and an online indicator.
+///
+/// Its events are raised in this order of declaration: Apply, Cancel, Ok, Help,
+/// Clos and PageButton (the 7th event). Every operation called on the bar is
+/// appended to `OperationLog()` so that callers can check the order of use.
+class ButtonControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString StatusText READ StatusText WRITE setStatusText)
+
+public:
+    explicit ButtonControl(QWidget* parent = nullptr);
+    ~ButtonControl() override;
+
+    // Operations used by the pages.
+    QString StatusText() const;
+    void setStatusText(const QString& text);
+    void setResourceManager(ResourceManager* manager);
+    ResourceManager* resourceManager() const;
+    void SetSize(int heightTwips, int widthTwips);
+    void SetButtons(bool ok, bool cancel, bool apply, bool close);
+    void EnableOk();
+    void DisableOk();
+    void EnableApply();
+    void DisableApply();
+    void OnlineIndicator(bool online);
+    void SetButtonCaption(int index, const QString& key, const QString& caption);
+    void BeginOperation();
+    void EndOperation();
+    void AcknowledgeButton();
+    void RefreshButtons();
+
+    // What a user and a test can see.
+    bool isOnline() const { return m_online; }
+    int operationDepth() const { return m_operations; }
+    /// Every operation called so far, in order, e.g. "SetButtons(1,1,1,0)".
+    const QStringList& OperationLog() const { return m_log; }
+    void clearOperationLog() { m_log.clear(); }
+
+    QPushButton* okButton() const { return m_ok; }
+    QPushButton* cancelButton() const { return m_cancel; }
+    QPushButton* applyButton() const { return m_apply; }
+    QPushButton* closeButton() const { return m_close; }
+    QPushButton* helpButton() const { return m_help; }
+    QPushButton* pageButton() const { return m_page; }
+
+signals:
+    void Apply();
+    void Cancel();
+    void Ok();
+    void Help();
+    void Clos();
+    void PageButton();
+
+private:
+    void record(const QString& entry);
+    void updateEnabled();
+    void updateIndicator();
+    void loadCaptions();
+
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_apply = nullptr;
+    QPushButton* m_close = nullptr;
+    QPushButton* m_help = nullptr;
+    QPushButton* m_page = nullptr;
+    QLabel* m_status = nullptr;
+    QLabel* m_indicator = nullptr;
+    QPointer<ResourceManager> m_resources;
+    QStringList m_log;
+    bool m_okEnabled = true;
+    bool m_applyEnabled = true;
+    bool m_acknowledged = false;
+    bool m_online = false;
+    int m_operations = 0;
+};
+
+}  // namespace rmox

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+
+namespace rmox {
+
+/// Texts and pictures by numeric id from a resource folder.
+///
+/// A resource folder holds one UTF-8 text file per language (`strings.<language>.txt`,
+/// lines `id=text`, `#` starts a comment, `\n`, `\r`, `\t` and `\\` are escapes) and a
+/// `pictures/` folder with one SVG or PNG per picture id (`<id>.svg`, `<id>.png`).
+///
+/// The manager has two configuration properties, `Language` and `ResourceFolder`.
+/// A manager configured from another copies both, one after the other
+/// (`ConfigureFrom`). A call with an empty folder uses the configured folder.
+/// A text missing in the configured language falls back to English.
+/// An unknown id raises an rmox::Error.
+class ResourceManager : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString Language READ Language WRITE setLanguage)
+    Q_PROPERTY(QString ResourceFolder READ ResourceFolder WRITE setResourceFolder)
+
+public:
+    explicit ResourceManager(QObject* parent = nullptr);
+
+    QString Language() const { return m_language; }
+    void setLanguage(const QString& language);
+    QString ResourceFolder() const { return m_folder; }
+    void setResourceFolder(const QString& folder);
+
+    /// Copies the two configuration properties of @p other into this manager.
+    void ConfigureFrom(const ResourceManager& other);
+
+    /// The text with @p id from @p folder (empty: the configured folder).
+    QString GetString(int id, const QString& folder = QString()) const;
+    /// The picture with @p id from @p folder (empty: the configured folder).
+    QPixmap GetPicture(int id, const QString& folder = QString()) const;
+
+private:
+    QString m_language = QStringLiteral("en");
+    QString m_folder;
+};
+
+}  // namespace rmox

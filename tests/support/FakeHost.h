@@ -1,0 +1,170 @@
+#pragma once
+
+// A scripted fake of the host's services for page tests. Every call a page makes
+// on the host is appended to one shared log, so a test can check the order in
+// which the host saw them.
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "QT27Controls/communication/CommunicationService.h"
+#include "QT27Controls/framework/BaseDtm.h"
+#include "QT27Controls/framework/DtmEvents.h"
+#include "QT27Controls/framework/FdtChannel.h"
+#include "QT27Controls/framework/MessageService.h"
+#include "QT27Controls/framework/ParameterManager.h"
+#include "QT27Controls/framework/QT27Dtm.h"
+#include "rmox/ResourceServer/ResourceManager.h"
+
+namespace testsupport {
+
+/// What a fake module looks like in its documents.
+struct FakeModule {
+    QString typeCode = QStringLiteral("37");
+    QString typeName = QStringLiteral("QT27Ex");
+    int slot = 7;
+    QByteArray parameters = QByteArray::fromHex("0000000000");
+    QStringList tags = {QStringLiteral("TI-101"), QStringLiteral("TI-102"), QStringLiteral("TI-103"),
+                        QStringLiteral("TI-104")};
+    QString comment;
+};
+
+QString dataSetDocument(const FakeModule& module);
+QString moduleDocument(const FakeModule& module);
+QString channelDocument(int number, const QString& tag);
+
+class FakeChannel : public qt27::FdtChannel {
+public:
+    explicit FakeChannel(QString document) : document(std::move(document)) {}
+    QString RequestDocument(const QString& tag, const QString& documentKey) override;
+    QString document;
+    bool fail = false;
+};
+
+class FakeChannels : public qt27::FdtChannels {
+public:
+    int Count() const override { return static_cast<int>(channels.size()); }
+    qt27::FdtChannel* Item(int position) override;
+    std::vector<std::unique_ptr<FakeChannel>> channels;
+};
+
+class FakeMessageService : public qt27::MessageService {
+public:
+    explicit FakeMessageService(QStringList* log) : m_log(log) {}
+    int AskUser(const QString& text, const QString& title, int buttons) override;
+    int answer = AnswerYes;
+    QList<QStringList> questions;  ///< text, title, buttons
+
+private:
+    QStringList* m_log;
+};
+
+class FakeDtmEvents : public qt27::DtmEvents {
+public:
+    explicit FakeDtmEvents(QStringList* log) : m_log(log) {}
+    void OnErrorMessage(const QString& systemTag, const QString& errorText) override;
+    QList<QPair<QString, QString>> errors;
+
+private:
+    QStringList* m_log;
+};
+
+class FakeParameterManager : public qt27::ParameterManager {
+    Q_OBJECT
+public:
+    FakeParameterManager(FakeModule* module, QStringList* log) : m_module(module), m_log(log) {}
+
+    QString RequestDocument(const QString& tag, const QString& documentKey) override;
+    bool ReadParameters(QByteArray& parameters) override;
+    bool WriteParameters(const QByteArray& parameters) override;
+    bool CommitParameters() override;
+    QString Comment() override;
+    void SetComment(const QString& comment) override;
+    QByteArray StoredQsData() override;
+    void SetStoredQsData(const QByteArray& data) override;
+    QString ConnectRequest(bool withBusAddress) override;
+    QString ValuesReadRequest(const QString& communicationReference) override;
+    QString OutputValuesReadRequest(const QString& communicationReference) override;
+    QString OutputValuesWriteRequest(const QString& communicationReference, const QByteArray& forceTelegram) override;
+    QString ForcingEnableRequest(const QString& communicationReference) override;
+    QString DiagnosisReadRequest(const QString& communicationReference) override;
+    QString QsDataReadRequest(const QString& communicationReference) override;
+    QString SystemTag() override { return QStringLiteral("QT27 slot 7"); }
+
+    QByteArray written;  ///< what WriteParameters received last
+    int commits = 0;
+    QByteArray qsData;
+    bool failDocument = false;  ///< RequestDocument raises an error
+
+private:
+    FakeModule* m_module;
+    QStringList* m_log;
+};
+
+class FakeBaseDtm : public qt27::BaseDtm {
+    Q_OBJECT
+public:
+    FakeBaseDtm(FakeModule* module, QStringList* log);
+
+    QString ModuleDocument() override;
+    rmox::ResourceManager* ResourceManager() override { return &resources; }
+    qt27::ParameterManager* ParameterManager() override { return &parameterManager; }
+    qt27::MessageService* MessageService() override { return &messages; }
+    QString DtmInformation() override { return dtmInformation; }
+    QObject* CommunicationObject() override { return this; }
+    QObject* SchemaObject() override { return nullptr; }
+    int StateValue() override { return stateValue; }
+    bool HoldsLock() override;
+    bool MayEdit() override;
+    bool UiOpened(const QString& invokeId) override;
+    bool CloseUi(const QString& invokeId) override;
+    bool UiReleased(const QString& invokeId) override;
+    bool NotifyDataChanged() override;
+    bool EndEditing() override;
+    qt27::DtmEvents* DtmEvents() override { return &events; }
+
+    rmox::ResourceManager resources;
+    FakeParameterManager parameterManager;
+    FakeMessageService messages;
+    FakeDtmEvents events;
+    QString dtmInformation;
+    bool holdsLock = false;
+    bool mayEdit = true;
+    int stateValue = 6;
+    int uiReleasedCount = 0;
+
+private:
+    FakeModule* m_module;
+    QStringList* m_log;
+};
+
+/// The host DTM with its base DTM, parameter manager, channels and message
+/// service; `log` collects what the page called, e.g. "UiOpened(INV)".
+class FakeDtm : public qt27::QT27Dtm {
+    Q_OBJECT
+public:
+    explicit FakeDtm(const FakeModule& module = FakeModule());
+
+    qt27::BaseDtm* BaseDtm() override { return &base; }
+    QList<qt27::CommunicationService*> CommunicationObjects() override { return communication; }
+    QString DocumentKey() override { return documentKey; }
+    qt27::FdtChannels* Channels() override { return &channels; }
+
+    /// Rebuilds the channel documents from module.tags.
+    void rebuildChannels();
+    /// Entries of `log` that start with @p prefix.
+    QStringList calls(const QString& prefix) const;
+
+    FakeModule module;
+    QStringList log;
+    FakeBaseDtm base;
+    FakeChannels channels;
+    QList<qt27::CommunicationService*> communication;
+    QString documentKey = QStringLiteral("2F6D9B04-1A83-4C5e-9E27-C45B80D16F3A");
+};
+
+}  // namespace testsupport
