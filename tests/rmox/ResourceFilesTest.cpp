@@ -28,7 +28,7 @@ const QList<int>& commonTextIds() {
     static const QList<int> ids = [] {
         QList<int> list = {5000, 6001, 6002, 6003, 6005, 6007, 6008, 6009, 6010, 6014, 6018,
                            6019, 6501, 6011, 6101, 6102, 6103, 4001, 4002, 115,  1127, 1128};
-        list += range(5010, 5016);
+        list += range(5010, 5017);
         list += range(7001, 7017);
         list += range(1051, 1053);
         list += range(1101, 1106);
