@@ -76,7 +76,8 @@ struct ProductionData {
 ///
 /// A read that a module does not offer answers the DP-V1 error code "DE80B0", a
 /// write "DF80B0"; a force telegram of the wrong length "DF80B1"; an empty slot
-/// "DE80B2" or "DF80B2".
+/// "DE80B2" or "DF80B2"; a read that fails inside the station (a parameter
+/// provider that raises an error) "DE80A0" with the error's description.
 ///
 /// Time comes from a QElapsedTimer started with the station, or from a manual
 /// clock that tests set and advance.
