@@ -199,29 +199,6 @@ TEST(RegistryHive, LaterDefinitionsReplaceAndDeleteEarlierOnes) {
     EXPECT_NE(hive.key(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other")), nullptr);
 }
 
-class RegistryHiveEncodings : public testing::TestWithParam<std::tuple<HiveEncoding, bool>> {};
-
-TEST_P(RegistryHiveEncodings, EveryEncodingAndLineEndGivesTheSameHive) {
-    const auto [encoding, crlf] = GetParam();
-    const QString text = QStringLiteral(
-        "Windows Registry Editor Version 5.00\n\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP]\n"
-        "\"Name\"=\"Wert ä\"\n"
-        "\"Blob\"=hex:01,\\\n  02\n"
-        "\"Debug\"=dword:00000003\n");
-    const Hive hive = Parse(EncodeHive(text, encoding, crlf));
-    ASSERT_TRUE(hive.valid) << hive.error.toStdString();
-    EXPECT_TRUE(hive.warnings.isEmpty()) << hive.warnings.join(u'\n').toStdString();
-    EXPECT_EQ(ValueText(*hive.value(kKey, QStringLiteral("Name"))), QStringLiteral("Wert ä"));
-    EXPECT_EQ(hive.value(kKey, QStringLiteral("Blob"))->data, QByteArray::fromHex("0102"));
-    EXPECT_EQ(hive.value(kKey, QStringLiteral("Debug"))->data, QByteArray::fromHex("03000000"));
-}
-
-INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryHiveEncodings,
-                         testing::Combine(testing::Values(HiveEncoding::Utf16LeBom, HiveEncoding::Utf8Bom,
-                                                          HiveEncoding::Utf8),
-                                          testing::Bool()));
-
 TEST(RegistryHive, ValueTextIsNullForNonTextTypes) {
     EXPECT_TRUE(ValueText(Value{QStringLiteral("d"), TypeDword, QByteArray(4, '\0')}).isNull());
     EXPECT_FALSE(ValueText(Value{QStringLiteral("s"), TypeString, QByteArray(2, '\0')}).isNull());
