@@ -151,14 +151,18 @@ ChannelParameter::ChannelParameter(QWidget* parent) : QWidget(parent) {
     connect(chkShortDetection, &QCheckBox::toggled, this, &ChannelParameter::chkShortDetection_Click);
 
     // The caption is bold while the focus is anywhere inside the control.
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget* /*old*/, QWidget* now) { FocusChanged(now); });
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this](QWidget* /*old*/, QWidget* now) { FocusChanged(now); });
 
     resize(sizeHint());
     fraChannelParameter->setGeometry(rect());
 }
 
-ChannelParameter::~ChannelParameter() = default;
+// Deleting the elements moves the focus away from a focused one; by then this
+// object is only a QWidget, so it must not hear of that change.
+ChannelParameter::~ChannelParameter() {
+    disconnect(m_focusConnection);
+}
 
 void ChannelParameter::CreateElements() {
     fraChannelParameter = CreateFrame(this, "fraChannelParameter", QString());

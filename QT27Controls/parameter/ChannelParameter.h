@@ -122,6 +122,7 @@ private:
     bool m_blnLocked = false;
     bool m_blnUpdating = false;
     bool m_blnCaptionFocused = false;
+    QMetaObject::Connection m_focusConnection;
 
     QGroupBox* fraChannelParameter = nullptr;
     QGroupBox* fraInput = nullptr;

@@ -203,4 +203,15 @@ TEST_P(ChannelParameterLayoutTexts, TextsFitWithoutOverlap) {
 // "": design captions; "en" and "de": texts from the resource folders.
 INSTANTIATE_TEST_SUITE_P(Languages, ChannelParameterLayoutTexts, testing::Values("", "en", "de"));
 
+// Run under the sanitizers: the focus change while the elements are deleted must
+// not reach the half-destroyed control.
+TEST_F(ChannelParameterFocus, DeletingTheControlWhileAnElementHasTheFocusIsSafe) {
+    cbo(*control, "cboDamping")->setFocus();
+    ASSERT_TRUE(captionBold());
+    delete control;
+    control = nullptr;
+    outside->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), outside);
+}
+
 }  // namespace
