@@ -10,7 +10,7 @@
 
 #include "QT27Controls/common/ApplicationFolder.h"
 #include "QT27Controls/common/ErrorHandling.h"
-#include "QT27Controls/common/Twips.h"
+#include "QT27Controls/framework/Twips.h"
 #include "rmox/Error.h"
 
 namespace qt27 {
@@ -36,7 +36,7 @@ constexpr int kDesignHeight = 1740;
 
 struct Placement {
     int left, top, width, height;
-    QRect rect() const { return TwipsRect(left, top, width, height); }
+    QRect rect() const { return twipsRect(left, top, width, height); }
 };
 
 constexpr Placement kFraInput{120, 330, 3150, 1290};
@@ -211,7 +211,7 @@ void ChannelParameter::SetResourceFolders(const QString& commonFolder, const QSt
 }
 
 QSize ChannelParameter::sizeHint() const {
-    return TwipsSize(kDesignWidth, kDesignHeight);
+    return {twipsToPixels(kDesignWidth), twipsToPixels(kDesignHeight)};
 }
 
 QString ChannelParameter::InvalidFailsafeText() {
