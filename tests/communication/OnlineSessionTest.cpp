@@ -792,6 +792,24 @@ TEST(OneShotPageButtonTest, RereadWhileOnlineRunsTheReadMethodOfTheVariant) {
     }
 }
 
+TEST(OneShotReadTest, RefusedReadLeavesThePageOnlineWithNothingOutstanding) {
+    for (SessionVariant variant : kOneShotVariants) {
+        Harness h(variant);
+        h.reachConnecting();
+        h.comm.answerConnect();
+        h.comm.refuseNext(Kind::Transaction);
+        h.clearBarLog();
+        runQueue();
+        EXPECT_EQ(h.comm.count(Kind::Transaction), 1);
+        EXPECT_TRUE(h.page->isOnline());
+        EXPECT_TRUE(h.page->onlineInvokeId().isEmpty());
+        EXPECT_TRUE(h.barLog().isEmpty());
+        EXPECT_TRUE(h.errors().isEmpty());
+        runQueue();
+        EXPECT_EQ(h.comm.count(Kind::Disconnect), 0);
+    }
+}
+
 // --- Error report ---------------------------------------------------------------------
 
 TEST(ReportErrorTest, SendsTheSystemTagAndTheMessageOnlyToTheFrame) {
