@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "QT27Controls/about/About.h"
+#include "QT27Controls/parameter/Parameter.h"
 
 namespace frame {
 
@@ -27,6 +28,8 @@ const PageType* PageRegistry::find(const QString& name) const {
 
 PageRegistry PageRegistry::withLibraryPages() {
     PageRegistry registry;
+    registry.add({QStringLiteral("Parameter"), QStringLiteral("Parameter"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::Parameter(parent); }});
     registry.add({QStringLiteral("About"), QStringLiteral("About"),
                   [](QWidget* parent) -> QWidget* { return new qt27::About(parent); }});
     return registry;

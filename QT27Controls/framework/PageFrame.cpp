@@ -1,8 +1,10 @@
 #include "PageFrame.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <cmath>
 
 #include "QT27Controls/common/ApplicationFolder.h"
 #include "QT27Controls/common/DebugHelper.h"
@@ -156,6 +158,22 @@ void PageFrame::createResourceManagers() {
     m_commonResources->ConfigureFrom(*source);
     m_deviceResources = new rmox::ResourceManager(this);
     m_deviceResources->ConfigureFrom(*source);
+}
+
+qint16 PageFrame::ModuleTypeNumber(const QString& typeCode) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(typeCode.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        throw rmox::Error(
+            rmox::Error::TypeMismatch,
+            QStringLiteral("Type mismatch: module type code \"%1\" is not a number").arg(typeCode));
+    }
+    const double rounded = std::nearbyint(value);
+    if (rounded < -32768.0 || rounded > 32767.0) {
+        throw rmox::Error(rmox::Error::Overflow,
+                          QStringLiteral("Overflow: module type code %1").arg(typeCode));
+    }
+    return static_cast<qint16>(rounded);
 }
 
 QString PageFrame::commonText(int id) const {

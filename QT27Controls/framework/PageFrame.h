@@ -130,6 +130,11 @@ protected:
     /// Runs @p step; an error is logged under the class name and the caller goes on.
     bool step(const std::function<void()>& step) const;
 
+    /// The module type code read as a 16-bit integer, as the channel controls take
+    /// it ("37" gives 37). Raises rmox::Error 13 for a code that is not a number and
+    /// 6 for one outside the 16-bit range.
+    static qint16 ModuleTypeNumber(const QString& typeCode);
+
     QString commonText(int id) const;
     QString deviceText(int id) const;
 

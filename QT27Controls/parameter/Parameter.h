@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include "QT27Controls/framework/PageFrame.h"
+
+namespace qt27 {
+
+class ChannelParameter;
+
+/// The Parameter page: the four channel parameter bytes of the module's offline
+/// data set, one ChannelParameter editor per channel. The page keeps a working
+/// copy of the parameter array (`aDataSet`) and writes it back on Apply or OK.
+class Parameter : public PageFrame {
+    Q_OBJECT
+
+public:
+    explicit Parameter(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+
+    /// The working copy of the parameter array.
+    QByteArray dataSet() const { return aDataSet; }
+    /// The editor with control-array index @p index (0 to 3).
+    ChannelParameter* channelParameter(int index) const { return ctlChannelParameter.value(index); }
+
+public slots:
+    void ctlChannelParameter_SetDirty(int index, bool dirty);
+    void ctlChannelParameter_RangeChanged(int index, qint16 range);
+
+protected:
+    void configureChildControls() override;
+    void readAllValues() override;
+    ButtonSet buttonSet() const override { return {true, true, true, false}; }
+    int helpContextId() const override { return 21500; }
+    void setEditorsLocked(bool locked) override;
+    void writeDataSet() override;
+    void dataSetChanged() override;
+
+private:
+    void GetAllValues();
+    void RefreshEditors();
+    /// True when the module type code selects a range list ("37" or "54").
+    bool HasRangeList() const;
+
+    QByteArray aDataSet;
+    QList<ChannelParameter*> ctlChannelParameter;
+};
+
+}  // namespace qt27
