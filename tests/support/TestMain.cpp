@@ -1,5 +1,6 @@
 // Test entry point: a QApplication on the offscreen platform unless a display is set,
 // and a guard that deletes the windows a test leaves behind.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
