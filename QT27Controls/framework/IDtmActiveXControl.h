@@ -11,7 +11,8 @@ class QT27Dtm;
 class IDtmActiveXControl {
 public:
     virtual ~IDtmActiveXControl() = default;
-    virtual bool IDtmActiveXControl_Init(const QString& invokeID, const QString& functionCall, QT27Dtm* dtm) = 0;
+    virtual bool IDtmActiveXControl_Init(const QString& invokeID, const QString& functionCall,
+                                         QT27Dtm* dtm) = 0;
     virtual bool IDtmActiveXControl_PrepareToRelease() = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace rmox {
@@ -56,6 +57,13 @@ public:
     QPushButton* closeButton() const { return m_close; }
     QPushButton* helpButton() const { return m_help; }
     QPushButton* pageButton() const { return m_page; }
+    QLabel* statusLabel() const { return m_status; }
+    /// The text beside the online marker: "online" or "offline" in the bar's language.
+    QLabel* onlineLabel() const { return m_indicator; }
+    /// The round marker: green while online, grey while offline.
+    QLabel* onlineMarker() const { return m_marker; }
+    /// Shown while at least one operation runs (BeginOperation without EndOperation).
+    QProgressBar* busyIndicator() const { return m_busy; }
 
 signals:
     void Apply();
@@ -70,6 +78,7 @@ private:
     void updateEnabled();
     void updateIndicator();
     void loadCaptions();
+    void updateBusy();
 
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
@@ -79,12 +88,17 @@ private:
     QPushButton* m_page = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_indicator = nullptr;
+    QLabel* m_marker = nullptr;
+    QProgressBar* m_busy = nullptr;
+    QString m_onlineText;
+    QString m_offlineText;
     QPointer<ResourceManager> m_resources;
     QStringList m_log;
     bool m_okEnabled = true;
     bool m_applyEnabled = true;
     bool m_acknowledged = false;
     bool m_online = false;
+    bool m_indicatorUsed = false;
     int m_operations = 0;
 };
 

@@ -93,7 +93,8 @@ bool FakeParameterManager::ReadParameters(QByteArray& parameters) {
 }
 
 bool FakeParameterManager::WriteParameters(const QByteArray& parameters) {
-    m_log->append(QStringLiteral("WriteParameters(%1)").arg(QString::fromLatin1(parameters.toHex().toUpper())));
+    m_log->append(
+        QStringLiteral("WriteParameters(%1)").arg(QString::fromLatin1(parameters.toHex().toUpper())));
     written = parameters;
     return true;
 }
@@ -105,14 +106,18 @@ bool FakeParameterManager::CommitParameters() {
     return true;
 }
 
-QString FakeParameterManager::Comment() { return m_module->comment; }
+QString FakeParameterManager::Comment() {
+    return m_module->comment;
+}
 
 void FakeParameterManager::SetComment(const QString& comment) {
     m_log->append(QStringLiteral("SetComment(%1)").arg(comment));
     m_module->comment = comment;
 }
 
-QByteArray FakeParameterManager::StoredQsData() { return qsData; }
+QByteArray FakeParameterManager::StoredQsData() {
+    return qsData;
+}
 
 void FakeParameterManager::SetStoredQsData(const QByteArray& data) {
     m_log->append(QStringLiteral("SetStoredQsData"));
@@ -163,7 +168,9 @@ FakeBaseDtm::FakeBaseDtm(FakeModule* module, QStringList* log)
         "<FdtVersion major=\"1\" minor=\"2\"/></DtmInformation></FDT>");
 }
 
-QString FakeBaseDtm::ModuleDocument() { return moduleDocument(*m_module); }
+QString FakeBaseDtm::ModuleDocument() {
+    return moduleDocument(*m_module);
+}
 
 bool FakeBaseDtm::HoldsLock() {
     m_log->append(QStringLiteral("HoldsLock"));
@@ -201,7 +208,9 @@ bool FakeBaseDtm::EndEditing() {
     return true;
 }
 
-FakeDtm::FakeDtm(const FakeModule& moduleIn) : module(moduleIn), base(&module, &log) { rebuildChannels(); }
+FakeDtm::FakeDtm(const FakeModule& moduleIn) : module(moduleIn), base(&module, &log) {
+    rebuildChannels();
+}
 
 void FakeDtm::rebuildChannels() {
     channels.channels.clear();

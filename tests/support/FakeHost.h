@@ -89,7 +89,8 @@ public:
     QString ConnectRequest(bool withBusAddress) override;
     QString ValuesReadRequest(const QString& communicationReference) override;
     QString OutputValuesReadRequest(const QString& communicationReference) override;
-    QString OutputValuesWriteRequest(const QString& communicationReference, const QByteArray& forceTelegram) override;
+    QString OutputValuesWriteRequest(const QString& communicationReference,
+                                     const QByteArray& forceTelegram) override;
     QString ForcingEnableRequest(const QString& communicationReference) override;
     QString DiagnosisReadRequest(const QString& communicationReference) override;
     QString QsDataReadRequest(const QString& communicationReference) override;

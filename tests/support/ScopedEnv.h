@@ -7,7 +7,8 @@ namespace testsupport {
 /// Sets an environment variable for the lifetime of the object, then restores it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
         if (m_had) {
             m_old = qgetenv(name);
         }

@@ -1,0 +1,39 @@
+#include "PageRegistry.h"
+
+#include <QWidget>
+
+#include "QT27Controls/about/About.h"
+
+namespace frame {
+
+void PageRegistry::add(PageType type) {
+    for (PageType& existing : m_types) {
+        if (existing.name == type.name) {
+            existing = std::move(type);
+            return;
+        }
+    }
+    m_types.append(std::move(type));
+}
+
+const PageType* PageRegistry::find(const QString& name) const {
+    for (const PageType& type : m_types) {
+        if (type.name == name) {
+            return &type;
+        }
+    }
+    return nullptr;
+}
+
+PageRegistry PageRegistry::withLibraryPages() {
+    PageRegistry registry;
+    registry.add({QStringLiteral("About"), QStringLiteral("About"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::About(parent); }});
+    return registry;
+}
+
+qt27::IDtmActiveXControl* activeXControl(QWidget* page) {
+    return dynamic_cast<qt27::IDtmActiveXControl*>(page);
+}
+
+}  // namespace frame
