@@ -32,7 +32,6 @@ const QColor kNeedleColor(20, 20, 20);
 
 GaugeCtl::GaugeCtl(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 GaugeCtl::~GaugeCtl() = default;

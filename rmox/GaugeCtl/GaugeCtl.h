@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QWidget>
 #include <array>
