@@ -1,0 +1,533 @@
+#include "CommunicationService.h"
+
+#include <QTimer>
+#include <QUuid>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "QT27Controls/communication/IBaseCommunicationCallback.h"
+#include "host/SimulatedStation.h"
+#include "rmox/Error.h"
+
+namespace host {
+
+namespace {
+
+/// A request document taken apart: its element name and attributes, and the
+/// byteArray of a CommunicationData child. Empty element name = unreadable,
+/// with the reason in @c error.
+struct RequestDocument {
+    QString element;
+    QXmlStreamAttributes attributes;
+    bool hasData = false;
+    QString dataHex;
+    QString error;
+};
+
+RequestDocument readRequestDocument(const QString& document) {
+    RequestDocument result;
+    const auto fail = [&result](const QString& why) {
+        result = RequestDocument();
+        result.error = why;
+        return result;
+    };
+    if (document.trimmed().isEmpty()) {
+        return fail(QStringLiteral("the request document is empty"));
+    }
+    QXmlStreamReader xml(document);
+    if (!xml.readNextStartElement()) {
+        return fail(QStringLiteral("the request document is not well-formed: %1").arg(xml.errorString()));
+    }
+    if (xml.name() != QLatin1String("FDT")) {
+        return fail(QStringLiteral("the request document has the root element %1, not FDT").arg(xml.name()));
+    }
+    if (!xml.readNextStartElement()) {
+        return fail(xml.hasError()
+                        ? QStringLiteral("the request document is not well-formed: %1").arg(xml.errorString())
+                        : QStringLiteral("the request document holds no request"));
+    }
+    result.element = xml.name().toString();
+    result.attributes = xml.attributes();
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("CommunicationData") && !result.hasData) {
+            result.hasData = true;
+            result.dataHex = xml.attributes().value(QLatin1String("byteArray")).toString();
+        }
+        xml.skipCurrentElement();
+    }
+    while (!xml.atEnd()) {
+        xml.readNext();
+    }
+    if (xml.hasError()) {
+        return fail(QStringLiteral("the request document is not well-formed: %1 (line %2, column %3)")
+                        .arg(xml.errorString())
+                        .arg(xml.lineNumber())
+                        .arg(xml.columnNumber()));
+    }
+    return result;
+}
+
+/// Reads a whole-number attribute; -1 when it is absent and not @p required.
+bool numberAttribute(const RequestDocument& request, const char* name, bool required, int& value,
+                     QString& why) {
+    const QString key = QString::fromLatin1(name);
+    value = -1;
+    if (!request.attributes.hasAttribute(key)) {
+        if (required) {
+            why = QStringLiteral("%1 has no %2 attribute").arg(request.element, key);
+        }
+        return !required;
+    }
+    bool ok = false;
+    value = request.attributes.value(key).trimmed().toInt(&ok);
+    if (!ok || value < 0) {
+        why = QStringLiteral("%1: %2 is not a whole number: \"%3\"")
+                  .arg(request.element, key, request.attributes.value(key).toString());
+        return false;
+    }
+    return true;
+}
+
+bool isHex(const QString& text) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    for (const QChar c : text) {
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('F')))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString hex(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+/// Writes <FDT><element attributes...>[<CommunicationData byteArray/>]</element></FDT>.
+QString responseDocument(const QString& element, const QList<std::pair<QString, QString>>& attributes,
+                         const QByteArray* data = nullptr) {
+    QString text;
+    QXmlStreamWriter xml(&text);
+    xml.writeStartElement(QStringLiteral("FDT"));
+    xml.writeStartElement(element);
+    for (const auto& attribute : attributes) {
+        xml.writeAttribute(attribute.first, attribute.second);
+    }
+    if (data != nullptr) {
+        xml.writeEmptyElement(QStringLiteral("CommunicationData"));
+        xml.writeAttribute(QStringLiteral("byteArray"), hex(*data));
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    return text;
+}
+
+}  // namespace
+
+CommunicationService::CommunicationService(SimulatedStation* station, QObject* parent)
+    : qt27::CommunicationService(parent), m_station(station) {}
+
+void CommunicationService::setLatency(int msecs) {
+    m_latency = std::max(0, msecs);
+}
+
+// ---- faults
+
+void CommunicationService::setFault(Fault fault, FaultMode mode) {
+    if (faultMode(fault) == mode) {
+        return;
+    }
+    m_faults[fault] = mode;
+    emit faultsChanged();
+}
+
+CommunicationService::FaultMode CommunicationService::faultMode(Fault fault) const {
+    const auto found = m_faults.find(fault);
+    return found == m_faults.end() ? FaultMode::Off : found->second;
+}
+
+void CommunicationService::clearFaults() {
+    m_faults.clear();
+    emit faultsChanged();
+}
+
+void CommunicationService::setFaultDelay(int msecs) {
+    m_faultDelay = std::max(0, msecs);
+}
+
+bool CommunicationService::consume(Fault fault) {
+    const FaultMode mode = faultMode(fault);
+    if (mode == FaultMode::OneShot) {
+        m_faults[fault] = FaultMode::Off;
+        emit faultsChanged();
+    }
+    return mode != FaultMode::Off;
+}
+
+bool CommunicationService::abortConnection(const QString& communicationReference) {
+    const auto found = m_connections.find(communicationReference);
+    if (found == m_connections.end()) {
+        return false;
+    }
+    const Connection connection = found->second;
+    m_connections.erase(found);
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        const Pending& pending = it->second;
+        const bool drop = pending.dropOnAbort && pending.communicationReference == communicationReference;
+        it = drop ? m_pending.erase(it) : std::next(it);
+    }
+    const QPointer<QObject> guard = connection.guard;
+    qt27::IBaseCommunicationCallback* callback = connection.callback;
+    QTimer::singleShot(0, this, [guard, callback, communicationReference] {
+        if (guard) {
+            callback->OnAbort(communicationReference);
+        }
+    });
+    return true;
+}
+
+void CommunicationService::abortConnections() {
+    QStringList references;
+    for (const auto& entry : m_connections) {
+        references.append(entry.first);
+    }
+    for (const QString& reference : references) {
+        abortConnection(reference);
+    }
+}
+
+// ---- observation
+
+int CommunicationService::requestCount(RequestKind kind) const {
+    const auto found = m_requestCounts.find(kind);
+    return found == m_requestCounts.end() ? 0 : found->second;
+}
+
+QStringList CommunicationService::openConnections() const {
+    QStringList references;
+    for (const auto& entry : m_connections) {
+        if (entry.second.guard) {
+            references.append(entry.first);
+        }
+    }
+    return references;
+}
+
+// ---- requests
+
+bool CommunicationService::refuse(const QString& reason) {
+    m_lastRefusal = reason;
+    return false;
+}
+
+bool CommunicationService::checkCallback(qt27::IBaseCommunicationCallback* callback, const QString& invokeId,
+                                         QObject*& guard) {
+    guard = dynamic_cast<QObject*>(callback);
+    if (callback == nullptr) {
+        return refuse(QStringLiteral("no callback was given"));
+    }
+    if (guard == nullptr) {
+        return refuse(QStringLiteral("the callback is not a QObject"));
+    }
+    if (invokeId.isEmpty()) {
+        return refuse(QStringLiteral("the invoke id is empty"));
+    }
+    return true;
+}
+
+void CommunicationService::pruneConnections() {
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        it = it->second.guard ? std::next(it) : m_connections.erase(it);
+    }
+}
+
+bool CommunicationService::Connect(QObject* /*communicationObject*/,
+                                   qt27::IBaseCommunicationCallback* callback, const QString& invokeId,
+                                   const QString& /*documentKey*/, const QString& request) {
+    ++m_requestCounts[RequestKind::Connect];
+    emit requestReceived(RequestKind::Connect, invokeId, request);
+    pruneConnections();
+    QObject* guard = nullptr;
+    if (!checkCallback(callback, invokeId, guard)) {
+        return false;
+    }
+    if (consume(Fault::RefuseRequest)) {
+        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
+    }
+    if (!m_station) {
+        return refuse(QStringLiteral("there is no station"));
+    }
+    const RequestDocument document = readRequestDocument(request);
+    if (document.element.isEmpty()) {
+        return refuse(document.error);
+    }
+    if (document.element != QLatin1String("ConnectRequest")) {
+        return refuse(QStringLiteral("Connect expects a ConnectRequest, not %1").arg(document.element));
+    }
+    Pending pending;
+    QString why;
+    if (!numberAttribute(document, "slot", true, pending.request.slot, why) ||
+        !numberAttribute(document, "busAddress", false, pending.request.busAddress, why)) {
+        return refuse(why);
+    }
+    if (!m_station->hasModule(pending.request.slot)) {
+        return refuse(QStringLiteral("slot %1 holds no module").arg(pending.request.slot));
+    }
+    pending.kind = RequestKind::Connect;
+    pending.invokeId = invokeId;
+    pending.guard = guard;
+    pending.callback = callback;
+    schedule(std::move(pending));
+    return true;
+}
+
+bool CommunicationService::Disconnect(const QString& communicationReference,
+                                      qt27::IBaseCommunicationCallback* callback, const QString& invokeId) {
+    ++m_requestCounts[RequestKind::Disconnect];
+    emit requestReceived(RequestKind::Disconnect, invokeId, QString());
+    pruneConnections();
+    QObject* guard = nullptr;
+    if (!checkCallback(callback, invokeId, guard)) {
+        return false;
+    }
+    if (consume(Fault::RefuseRequest)) {
+        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
+    }
+    const auto found = m_connections.find(communicationReference);
+    if (found == m_connections.end()) {
+        return refuse(
+            QStringLiteral("the communication reference \"%1\" is not open").arg(communicationReference));
+    }
+    m_connections.erase(found);
+    Pending pending;
+    pending.kind = RequestKind::Disconnect;
+    pending.invokeId = invokeId;
+    // The connection is closed now, so an abort does not drop this answer.
+    pending.communicationReference = communicationReference;
+    pending.guard = guard;
+    pending.callback = callback;
+    schedule(std::move(pending));
+    return true;
+}
+
+bool CommunicationService::TransactionRequest(const QString& communicationReference,
+                                              qt27::IBaseCommunicationCallback* callback,
+                                              const QString& invokeId, const QString& request) {
+    ++m_requestCounts[RequestKind::Transaction];
+    emit requestReceived(RequestKind::Transaction, invokeId, request);
+    pruneConnections();
+    QObject* guard = nullptr;
+    if (!checkCallback(callback, invokeId, guard)) {
+        return false;
+    }
+    if (consume(Fault::RefuseRequest)) {
+        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
+    }
+    if (m_connections.count(communicationReference) == 0) {
+        return refuse(
+            QStringLiteral("the communication reference \"%1\" is not open").arg(communicationReference));
+    }
+    if (!m_station) {
+        return refuse(QStringLiteral("there is no station"));
+    }
+    const RequestDocument document = readRequestDocument(request);
+    if (document.element.isEmpty()) {
+        return refuse(document.error);
+    }
+    Pending pending;
+    Request& parsed = pending.request;
+    if (document.element == QLatin1String("WriteRequest")) {
+        parsed.write = true;
+    } else if (document.element != QLatin1String("ReadRequest")) {
+        return refuse(
+            QStringLiteral("a transaction is a ReadRequest or a WriteRequest, not %1").arg(document.element));
+    }
+    QString why;
+    if (!numberAttribute(document, "slot", true, parsed.slot, why) ||
+        !numberAttribute(document, "index", true, parsed.index, why) ||
+        (!parsed.write && !numberAttribute(document, "length", false, parsed.length, why))) {
+        return refuse(why);
+    }
+    const QString documentReference =
+        document.attributes.value(QLatin1String("communicationReference")).toString();
+    if (!documentReference.isEmpty() && documentReference != communicationReference) {
+        return refuse(QStringLiteral("the request names the communication reference \"%1\", not \"%2\"")
+                          .arg(documentReference, communicationReference));
+    }
+    if (!m_station->hasModule(parsed.slot)) {
+        return refuse(QStringLiteral("slot %1 holds no module").arg(parsed.slot));
+    }
+    if (parsed.write) {
+        if (!document.hasData) {
+            return refuse(QStringLiteral("the WriteRequest has no CommunicationData"));
+        }
+        if (!isHex(document.dataHex)) {
+            return refuse(QStringLiteral("the byteArray of the WriteRequest is not hexadecimal: \"%1\"")
+                              .arg(document.dataHex.left(40)));
+        }
+        parsed.data = QByteArray::fromHex(document.dataHex.toLatin1());
+    }
+    pending.kind = RequestKind::Transaction;
+    pending.invokeId = invokeId;
+    pending.communicationReference = communicationReference;
+    pending.dropOnAbort = true;
+    pending.guard = guard;
+    pending.callback = callback;
+    schedule(std::move(pending));
+    return true;
+}
+
+bool CommunicationService::VerifyConnection(bool verify) {
+    ++m_requestCounts[RequestKind::VerifyConnection];
+    emit requestReceived(RequestKind::VerifyConnection, QString(), QString());
+    if (consume(Fault::RefuseRequest)) {
+        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
+    }
+    m_lastVerify = verify;
+    return true;
+}
+
+// ---- answers
+
+void CommunicationService::schedule(Pending pending) {
+    if (consume(Fault::DropAnswer)) {
+        return;
+    }
+    int delay = m_latency;
+    if (consume(Fault::DelayAnswer)) {
+        delay += m_faultDelay;
+    }
+    if (consume(Fault::ForeignInvokeId)) {
+        pending.invokeId = QStringLiteral("FOREIGN-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        pending.foreign = true;
+    }
+    if (consume(Fault::UnreadableAnswer)) {
+        pending.spoil = Spoil::Unreadable;
+    } else if (pending.kind == RequestKind::Transaction && consume(Fault::ErrorPart)) {
+        pending.spoil = Spoil::ErrorPart;
+    } else if (pending.kind == RequestKind::Transaction && !pending.request.write &&
+               consume(Fault::NoDataPart)) {
+        pending.spoil = Spoil::NoDataPart;
+    }
+    const quint64 id = ++m_nextAnswer;
+    m_pending.emplace(id, std::move(pending));
+    QTimer::singleShot(delay, this, [this, id] { deliver(id); });
+}
+
+void CommunicationService::deliver(quint64 id) {
+    const auto found = m_pending.find(id);
+    if (found == m_pending.end()) {
+        return;  // dropped by an abort
+    }
+    const Pending pending = std::move(found->second);
+    m_pending.erase(found);
+    if (!pending.guard) {
+        return;
+    }
+    const QString response = compose(pending);
+    emit answerSent(pending.kind, pending.invokeId, response);
+    if (!pending.guard) {
+        return;
+    }
+    try {
+        switch (pending.kind) {
+            case RequestKind::Connect:
+                pending.callback->OnConnectResponse(pending.invokeId, response);
+                break;
+            case RequestKind::Disconnect:
+                pending.callback->OnDisconnectResponse(pending.invokeId, response);
+                break;
+            case RequestKind::Transaction:
+                pending.callback->OnTransactionResponse(pending.invokeId, response);
+                break;
+            case RequestKind::VerifyConnection:
+                break;
+        }
+    } catch (const rmox::Error& error) {
+        qWarning("CommunicationService: a callback raised error %ld: %s", error.number(), error.what());
+    } catch (const std::exception& error) {
+        qWarning("CommunicationService: a callback raised: %s", error.what());
+    }
+}
+
+QString CommunicationService::compose(const Pending& pending) {
+    const Request& request = pending.request;
+    QString response;
+    switch (pending.kind) {
+        case RequestKind::Connect: {
+            const int stationAddress = m_station ? m_station->busAddress() : -1;
+            const int address = request.busAddress >= 0 ? request.busAddress : stationAddress;
+            const QString busAddress = QString::number(address);
+            if (!m_station || !m_station->isAnswering() || address != stationAddress) {
+                response = responseDocument(QStringLiteral("ConnectResponse"),
+                                            {{QStringLiteral("busAddress"), busAddress},
+                                             {QStringLiteral("errorCode"), QStringLiteral("1")},
+                                             {QStringLiteral("errorText"),
+                                              QStringLiteral("Station %1 does not answer").arg(busAddress)}});
+                break;
+            }
+            const QString reference = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+            response =
+                responseDocument(QStringLiteral("ConnectResponse"),
+                                 {{QStringLiteral("busAddress"), busAddress},
+                                  {QStringLiteral("communicationReference"), reference},
+                                  {QStringLiteral("connectStatus"), QStringLiteral("deviceInDataExchange")}});
+            // Only a caller that can read the answer learns the reference.
+            if (pending.spoil == Spoil::None && !pending.foreign) {
+                m_connections[reference] = Connection{pending.guard, pending.callback, request.slot};
+            }
+            break;
+        }
+        case RequestKind::Disconnect:
+            response = responseDocument(
+                QStringLiteral("DisconnectResponse"),
+                {{QStringLiteral("communicationReference"), pending.communicationReference}});
+            break;
+        case RequestKind::Transaction: {
+            SimulatedStation::Reply reply;
+            if (pending.spoil == Spoil::ErrorPart) {
+                reply.errorCode = request.write ? QStringLiteral("DF80A1") : QStringLiteral("DE80A0");
+                reply.errorText = request.write ? QStringLiteral("Simulated write error")
+                                                : QStringLiteral("Simulated read error");
+            } else if (!m_station) {
+                reply.errorCode = request.write ? QStringLiteral("DF80A1") : QStringLiteral("DE80A0");
+                reply.errorText = QStringLiteral("The station is gone");
+            } else if (request.write) {
+                reply = m_station->write(request.slot, request.index, request.data);
+            } else {
+                reply = m_station->read(request.slot, request.index);
+                if (request.length >= 0 && reply.data.size() > request.length) {
+                    reply.data.truncate(request.length);
+                }
+            }
+            QList<std::pair<QString, QString>> attributes = {
+                {QStringLiteral("slot"), QString::number(request.slot)},
+                {QStringLiteral("index"), QString::number(request.index)},
+                {QStringLiteral("communicationReference"), pending.communicationReference},
+                {QStringLiteral("errorCode"), reply.ok() ? QStringLiteral("0") : reply.errorCode}};
+            if (!reply.ok()) {
+                attributes.append({QStringLiteral("errorText"), reply.errorText});
+            }
+            const bool withData = !request.write && reply.ok() && pending.spoil != Spoil::NoDataPart;
+            response = responseDocument(
+                request.write ? QStringLiteral("WriteResponse") : QStringLiteral("ReadResponse"), attributes,
+                withData ? &reply.data : nullptr);
+            break;
+        }
+        case RequestKind::VerifyConnection:
+            break;
+    }
+    if (pending.spoil == Spoil::Unreadable) {
+        // The root element is closed only at the very end: half of it never parses.
+        response.truncate(response.size() / 2);
+    }
+    return response;
+}
+
+}  // namespace host
