@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QDateTime;
+class QLocale;
+
 namespace qt27 {
 
 /// The debug log: a trace with two independent sinks, a text file (normally
@@ -21,6 +24,10 @@ bool DebugToFile();
 bool DebugToDebugger();
 void setDebugToFile(bool on);
 void setDebugToDebugger(bool on);
+
+/// "<date>, <time>" at the head of a file record: @p when in the short date format
+/// of @p locale and its time format with seconds, without time zone.
+QString RecordTimestamp(const QLocale& locale, const QDateTime& when);
 
 }  // namespace DebugHelper
 

@@ -14,6 +14,9 @@ namespace HelpUtilities {
 enum Command { HH_DISPLAY_TOPIC = 0, HH_HELP_CONTEXT = 15, HH_CLOSE_ALL = 18 };
 
 QString HelpFilePath();
+/// The topic file of @p contextId beside @p helpFile: its folder + "/rimox/<id>.html",
+/// "index.html" for context 0.
+QString TopicPath(const QString& helpFile, int contextId);
 /// The topic file shown for @p contextId.
 QString TopicPath(int contextId);
 /// Opens @p contextId (0: the default topic) with @p owner as owner; answers the
@@ -21,6 +24,13 @@ QString TopicPath(int contextId);
 quintptr ShowHelp(QWidget* owner, int contextId);
 /// Closes every help window.
 void CloseAllHelp();
+/// The help call itself. HH_HELP_CONTEXT shows the topic of @p contextId,
+/// HH_DISPLAY_TOPIC the default topic of @p helpFile; both answer the handle of the
+/// help window, a nonzero number that no other help window of the process has
+/// had. One help window serves one help file: a second call shows the new topic in
+/// the same window. A missing topic file raises rmox::Error 53. HH_CLOSE_ALL closes
+/// and deletes every help window and answers 0.
+quintptr HtmlHelp(QWidget* owner, const QString& helpFile, Command command, int contextId);
 /// Number of help windows open now.
 int OpenHelpWindowCount();
 

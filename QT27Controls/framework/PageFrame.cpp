@@ -208,6 +208,7 @@ void PageFrame::configureButtonBar() {
     ctlButtons->SetButtons(set.ok, set.cancel, set.apply, set.close);
     ctlButtons->DisableApply();
     ctlButtons->setStatusText(QString());
+    layoutButtonBar();
 }
 
 void PageFrame::setDirty(bool dirty) {
@@ -371,8 +372,13 @@ void PageFrame::dropHostReferences() {
 
 void PageFrame::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    layoutButtonBar();
+}
+
+void PageFrame::layoutButtonBar() {
+    // The button bar spans the bottom edge; every other element keeps its design position.
     if (ctlButtons != nullptr) {
-        const int barHeight = ctlButtons->sizeHint().height();
+        const int barHeight = ctlButtons->height();
         ctlButtons->setGeometry(0, height() - barHeight, width(), barHeight);
         ctlButtons->raise();
     }

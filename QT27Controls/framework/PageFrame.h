@@ -164,6 +164,7 @@ protected:
     void markReleased() { m_released = true; }
 
     void resizeEvent(QResizeEvent* event) override;
+    void layoutButtonBar();
 
     // Frame elements.
     rmox::ButtonControl* ctlButtons = nullptr;

@@ -260,6 +260,7 @@ TEST_F(PageFrameTest, HelpKeepsTheLastHandleAndReleaseClosesAllHelpWindows) {
 
 TEST_F(PageFrameTest, ButtonBarFollowsThePageSize) {
     init();
+    page->show();
     page->resize(700, 500);
     rmox::ButtonControl* bar = page->buttons();
     EXPECT_EQ(bar->x(), 0);

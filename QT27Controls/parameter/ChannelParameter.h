@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "rmox/ResourceServer/ResourceManager.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+
+namespace qt27 {
+
+/// Editor of the parameters of one analog input channel: input range, damping,
+/// failsafe value, open-line and short-circuit detection.
+///
+/// The editor keeps the channel parameter byte (bits 0-1 damping, 2-3 input range,
+/// 4-5 failsafe value, bit 6 open-line detection off, bit 7 short detection off)
+/// and changes its bits as the user edits. Range and damping are kept beside the
+/// byte; the page combines the three. Property setters never raise `SetDirty` or
+/// `RangeChanged`: only user actions do.
+class ChannelParameter : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp)
+    Q_PROPERTY(qint16 ChannelNumber READ ChannelNumber WRITE setChannelNumber)
+    Q_PROPERTY(QString ChannelTag READ ChannelTag WRITE setChannelTag)
+    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager)
+    Q_PROPERTY(quint8 FailSafeParameter READ FailSafeParameter WRITE setFailSafeParameter)
+    Q_PROPERTY(qint16 RangeMode READ RangeMode WRITE setRangeMode)
+    Q_PROPERTY(quint8 Damping READ Damping WRITE setDamping)
+    Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
+
+public:
+    explicit ChannelParameter(QWidget* parent = nullptr);
+    ~ChannelParameter() override;
+
+    /// The module type last given (37 and 54 select a range list).
+    qint16 Typ() const { return m_bytModuleType; }
+    /// Stores the module type; 37 and 54 replace the range texts by that type's list
+    /// and select index 3. Values a byte cannot hold raise rmox::Error 6 (overflow)
+    /// and change nothing.
+    void setTyp(qint16 typ);
+
+    qint16 ChannelNumber() const { return m_nChannelNumber; }
+    void setChannelNumber(qint16 number);
+
+    QString ChannelTag() const { return m_sChannelTag; }
+    void setChannelTag(const QString& tag);
+
+    /// The common resource manager given last (null when none).
+    rmox::ResourceManager* ResourceManager() const { return m_objCommonResourceManager; }
+    /// Keeps @p manager as the common resource manager, creates the device manager
+    /// from it and loads the editor's texts. Every text that can be found is loaded;
+    /// the first lookup error is raised after the others were loaded.
+    void setResourceManager(rmox::ResourceManager* manager);
+
+    quint8 FailSafeParameter() const { return m_bytFailSafeParameter; }
+    /// Stores the byte unchanged and shows its monitoring and failsafe bits.
+    void setFailSafeParameter(quint8 parameter);
+
+    qint16 RangeMode() const { return m_nRangeMode; }
+    void setRangeMode(qint16 rangeMode);
+
+    quint8 Damping() const { return m_bytDamping; }
+    void setDamping(quint8 damping);
+
+    bool Locked() const { return m_blnLocked; }
+    void setLocked(bool locked);
+
+    /// The folders the texts are read from: by default the library's common and
+    /// device resource folders. A change takes effect with the next resource manager.
+    void SetResourceFolders(const QString& commonFolder, const QString& deviceFolder);
+    QString CommonFolder() const { return m_sCommonResourceFolder; }
+    QString DeviceFolder() const { return m_sDeviceResourceFolder; }
+
+    QSize sizeHint() const override;
+
+    /// Text of the entry that shows a failsafe selection without an entry of its own.
+    static QString InvalidFailsafeText();
+
+signals:
+    /// The user changed damping, failsafe value or line monitoring; always true.
+    void SetDirty(bool dirty);
+    /// The user selected another input range.
+    void RangeChanged(qint16 rangeMode);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void cboRange_Click(int index);
+    void cboDamping_Click(int index);
+    void cboFailsafeValue_Click(int index);
+    void chkOpenLineDetection_Click(bool checked);
+    void chkShortDetection_Click(bool checked);
+
+private:
+    class UpdatingScope;
+
+    void CreateElements();
+    void SetRangeTexts(const char* const* texts);
+    void ShowFailsafeSelection(int selection);
+    void RemoveInvalidFailsafeEntry();
+    void RefreshCaption();
+    void ShowCaptionFocus(bool focused);
+    void FocusChanged(QWidget* now);
+
+    qint16 m_nChannelNumber = 0;
+    QString m_sChannelTag;
+    QPointer<rmox::ResourceManager> m_objCommonResourceManager;
+    rmox::ResourceManager* m_objDeviceResourceManager = nullptr;
+    QString m_sCommonResourceFolder;
+    QString m_sDeviceResourceFolder;
+    QString m_sChannelText;
+    quint8 m_bytFailSafeParameter = 0;
+    qint16 m_nRangeMode = 0;
+    quint8 m_bytDamping = 0;
+    quint8 m_bytModuleType = 0;
+    bool m_blnLocked = false;
+    bool m_blnUpdating = false;
+    bool m_blnCaptionFocused = false;
+    QMetaObject::Connection m_focusConnection;
+
+    QGroupBox* fraChannelParameter = nullptr;
+    QGroupBox* fraInput = nullptr;
+    QLabel* lblRange = nullptr;
+    QComboBox* cboRange = nullptr;
+    QLabel* lblDamping = nullptr;
+    QComboBox* cboDamping = nullptr;
+    QGroupBox* fraMonitoring = nullptr;
+    QLabel* lblOpenLineDetection = nullptr;
+    QCheckBox* chkOpenLineDetection = nullptr;
+    QLabel* lblShortDetection = nullptr;
+    QCheckBox* chkShortDetection = nullptr;
+    QLabel* lblFailsafeValue = nullptr;
+    QComboBox* cboFailsafeValue = nullptr;
+};
+
+}  // namespace qt27
