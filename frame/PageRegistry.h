@@ -18,6 +18,9 @@ struct PageType {
     QString caption;  ///< window caption prefix
     /// Creates the page widget; it must implement qt27::IDtmActiveXControl.
     std::function<QWidget*(QWidget* parent)> create;
+    /// How long a rendering waits after Init before it captures the page (online
+    /// pages let their first answers arrive).
+    int settleMs = 0;
 };
 
 /// The pages the frame offers, in the order they are registered.

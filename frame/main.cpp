@@ -1,6 +1,84 @@
+// qt27frame: a small engineering frame that opens the QT27 pages on a simulated
+// rimox station.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTextStream>
+
+#include "frame/FrameWindow.h"
+#include "frame/PageRegistry.h"
+#include "frame/Screenshots.h"
+#include "host/CommunicationService.h"
+#include "host/SimulatedStation.h"
+#include "host/Station.h"
+#include "host/StationProject.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("qt27frame"));
+    QApplication::setOrganizationName(QStringLiteral("QT27Controls"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Opens the QT27 pages on a simulated rimox station."));
+    parser.addHelpOption();
+    const QCommandLineOption projectOption(QStringLiteral("project"),
+                                           QStringLiteral("Station project file (default: %1).")
+                                               .arg(QDir::toNativeSeparators(host::defaultProjectPath())),
+                                           QStringLiteral("file"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render every page of every module to DIR/<slot>-<page>.png without a display, then exit."),
+        QStringLiteral("dir"));
+    const QCommandLineOption languageOption(QStringLiteral("language"),
+                                            QStringLiteral("Language of the pages: en or de (default en)."),
+                                            QStringLiteral("code"), QStringLiteral("en"));
+    parser.addOptions({projectOption, screenshotOption, languageOption});
+    parser.process(app);
+
+    QTextStream err(stderr);
+    const QString language = parser.value(languageOption).toLower();
+    if (language != QLatin1String("en") && language != QLatin1String("de")) {
+        err << "qt27frame: unknown language \"" << language << "\" (use en or de)\n";
+        return 2;
+    }
+
+    host::Station station;
+    const QString projectPath =
+        parser.isSet(projectOption) ? parser.value(projectOption) : host::defaultProjectPath();
+    if (!station.open(projectPath)) {
+        err << "qt27frame: " << station.lastError() << "\n";
+        if (parser.isSet(projectOption) && station.modules().isEmpty()) {
+            return 1;
+        }
+        err << "qt27frame: the file was left untouched; the built-in station is shown instead.\n";
+    }
+    station.setLanguage(language);
+
+    host::SimulatedStation simulation(station.busAddress());
+    for (const host::Station::ModuleInfo& module : station.modules()) {
+        frame::addToSimulation(simulation, module.slot, module.typeCode);
+    }
+    simulation.setParameterProvider([&station](int slot) {
+        const host::ModuleRecord* record = station.moduleRecord(slot);
+        return record != nullptr ? record->parameters : QByteArray();
+    });
+    host::CommunicationService service(&simulation);
+
+    const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
+
+    if (parser.isSet(screenshotOption)) {
+        QStringList errors;
+        const QStringList files =
+            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
+        for (const QString& error : errors) {
+            err << "qt27frame: " << error << "\n";
+        }
+        QTextStream(stdout) << files.size() << " pages rendered to "
+                            << QDir::toNativeSeparators(QDir(parser.value(screenshotOption)).absolutePath()) << "\n";
+        return files.isEmpty() ? 1 : 0;
+    }
+
+    frame::FrameWindow window(station, simulation, service, registry);
+    window.show();
+    return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "QT27Controls/communication/CommunicationService.h"
+#include "host/SimulatedStation.h"
 
 namespace qt27 {
 class IBaseCommunicationCallback;
@@ -14,7 +15,7 @@ class IBaseCommunicationCallback;
 
 namespace host {
 
-class SimulatedStation;
+
 
 /// The host's communication service on a simulated rimox station.
 ///

@@ -1,0 +1,231 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+#include "QT27Controls/communication/CommunicationService.h"
+#include "QT27Controls/communication/IBaseCommunicationCallback.h"
+#include "QT27Controls/framework/PageFrame.h"
+
+namespace rmox {
+class CallQueue;
+class InvokeIdGenerator;
+class ResponseReader;
+}  // namespace rmox
+
+namespace qt27 {
+
+/// The four online pages. Each runs the same session; the few rules in which they
+/// differ are collected in SessionRules.
+enum class SessionVariant { Observation, Simulation, Diagnosis, Identification };
+
+/// How one online page runs its session.
+struct SessionRules {
+    /// Observation and Simulation: the read cycle keeps the connection busy; the page
+    /// button is a connect button with the captions 7011/7012, and the channel
+    /// controls follow the connection (HasConnection).
+    bool readCycle = false;
+    /// Diagnosis and Identification: CallDisconnect waits behind an outstanding
+    /// request, and PrepareToRelease waits for an outstanding connect.
+    bool disconnectWaitsForRequest = false;
+    /// A disconnect answer with a foreign invoke id is ignored (all but Simulation).
+    bool checksDisconnectAnswerId = true;
+    /// Observation: blnDisconnecting marks the running disconnect (PrepareToRelease
+    /// then waits for it), and the disconnect log names the invoke id.
+    bool tracksDisconnecting = false;
+    /// Observation: a connect answer is first logged with the callback's name.
+    bool logsConnectCallbackName = false;
+    /// Observation: each read cycle starts with BeginOperation.
+    bool beginsOperationPerCycle = false;
+    /// Identification: connects at start only when the base DTM's state value is 6.
+    bool connectsAtStartOnlyInState6 = false;
+    /// Common text of the page button set at the end of Init.
+    int pageButtonCaption = 7012;
+    /// The queued read method of a one-shot page, run by the reread button.
+    const char* readMethod = nullptr;
+
+    static SessionRules of(SessionVariant variant);
+};
+
+/// The online session that every online page runs on top of the page frame:
+/// connect right after Init, at most one connect, disconnect or read request
+/// outstanding (matched by invoke id), the online indicator, and a disconnect before
+/// the page lets the host close or release it.
+///
+/// The session's state follows from communicationReference, sOnlineInvokeId and the
+/// flags: offline (no reference, nothing outstanding), connecting (blnConnecting),
+/// online (reference, nothing outstanding), busy (reference, a read outstanding),
+/// disconnecting (reference, the disconnect outstanding) and released.
+///
+/// Every follow-up step is handed to the call queue and runs later by name:
+/// CallConnect, CallDisconnect, CallVerifyConnection and the page's read method.
+///
+/// A page chooses its SessionVariant and overrides the hooks it needs; the answer
+/// to its read requests is the one hook every page must implement.
+///
+/// House rules of the session beyond the per-variant rules:
+/// - an answer matches only the outstanding request; with nothing outstanding no
+///   invoke id matches, an empty one included;
+/// - a disconnect that has to wait behind an outstanding request (Diagnosis,
+///   Identification) is queued again once that request has ended, instead of
+///   circling through the queue meanwhile;
+/// - a one-shot page that is to disconnect before its release but finds no
+///   connection (the connect failed) releases itself, since the host waits for
+///   UiReleased;
+/// - from the release on (blnPrepareToRelease) the page neither connects nor reads
+///   again; a connection that comes up after the release is taken down.
+class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
+    Q_OBJECT
+
+public:
+    /// Shows @p text as a critical message box; used by ReportError when no host is left.
+    using CriticalMessageBox = std::function<void(QWidget* parent, const QString& text)>;
+
+    OnlinePage(SessionVariant variant, Features features, QWidget* parent = nullptr);
+    ~OnlinePage() override;
+
+    bool IDtmActiveXControl_PrepareToRelease() override;
+
+    // Queued calls; the argument is always missing and is ignored.
+    Q_INVOKABLE void CallConnect(const QVariant& vArguments);
+    Q_INVOKABLE void CallDisconnect(const QVariant& vArguments);
+    Q_INVOKABLE void CallVerifyConnection(const QVariant& vArguments);
+
+    // IBaseCommunicationCallback.
+    void OnConnectResponse(const QString& invokeID, const QString& response) override;
+    void OnDisconnectResponse(const QString& invokeID, const QString& response) override;
+    /// Hands the answer to handleTransactionResponse.
+    void OnTransactionResponse(const QString& invokeID, const QString& response) final;
+    void OnAbort(const QString& communicationReference) override;
+    void VerifyConnectionRequest(const QString& invokeID, const QString& response) override;
+
+    SessionVariant sessionVariant() const { return m_variant; }
+    const SessionRules& sessionRules() const { return m_rules; }
+
+    // The session state, for the host and for tests.
+    bool isOnline() const { return !communicationReference.isEmpty(); }
+    QString currentCommunicationReference() const { return communicationReference; }
+    QString onlineInvokeId() const { return sOnlineInvokeId; }
+    bool isConnecting() const { return blnConnecting; }
+    bool isDisconnecting() const { return blnDisconnecting; }
+    bool isPreparingToRelease() const { return blnPrepareToRelease; }
+    bool isClosing() const { return blnClosing; }
+    bool isDisconnectRequested() const { return blnDisconnectRequested; }
+
+    /// Replaces the message box of ReportError's fallback for every page (tests use
+    /// this so that no modal dialog waits for a user); an empty function restores the
+    /// default box. Answers the previous function.
+    static CriticalMessageBox setCriticalMessageBox(CriticalMessageBox box);
+
+protected:
+    // Hooks of the pages.
+
+    /// The answer to a read or write request of the page. Read-cycle pages get the
+    /// read cycle's handler from ReadCyclePage; one-shot pages write their own.
+    virtual void handleTransactionResponse(const QString& invokeID, const QString& response) = 0;
+    /// Last step of a handled connect answer (also after an unreadable one): the
+    /// one-shot pages run their reread handler, or queue the disconnect when the host
+    /// prepares the release; the read-cycle pages start reading.
+    virtual void continueAfterConnectAnswer();
+    /// The connection is established; the display steps are done.
+    virtual void connectionEstablished() {}
+    /// A readable connect answer brought no connection; called after the error report.
+    virtual void connectAnswerWithoutConnection(const QString& /*errorText*/) {}
+    /// The communication service refused the connect request.
+    virtual void connectRequestRefused() {}
+    /// A disconnect answer arrived; called with the display steps, before the
+    /// invoke id is compared.
+    virtual void disconnectAnswerArrived() {}
+    /// The connection aborted; called when the reference has been emptied.
+    virtual void connectionAborted() {}
+    /// True while any request of the page is outstanding (PrepareToRelease).
+    virtual bool hasOutstandingRequest() const { return !sOnlineInvokeId.isEmpty(); }
+    /// Stops the page's timers (Close handler, release).
+    virtual void stopTimers() {}
+    /// HasConnection of channel control @p index (read-cycle pages).
+    virtual void setChannelConnection(int /*index*/, bool /*connected*/) {}
+    /// Number of channel controls.
+    virtual int channelCount() const { return 4; }
+    /// Whether Init queues CallConnect; Identification asks the base DTM's state value.
+    virtual bool connectsAtStart();
+
+    // Frame hooks used by the session.
+    void attachServices() override;
+    void afterButtonsConfigured() override;
+    void beforeUiOpened() override;
+    void closeReaction() override;
+    void pageButtonReaction() override;
+
+    // Building blocks for the pages.
+
+    /// The reread handler of the one-shot pages (the page button).
+    void cmdReread_Click();
+    /// Queues @p methodName on this page; the call id goes to sQueuedCallId. An error
+    /// (unknown method, no queue) is logged and answered with false.
+    bool queueCall(const char* methodName);
+    /// A fresh invoke id; empty when the generator is missing (the error is logged).
+    QString newInvokeId();
+    /// Sends a one-shot read: sOnlineInvokeId := new id, TransactionRequest; a
+    /// refused request empties sOnlineInvokeId. Answers whether it was accepted.
+    bool sendOneShotRead(const QString& request);
+    /// Sends @p request as a transaction with @p invokeId; errors count as refusal.
+    bool transactionRequest(const QString& invokeId, const QString& request);
+    /// The request builder, fetched through the base DTM.
+    ParameterManager* requestBuilder() const;
+    /// Parses @p response with the base DTM's schema object; an error raised while
+    /// parsing counts as a failed parse.
+    bool parseResponse(rmox::ResponseReader& reader, const QString& response) const;
+    /// True when @p invokeID answers the outstanding request; an empty id never does.
+    bool isOwnAnswer(const QString& invokeID) const;
+    /// The error report to the frame: (system tag, message) to IDtmEvents; without a
+    /// host DTM a critical message box. @p errorNumber and @p source are not shown.
+    void ReportError(long errorNumber, const QString& message, const QString& source);
+    /// HasConnection on every channel control.
+    void setAllChannelsConnection(bool connected);
+    /// Tells the base DTM that the user interface is released and drops the host DTM,
+    /// the base DTM and the parameter manager. Stops the timers; from now on
+    /// blnPrepareToRelease is set, so the page neither reads nor connects again.
+    void releaseSession();
+    /// "label" padded with blanks to @p width characters, followed by "= ".
+    static QString paddedLabel(const QString& label, int width);
+
+    // Button bar operations of the session; nothing happens without a bar.
+    void beginOperation();
+    void endOperation();
+    void acknowledgeButton();
+    void refreshButtons();
+    void onlineIndicator(bool online);
+    /// SetButtonCaption(0, "", common text @p textId).
+    void setPageButtonCaption(int textId);
+
+    // Session variables.
+    QPointer<CommunicationService> objBaseDtmCommunication;
+    std::unique_ptr<rmox::InvokeIdGenerator> InvokeIdGenerator;
+    rmox::CallQueue* CallQueue = nullptr;
+    QString communicationReference;
+    QString sOnlineInvokeId;
+    QString sQueuedCallId;
+    bool blnConnecting = false;
+    bool blnDisconnecting = false;
+    bool blnPrepareToRelease = false;
+    bool blnClosing = false;
+    bool blnDisconnectRequested = false;
+
+private:
+    void finishDisconnect();
+    /// Queues the disconnect that waited behind an outstanding request once that
+    /// request has ended.
+    void resumeWaitingDisconnect();
+    /// Releases a one-shot page that waited for a connection that never came.
+    void releaseWhenNothingToDisconnect();
+
+    const SessionVariant m_variant;
+    const SessionRules m_rules;
+    /// CallDisconnect found a request outstanding and runs again when it has ended.
+    bool m_disconnectWaiting = false;
+};
+
+}  // namespace qt27

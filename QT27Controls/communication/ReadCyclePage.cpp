@@ -1,0 +1,142 @@
+#include "ReadCyclePage.h"
+
+#include <QTimer>
+
+#include "QT27Controls/common/ErrorHandling.h"
+#include "QT27Controls/communication/ValueTelegram.h"
+#include "QT27Controls/framework/ParameterManager.h"
+#include "rmox/Communication/ResponseReader.h"
+#include "rmox/Error.h"
+
+namespace qt27 {
+
+ReadCyclePage::ReadCyclePage(SessionVariant variant, Features features, QWidget* parent)
+    : OnlinePage(variant, features, parent) {
+    timCyclic = new QTimer(this);
+    timCyclic->setObjectName(QStringLiteral("timCyclic"));
+    timCyclic->setInterval(kCycleIntervalMs);
+    connect(timCyclic, &QTimer::timeout, this, &ReadCyclePage::timCyclic_Timer);
+}
+
+ReadCyclePage::~ReadCyclePage() = default;
+
+void ReadCyclePage::timCyclic_Timer() {
+    timCyclic->stop();
+    if (!blnPrepareToRelease) {
+        StartReading();
+    }
+}
+
+void ReadCyclePage::StartReading() {
+    if (sessionRules().beginsOperationPerCycle) {
+        beginOperation();
+    }
+    log(QStringLiteral("StartReading"));
+    queueCall(communicationReference.isEmpty() ? "CallConnect" : "CallReadValues");
+}
+
+void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
+    if (communicationReference.isEmpty()) {
+        return;
+    }
+    step([&] { sendReadRequest(); });
+}
+
+void ReadCyclePage::sendReadRequest() {
+    QString request;
+    step([&] { request = requestBuilder()->ValuesReadRequest(communicationReference); });
+    sOnlineInvokeId = newInvokeId();
+    log(QStringLiteral(".CallReadValues"), paddedLabel(QStringLiteral("invokeId"), 23) + sOnlineInvokeId);
+    if (!transactionRequest(sOnlineInvokeId, request)) {
+        // The timer stays off: the cycle ends here.
+        sOnlineInvokeId.clear();
+        ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
+                    QStringLiteral("CallReadValues"));
+    }
+}
+
+void ReadCyclePage::handleTransactionResponse(const QString& invokeID, const QString& response) {
+    log(QStringLiteral(".OnTransactionResponse"), QStringLiteral("sOnlineInvokeId: ") + sOnlineInvokeId);
+    if (!isOwnAnswer(invokeID)) {
+        // The cycle waits for the right answer.
+        return;
+    }
+    sOnlineInvokeId.clear();
+    handleReadAnswer(response);
+}
+
+void ReadCyclePage::handleReadAnswer(const QString& response) {
+    rmox::ResponseReader reader;
+    if (!parseResponse(reader, response)) {
+        // The cycle ends: the timer stays off.
+        endOperation();
+        refreshButtons();
+        ReportError(0, reader.ErrorText(), QStringLiteral("OnTransactionResponse"));
+        return;
+    }
+    if (reader.HasDataPart()) {
+        step([&] { showValues(reader.Data()); });
+    } else if (reader.HasErrorPart()) {
+        ReportError(0, reader.ErrorText(), QStringLiteral("OnTransactionResponse"));
+    } else {
+        ReportError(rmox::Error::InvalidArgument,
+                    QStringLiteral("No data read and no communcation error ..."),
+                    QStringLiteral("OnTransactionResponse"));
+    }
+    continueReadCycle();
+}
+
+void ReadCyclePage::continueReadCycle() {
+    if (communicationReference.isEmpty()) {
+        return;
+    }
+    if (blnDisconnectRequested) {
+        log(QStringLiteral(".OnTransactionResponse"), QStringLiteral("Triggering CallDisconnect"));
+        queueCall("CallDisconnect");
+    } else {
+        timCyclic->start();
+    }
+}
+
+void ReadCyclePage::showValues(const QByteArray& data) {
+    ParseModuleValues(data);
+}
+
+void ReadCyclePage::ParseModuleValues(const QByteArray& data) {
+    const auto readings = qt27::ParseModuleValues(data);
+    for (int index = 0; index < kValueTelegramChannels && index < channelCount(); ++index) {
+        const ChannelReading& reading = readings[static_cast<size_t>(index)];
+        IgnoreErrors([&] { setChannelConnection(index, true); });
+        IgnoreErrors([&] { setChannelValue(index, reading.value, reading.isInValid, reading.isForced); });
+    }
+}
+
+void ReadCyclePage::continueAfterConnectAnswer() {
+    if (blnPrepareToRelease) {
+        // Released while the connect was outstanding: no reading, and a connection
+        // that came up is taken down again.
+        if (!communicationReference.isEmpty()) {
+            log(QStringLiteral(".OnConnectResponse"),
+                QStringLiteral("blnPrepareToRelease is true, adding CallDisconnect to queue"));
+            queueCall("CallDisconnect");
+        }
+        return;
+    }
+    StartReading();
+}
+
+void ReadCyclePage::stopTimers() {
+    timCyclic->stop();
+}
+
+void ReadCyclePage::pageButtonReaction() {
+    acknowledgeButton();
+    if (communicationReference.isEmpty()) {
+        queueCall("CallConnect");
+    } else {
+        // The next read answer queues the disconnect.
+        blnDisconnectRequested = true;
+    }
+}
+
+}  // namespace qt27

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+
+#include "QT27Controls/communication/OnlinePage.h"
+
+class QTimer;
+
+namespace qt27 {
+
+/// The read cycle of Observation and Simulation: while online the page reads the
+/// module's channel values again and again, 500 ms after each handled answer.
+///
+/// timCyclic is off when the page is created; each tick switches it off and starts
+/// one cycle (StartReading queues CallReadValues, or CallConnect when offline), and
+/// only a handled read answer switches it on again, so reads never overlap.
+///
+/// Simulation replaces the request and its invoke id (sendReadRequest), the answer
+/// dispatch (handleTransactionResponse, which hands a read answer to
+/// handleReadAnswer), the telegram (showValues) and the end of a cycle
+/// (continueReadCycle).
+class ReadCyclePage : public OnlinePage {
+    Q_OBJECT
+
+public:
+    /// Interval of timCyclic.
+    static constexpr int kCycleIntervalMs = 500;
+
+    /// @p variant is SessionVariant::Observation or SessionVariant::Simulation.
+    ReadCyclePage(SessionVariant variant, Features features, QWidget* parent = nullptr);
+    ~ReadCyclePage() override;
+
+    /// Sends the read request of one cycle; the argument is ignored.
+    Q_INVOKABLE void CallReadValues(const QVariant& vArguments);
+
+    /// The tick of timCyclic.
+    void timCyclic_Timer();
+
+    QTimer* cycleTimer() const { return timCyclic; }
+
+protected:
+    /// Starts one cycle: CallReadValues when online, CallConnect when offline.
+    void StartReading();
+
+    // Hooks of the read-cycle pages.
+
+    /// Sends the read request for the current reference (which is not empty).
+    virtual void sendReadRequest();
+    /// Shows a telegram: HasConnection and SetCurrentValue on every channel control.
+    virtual void showValues(const QByteArray& data);
+    /// After an answer was handled: the next cycle, or the disconnect the user asked for.
+    virtual void continueReadCycle();
+    /// SetCurrentValue of channel control @p index.
+    virtual void setChannelValue(int /*index*/, qint16 /*value*/, bool /*isInValid*/, bool /*isForced*/) {}
+
+    /// The read answer, once it is known to be the page's own and its invoke id has
+    /// been emptied: parse, show the values or report, then continueReadCycle.
+    void handleReadAnswer(const QString& response);
+    /// Decodes the value telegram into the channel controls.
+    void ParseModuleValues(const QByteArray& data);
+
+    void handleTransactionResponse(const QString& invokeID, const QString& response) override;
+    void continueAfterConnectAnswer() override;
+    void stopTimers() override;
+    void pageButtonReaction() override;
+
+    QTimer* timCyclic = nullptr;
+};
+
+}  // namespace qt27

@@ -1,0 +1,385 @@
+#include "FrameWindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "frame/OpenPage.h"
+#include "frame/StationPanel.h"
+#include "host/BaseDtm.h"
+#include "host/CommunicationService.h"
+#include "host/MessageService.h"
+#include "host/QT27Dtm.h"
+#include "host/SimulatedStation.h"
+#include "host/Station.h"
+
+namespace frame {
+
+namespace {
+
+enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole };
+
+QString twoDigits(int slot) { return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0')); }
+
+}  // namespace
+
+void addToSimulation(host::SimulatedStation& simulation, int slot, const QString& typeCode) {
+    bool ok = false;
+    const int code = typeCode.trimmed().toInt(&ok);
+    if (ok && (code == 37 || code == 54) && slot >= 1 && slot <= 255 && !simulation.hasModule(slot)) {
+        simulation.addModule(slot, code);
+    }
+}
+
+FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulation,
+                         host::CommunicationService& service, PageRegistry registry, QWidget* parent)
+    : QMainWindow(parent),
+      m_station(station),
+      m_simulation(simulation),
+      m_service(service),
+      m_registry(std::move(registry)) {
+    setObjectName(QStringLiteral("qt27frame"));
+    setWindowTitle(tr("qt27frame - QT27 pages on the simulated rimox station"));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiPages"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(QStringLiteral("treStation"));
+    m_tree->setHeaderHidden(true);
+    auto* treeDock = new QDockWidget(tr("Station"), this);
+    treeDock->setObjectName(QStringLiteral("dockStation"));
+    treeDock->setWidget(m_tree);
+    addDockWidget(Qt::LeftDockWidgetArea, treeDock);
+    connect(m_tree, &QTreeWidget::itemActivated, this, &FrameWindow::openFromTree);
+
+    m_errors = new QListWidget(this);
+    m_errors->setObjectName(QStringLiteral("lstErrors"));
+    auto* errorDock = new QDockWidget(tr("Errors"), this);
+    errorDock->setObjectName(QStringLiteral("dockErrors"));
+    errorDock->setWidget(m_errors);
+    addDockWidget(Qt::BottomDockWidgetArea, errorDock);
+
+    m_stationPanel = new StationPanel(m_simulation, m_service, this);
+    auto* scroller = new QScrollArea(this);
+    scroller->setWidget(m_stationPanel);
+    scroller->setWidgetResizable(true);
+    auto* panelDock = new QDockWidget(tr("Simulated station"), this);
+    panelDock->setObjectName(QStringLiteral("dockSimulation"));
+    panelDock->setWidget(scroller);
+    addDockWidget(Qt::RightDockWidgetArea, panelDock);
+    panelDock->hide();
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] { m_stationPanel->setSlot(selectedSlot()); });
+
+    buildMenus();
+    menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
+    menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(errorDock->toggleViewAction());
+
+    buildTree();
+    connectModules();
+    connect(&m_station, &host::Station::projectError, this, &FrameWindow::addError);
+    connect(&m_station, &host::Station::modulesChanged, this, [this] {
+        buildTree();
+        connectModules();
+    });
+    resize(1280, 820);
+}
+
+FrameWindow::~FrameWindow() {
+    // Pages still open (the frame is going away without a release) are deleted
+    // with their windows; the handshake objects follow.
+    qDeleteAll(m_pages);
+}
+
+void FrameWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Open project..."), this, &FrameWindow::openProject);
+    file->addAction(tr("&Reload project"), this, &FrameWindow::reloadProject);
+    file->addAction(tr("&Save project"), this, [this] { m_station.save(); });
+    file->addSeparator();
+    file->addAction(tr("&Quit"), this, &QWidget::close);
+
+    QMenu* pages = menuBar()->addMenu(tr("&Page"));
+    for (const PageType& type : m_registry.types()) {
+        const QString name = type.name;
+        pages->addAction(type.caption, this, [this, name] { openSelected(name); });
+    }
+
+    QMenu* dataSet = menuBar()->addMenu(tr("&Data set"));
+    dataSet->addAction(tr("Lock as another user..."), this, &FrameWindow::lockAsOtherUser);
+    dataSet->addAction(tr("Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
+    dataSet->addSeparator();
+    dataSet->addAction(tr("Lock as this DTM"), this, &FrameWindow::lockAsThisDtm);
+    dataSet->addAction(tr("Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
+
+    QMenu* language = menuBar()->addMenu(tr("&Language"));
+    m_languages = new QActionGroup(this);
+    for (const auto& [code, caption] : {std::pair{QStringLiteral("en"), tr("English")},
+                                        std::pair{QStringLiteral("de"), tr("Deutsch")}}) {
+        QAction* action = language->addAction(caption);
+        action->setCheckable(true);
+        action->setData(code);
+        action->setChecked(code == m_station.language());
+        m_languages->addAction(action);
+        const QString languageCode = code;
+        connect(action, &QAction::triggered, this, [this, languageCode] { setLanguage(languageCode); });
+    }
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    view->addAction(tr("&Tile windows"), m_mdi, &QMdiArea::tileSubWindows);
+    view->addAction(tr("&Cascade windows"), m_mdi, &QMdiArea::cascadeSubWindows);
+}
+
+void FrameWindow::buildTree() {
+    const int selected = selectedSlot();
+    m_tree->clear();
+    auto* root = new QTreeWidgetItem(m_tree, {tr("%1 (bus address %2)")
+                                                  .arg(m_station.stationName())
+                                                  .arg(m_station.busAddress())});
+    for (const host::Station::ModuleInfo& module : m_station.modules()) {
+        auto* slotItem = new QTreeWidgetItem(root, {tr("Slot %1").arg(twoDigits(module.slot))});
+        slotItem->setData(0, SlotRole, module.slot);
+        auto* moduleItem =
+            new QTreeWidgetItem(slotItem, {QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode)});
+        moduleItem->setData(0, SlotRole, module.slot);
+        moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
+        for (const PageType& type : m_registry.types()) {
+            auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
+            pageItem->setData(0, SlotRole, module.slot);
+            pageItem->setData(0, PageRole, type.name);
+        }
+        moduleItem->setExpanded(true);
+        slotItem->setExpanded(true);
+    }
+    root->setExpanded(true);
+    if (selected != 0) {
+        selectSlot(selected);
+    }
+}
+
+void FrameWindow::connectModules() {
+    for (const host::Station::ModuleInfo& module : m_station.modules()) {
+        host::QT27Dtm* dtm = m_station.dtmForSlot(module.slot);
+        if (dtm == nullptr) {
+            continue;
+        }
+        dtm->setCommunicationObjects({&m_service});
+        dtm->baseDtm()->messageService()->setDialogParent(this);
+        connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this,
+                [this](const QString& tag, const QString& text) { addError(tag + QStringLiteral(": ") + text); },
+                Qt::UniqueConnection);
+        addToSimulation(m_simulation, module.slot, module.typeCode);
+    }
+}
+
+int FrameWindow::selectedSlot() const {
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    return item != nullptr ? item->data(0, SlotRole).toInt() : 0;
+}
+
+void FrameWindow::selectSlot(int slot) {
+    QTreeWidgetItemIterator it(m_tree);
+    for (; *it != nullptr; ++it) {
+        if ((*it)->data(0, SlotRole).toInt() == slot && (*it)->data(0, PageRole).isNull() &&
+            (*it)->parent() != nullptr && (*it)->parent()->parent() != nullptr) {
+            m_tree->setCurrentItem(*it);
+            return;
+        }
+    }
+}
+
+void FrameWindow::openFromTree(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    const QString pageName = item->data(0, PageRole).toString();
+    const int slot = item->data(0, SlotRole).toInt();
+    if (!pageName.isEmpty() && slot != 0) {
+        openPage(slot, pageName);
+    }
+}
+
+void FrameWindow::openSelected(const QString& pageName) {
+    const int slot = selectedSlot();
+    if (slot == 0) {
+        statusBar()->showMessage(tr("Select a module in the station tree first."), 5000);
+        return;
+    }
+    openPage(slot, pageName);
+}
+
+QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
+    const PageType* type = m_registry.find(pageName);
+    host::QT27Dtm* dtm = m_station.dtmForSlot(slot);
+    if (type == nullptr || dtm == nullptr) {
+        addError(tr("Cannot open %1 for slot %2").arg(pageName, twoDigits(slot)));
+        return nullptr;
+    }
+    const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
+    auto* page = new OpenPage(*type, dtm, invokeId, this);
+    auto* window = new QMdiSubWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWidget(page->widget());
+    page->setWidgetOwnedElsewhere();
+    window->setWindowTitle(QStringLiteral("%1 - slot %2 - %3")
+                               .arg(type->caption, twoDigits(slot), m_station.moduleRecord(slot) != nullptr
+                                                                        ? m_station.moduleRecord(slot)->typeName
+                                                                        : QString()));
+    window->installEventFilter(this);
+    window->setProperty("invokeId", invokeId);
+    m_mdi->addSubWindow(window);
+    m_pages.append(page);
+
+    connect(page, &OpenPage::released, this, [this, page, window] { pageFinished(page, window); });
+    connect(page, &OpenPage::releaseTimedOut, this, [this, page, window] {
+        addError(tr("%1 did not release within %2 s; its window was closed.")
+                     .arg(page->description())
+                     .arg(OpenPage::kGracePeriodMs / 1000));
+        pageFinished(page, window);
+    });
+    page->init();
+    window->resize(window->sizeHint().expandedTo(page->widget()->sizeHint() + QSize(16, 40)));
+    window->show();
+    return window;
+}
+
+void FrameWindow::pageFinished(OpenPage* page, QMdiSubWindow* window) {
+    m_pages.removeOne(page);
+    page->deleteLater();
+    if (window != nullptr) {
+        window->removeEventFilter(this);
+        // Close from the event loop: the release may be running inside the window's
+        // own close request.
+        QTimer::singleShot(0, window, &QMdiSubWindow::close);
+    }
+    if (m_quitting && m_pages.isEmpty()) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        auto* window = qobject_cast<QMdiSubWindow*>(watched);
+        const QString invokeId = watched->property("invokeId").toString();
+        for (OpenPage* page : m_pages) {
+            if (window != nullptr && page->invokeId() == invokeId && !page->isReleased()) {
+                // The window closes once the page has released itself.
+                event->ignore();
+                page->requestRelease();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event) {
+    if (m_pages.isEmpty()) {
+        event->accept();
+        return;
+    }
+    m_quitting = true;
+    event->ignore();
+    const QList<OpenPage*> pages = m_pages;
+    for (OpenPage* page : pages) {
+        page->requestRelease();
+    }
+}
+
+QStringList FrameWindow::errors() const {
+    QStringList result;
+    for (int row = 0; row < m_errors->count(); ++row) {
+        result.append(m_errors->item(row)->text());
+    }
+    return result;
+}
+
+void FrameWindow::addError(const QString& text) {
+    m_errors->addItem(QStringLiteral("%1  %2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), text));
+    m_errors->scrollToBottom();
+}
+
+void FrameWindow::setLanguage(const QString& language) {
+    m_station.setLanguage(language);
+    for (QAction* action : m_languages->actions()) {
+        action->setChecked(action->data().toString() == language);
+    }
+    statusBar()->showMessage(tr("Pages opened from now on use the new language."), 5000);
+}
+
+void FrameWindow::lockAsOtherUser() {
+    const int slot = selectedSlot();
+    host::QT27Dtm* dtm = m_station.dtmForSlot(slot);
+    if (dtm == nullptr) {
+        statusBar()->showMessage(tr("Select a module in the station tree first."), 5000);
+        return;
+    }
+    bool ok = false;
+    const QString user =
+        QInputDialog::getText(this, tr("Lock the data set"), tr("User name:"), QLineEdit::Normal, m_otherUser, &ok);
+    if (!ok || user.trimmed().isEmpty()) {
+        return;
+    }
+    m_otherUser = user.trimmed();
+    if (!dtm->baseDtm()->lockDataSetAs(m_otherUser)) {
+        addError(tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
+    }
+}
+
+void FrameWindow::releaseOtherUsersLock() {
+    host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot());
+    if (dtm == nullptr) {
+        return;
+    }
+    const QString owner = dtm->baseDtm()->lockOwner();
+    if (owner.isEmpty() || owner == dtm->baseDtm()->userName()) {
+        statusBar()->showMessage(tr("No other user holds the lock."), 5000);
+        return;
+    }
+    dtm->baseDtm()->unlockDataSetAs(owner);
+}
+
+void FrameWindow::lockAsThisDtm() {
+    host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot());
+    if (dtm != nullptr && !dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName())) {
+        addError(tr("Slot %1: the data set is locked by %2")
+                     .arg(twoDigits(selectedSlot()), dtm->baseDtm()->lockOwner()));
+    }
+}
+
+void FrameWindow::unlockByCompatibility() {
+    host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot());
+    if (dtm != nullptr) {
+        dtm->baseDtm()->unlockDataSetAs(host::BaseDtm::kCompatibilityUser);
+    }
+}
+
+void FrameWindow::openProject() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open station project"), m_station.projectPath(),
+                                                      tr("Station projects (*.xml);;All files (*)"));
+    if (!path.isEmpty() && m_station.open(path)) {
+        buildTree();
+        connectModules();
+    }
+}
+
+void FrameWindow::reloadProject() { m_station.reloadFromDisk(); }
+
+}  // namespace frame

@@ -1,0 +1,75 @@
+#include "Screenshots.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include "frame/OpenPage.h"
+#include "frame/PageRegistry.h"
+#include "host/CommunicationService.h"
+#include "host/QT27Dtm.h"
+#include "host/Station.h"
+
+namespace frame {
+
+namespace {
+
+// Lets the event loop run for @p milliseconds (answers, timers, layout).
+void settle(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace
+
+QStringList renderAllPages(host::Station& station, host::CommunicationService& service,
+                           const PageRegistry& registry, const QString& directory, QStringList* errors) {
+    QStringList written;
+    if (!QDir().mkpath(directory)) {
+        if (errors != nullptr) {
+            errors->append(QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(directory)));
+        }
+        return written;
+    }
+    int counter = 0;
+    for (const host::Station::ModuleInfo& module : station.modules()) {
+        host::QT27Dtm* dtm = station.dtmForSlot(module.slot);
+        if (dtm == nullptr) {
+            continue;
+        }
+        dtm->setCommunicationObjects({&service});
+        for (const PageType& type : registry.types()) {
+            const QString slot = QStringLiteral("%1").arg(module.slot, 2, 10, QLatin1Char('0'));
+            OpenPage page(type, dtm, QStringLiteral("%1-%2-%3").arg(type.name, slot).arg(++counter));
+            QWidget* widget = page.widget();
+            widget->setAttribute(Qt::WA_DontShowOnScreen);
+            widget->resize(widget->sizeHint());
+            widget->show();
+            page.init();
+            settle(std::max(50, type.settleMs));
+            const QString path = QDir(directory).filePath(QStringLiteral("%1-%2.png").arg(slot, type.name));
+            if (widget->grab().save(path)) {
+                written.append(path);
+            } else if (errors != nullptr) {
+                errors->append(QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path)));
+            }
+            // Release as the frame does and wait for UiReleased, within the grace period.
+            QEventLoop loop;
+            QObject::connect(&page, &OpenPage::released, &loop, &QEventLoop::quit);
+            QObject::connect(&page, &OpenPage::releaseTimedOut, &loop, &QEventLoop::quit);
+            page.requestRelease();
+            if (!page.isReleased()) {
+                loop.exec();
+            }
+            if (!page.isReleased() && errors != nullptr) {
+                errors->append(QStringLiteral("%1 did not release").arg(page.description()));
+            }
+        }
+    }
+    return written;
+}
+
+}  // namespace frame

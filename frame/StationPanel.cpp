@@ -1,0 +1,173 @@
+#include "StationPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMetaEnum>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "host/CommunicationService.h"
+#include "host/SimulatedStation.h"
+
+namespace frame {
+
+namespace {
+
+QDoubleSpinBox* percentBox(double minimum, double maximum) {
+    auto* box = new QDoubleSpinBox;
+    box->setRange(minimum, maximum);
+    box->setDecimals(1);
+    box->setSuffix(QStringLiteral(" %"));
+    box->setSingleStep(5.0);
+    return box;
+}
+
+}  // namespace
+
+StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationService& service, QWidget* parent)
+    : QWidget(parent), m_station(station), m_service(service) {
+    auto* layout = new QVBoxLayout(this);
+    m_title = new QLabel(tr("No module selected"), this);
+    layout->addWidget(m_title);
+
+    auto* signalsBox = new QGroupBox(tr("Input signals (percent of the channel's range)"), this);
+    auto* grid = new QGridLayout(signalsBox);
+    const QStringList headers = {tr("Channel"), tr("Signal"), tr("Offset"), tr("Amplitude"),
+                                 tr("Period ms"), tr("Open line"), tr("Short circuit")};
+    for (int column = 0; column < headers.size(); ++column) {
+        grid->addWidget(new QLabel(headers[column]), 0, column);
+    }
+    for (int channel = 0; channel < 4; ++channel) {
+        ChannelRow row;
+        row.shape = new QComboBox;
+        row.shape->addItems({tr("Constant"), tr("Ramp"), tr("Sine"), tr("Noise")});
+        row.offset = percentBox(-50.0, 150.0);
+        row.amplitude = percentBox(0.0, 100.0);
+        row.period = new QSpinBox;
+        row.period->setRange(100, 600000);
+        row.period->setSingleStep(1000);
+        row.openLine = new QCheckBox;
+        row.shortCircuit = new QCheckBox;
+        const int line = channel + 1;
+        grid->addWidget(new QLabel(QString::number(channel + 1)), line, 0);
+        grid->addWidget(row.shape, line, 1);
+        grid->addWidget(row.offset, line, 2);
+        grid->addWidget(row.amplitude, line, 3);
+        grid->addWidget(row.period, line, 4);
+        grid->addWidget(row.openLine, line, 5, Qt::AlignCenter);
+        grid->addWidget(row.shortCircuit, line, 6, Qt::AlignCenter);
+        const auto apply = [this, channel] { applyChannel(channel); };
+        connect(row.shape, &QComboBox::currentIndexChanged, this, apply);
+        connect(row.offset, &QDoubleSpinBox::valueChanged, this, apply);
+        connect(row.amplitude, &QDoubleSpinBox::valueChanged, this, apply);
+        connect(row.period, &QSpinBox::valueChanged, this, apply);
+        connect(row.openLine, &QCheckBox::toggled, this, apply);
+        connect(row.shortCircuit, &QCheckBox::toggled, this, apply);
+        m_rows.append(row);
+    }
+    layout->addWidget(signalsBox);
+
+    auto* faultsBox = new QGroupBox(tr("Communication faults"), this);
+    auto* faults = new QGridLayout(faultsBox);
+    auto* answering = new QCheckBox(tr("Station answers connects"), faultsBox);
+    answering->setChecked(true);
+    connect(answering, &QCheckBox::toggled, this, [this](bool on) { m_station.setAnswering(on); });
+    faults->addWidget(answering, 0, 0, 1, 2);
+    auto* abort = new QPushButton(tr("Abort connections now"), faultsBox);
+    connect(abort, &QPushButton::clicked, this, [this] { m_service.abortConnections(); });
+    faults->addWidget(abort, 0, 2);
+
+    auto* latency = new QSpinBox(faultsBox);
+    latency->setRange(0, 10000);
+    latency->setSuffix(QStringLiteral(" ms"));
+    latency->setValue(m_service.latency());
+    connect(latency, &QSpinBox::valueChanged, this, [this](int value) { m_service.setLatency(value); });
+    faults->addWidget(new QLabel(tr("Answer latency"), faultsBox), 1, 0);
+    faults->addWidget(latency, 1, 1);
+    auto* delay = new QSpinBox(faultsBox);
+    delay->setRange(0, 60000);
+    delay->setValue(2000);
+    delay->setSuffix(QStringLiteral(" ms"));
+    connect(delay, &QSpinBox::valueChanged, this, [this](int value) { m_service.setFaultDelay(value); });
+    m_service.setFaultDelay(delay->value());
+    faults->addWidget(new QLabel(tr("Delay of a delayed answer"), faultsBox), 2, 0);
+    faults->addWidget(delay, 2, 1);
+
+    const QMetaEnum faultEnum = QMetaEnum::fromType<host::CommunicationService::Fault>();
+    const QStringList captions = {tr("Refuse the next request"),    tr("Delay the next answer"),
+                                  tr("Drop the next answer"),       tr("Foreign invoke id on the next answer"),
+                                  tr("Unreadable next answer"),     tr("Error part in the next answer"),
+                                  tr("No data part in the next read answer")};
+    for (int index = 0; index < faultEnum.keyCount() && index < captions.size(); ++index) {
+        const auto fault = static_cast<host::CommunicationService::Fault>(faultEnum.value(index));
+        auto* once = new QPushButton(captions[index], faultsBox);
+        auto* always = new QCheckBox(tr("every time"), faultsBox);
+        connect(once, &QPushButton::clicked, this, [this, fault, always] {
+            m_service.setFault(fault, always->isChecked() ? host::CommunicationService::FaultMode::Persistent
+                                                          : host::CommunicationService::FaultMode::OneShot);
+        });
+        connect(always, &QCheckBox::toggled, this, [this, fault](bool on) {
+            m_service.setFault(fault, on ? host::CommunicationService::FaultMode::Persistent
+                                         : host::CommunicationService::FaultMode::Off);
+        });
+        faults->addWidget(once, 3 + index, 0, 1, 2);
+        faults->addWidget(always, 3 + index, 2);
+    }
+    layout->addWidget(faultsBox);
+    layout->addStretch();
+    setSlot(0);
+}
+
+void StationPanel::setSlot(int slot) {
+    m_slot = m_station.hasModule(slot) ? slot : 0;
+    m_title->setText(m_slot == 0 ? tr("No module selected")
+                                 : tr("Module in slot %1").arg(m_slot, 2, 10, QLatin1Char('0')));
+    for (const ChannelRow& row : m_rows) {
+        for (QWidget* widget : {static_cast<QWidget*>(row.shape), static_cast<QWidget*>(row.offset),
+                                static_cast<QWidget*>(row.amplitude), static_cast<QWidget*>(row.period),
+                                static_cast<QWidget*>(row.openLine), static_cast<QWidget*>(row.shortCircuit)}) {
+            widget->setEnabled(m_slot != 0);
+        }
+    }
+    loadChannels();
+}
+
+void StationPanel::loadChannels() {
+    if (m_slot == 0) {
+        return;
+    }
+    m_loading = true;
+    for (int channel = 0; channel < m_rows.size(); ++channel) {
+        const host::ChannelSignal signal = m_station.channelSignal(m_slot, channel);
+        const ChannelRow& row = m_rows[channel];
+        row.shape->setCurrentIndex(static_cast<int>(signal.shape));
+        row.offset->setValue(signal.offsetPercent);
+        row.amplitude->setValue(signal.amplitudePercent);
+        row.period->setValue(static_cast<int>(signal.periodMs));
+        row.openLine->setChecked(m_station.hasOpenLine(m_slot, channel));
+        row.shortCircuit->setChecked(m_station.hasShortCircuit(m_slot, channel));
+    }
+    m_loading = false;
+}
+
+void StationPanel::applyChannel(int channel) {
+    if (m_loading || m_slot == 0) {
+        return;
+    }
+    const ChannelRow& row = m_rows[channel];
+    host::ChannelSignal signal = m_station.channelSignal(m_slot, channel);
+    signal.shape = static_cast<host::SignalShape>(row.shape->currentIndex());
+    signal.offsetPercent = row.offset->value();
+    signal.amplitudePercent = row.amplitude->value();
+    signal.periodMs = row.period->value();
+    m_station.setChannelSignal(m_slot, channel, signal);
+    m_station.setOpenLine(m_slot, channel, row.openLine->isChecked());
+    m_station.setShortCircuit(m_slot, channel, row.shortCircuit->isChecked());
+}
+
+}  // namespace frame

@@ -1,0 +1,109 @@
+#pragma once
+
+// A scripted fake of the host's communication service. It records every request,
+// accepts or refuses each one as the test scripted it, and answers only when the
+// test says so, with response documents in the format of
+// rmox/Communication/DOCUMENTS.md.
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+
+#include "QT27Controls/communication/CommunicationService.h"
+#include "QT27Controls/communication/IBaseCommunicationCallback.h"
+
+namespace testsupport {
+
+class FakeCommunication : public qt27::CommunicationService {
+    Q_OBJECT
+
+public:
+    enum class Kind { Connect, Disconnect, Transaction, VerifyConnection };
+
+    struct Request {
+        Kind kind = Kind::Connect;
+        QString invokeId;
+        QString reference;                       ///< communication reference (Disconnect, Transaction)
+        QString document;                        ///< request document (Connect, Transaction)
+        QString documentKey;                     ///< Connect
+        QObject* communicationObject = nullptr;  ///< Connect
+        bool accepted = true;
+    };
+
+    enum class ConnectAnswer { Connected, NoConnectPart, Unreadable };
+
+    /// Every request is also appended to @p log (e.g. "Connect(ID)"), when given.
+    explicit FakeCommunication(QStringList* log = nullptr);
+
+    bool Connect(QObject* communicationObject, qt27::IBaseCommunicationCallback* callback,
+                 const QString& invokeId, const QString& documentKey, const QString& request) override;
+    bool Disconnect(const QString& communicationReference, qt27::IBaseCommunicationCallback* callback,
+                    const QString& invokeId) override;
+    bool TransactionRequest(const QString& communicationReference, qt27::IBaseCommunicationCallback* callback,
+                            const QString& invokeId, const QString& request) override;
+    bool VerifyConnection(bool verify) override;
+
+    // Script.
+    /// The next @p count requests of @p kind are refused.
+    void refuseNext(Kind kind, int count = 1);
+
+    // What the pages asked for.
+    QList<Request> requests;
+    QList<Request> requestsOf(Kind kind) const;
+    int count(Kind kind) const { return static_cast<int>(requestsOf(kind).size()); }
+    /// The last request of @p kind; a default request when there is none.
+    Request last(Kind kind) const;
+
+    // Answers; a null @p invokeId answers the last request of that kind, an empty but
+    // non-null one sends an empty id. Answers go to the callback of the last request
+    // and are dropped when it is destroyed.
+    void answerConnect(ConnectAnswer how = ConnectAnswer::Connected, const QString& invokeId = QString());
+    void answerDisconnect(const QString& invokeId = QString());
+    void answerRead(const QByteArray& data, const QString& invokeId = QString());
+    void answerReadError(const QString& errorText = QStringLiteral("Read of an invalid index"),
+                         const QString& invokeId = QString());
+    void answerReadWithoutParts(const QString& invokeId = QString());
+    void answerReadUnreadable(const QString& invokeId = QString());
+    void answerTransaction(const QString& response, const QString& invokeId = QString());
+    /// OnAbort to the last callback; nothing outstanding is answered afterwards.
+    void abort();
+    void requestVerification(const QString& invokeId);
+
+    /// Accepted requests that have not been answered yet (nor aborted).
+    QList<Request> outstanding() const;
+    bool hasOutstanding() const { return !outstanding().isEmpty(); }
+    /// Answers the oldest outstanding request as a working module would: connected,
+    /// disconnected, or a read with a complete value telegram. False when none is left.
+    bool answerOldestOutstanding();
+
+    // Response documents.
+    static QString connectResponse(ConnectAnswer how, const QString& reference);
+    static QString disconnectResponse(const QString& reference);
+    static QString readResponse(const QByteArray& data, const QString& reference);
+    static QString readErrorResponse(const QString& errorText, const QString& reference);
+    static QString readResponseWithoutParts(const QString& reference);
+    static QString unreadableResponse();
+
+    /// The reference that a successful connect hands out.
+    QString reference = QStringLiteral("C2137DD1-7842-11D4-A3C9-005004DC410F");
+    /// Error text of a connect answer without connection.
+    static QString connectErrorText() { return QStringLiteral("Station 12 does not answer"); }
+    int verifications = 0;
+
+private:
+    bool record(Request request, qt27::IBaseCommunicationCallback* callback, const QString& logEntry);
+    qt27::IBaseCommunicationCallback* target() const;
+    /// The id an answer carries; marks it answered.
+    QString idFor(Kind kind, const QString& invokeId);
+
+    QStringList* m_log;
+    QMap<Kind, int> m_refusals;
+    QSet<QString> m_answered;
+    qt27::IBaseCommunicationCallback* m_callback = nullptr;
+    QPointer<QObject> m_callbackObject;
+};
+
+}  // namespace testsupport
