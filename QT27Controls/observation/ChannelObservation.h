@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "rmox/ResourceServer/ResourceManager.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+namespace rmox {
+class GaugeCtl;
+}
+
+namespace qt27 {
+
+/// Shows the current value of one analog input channel: as a number in the unit
+/// the user picks in `cmbUnit` (percent of the measuring range or the physical
+/// unit), as a bar gauge with zones for the measuring range, the overrange and the
+/// range below a live zero, and as a state picture (valid, invalid, forced).
+///
+/// The page configures the control (`ChannelNumber`, `Typ`, `ResourceManager`,
+/// `ChannelTag`, `Range`, then `IsInitializing` False) and feeds it raw values
+/// (millivolts or microamperes) with `SetCurrentValue`. The control raises no
+/// events and reports no errors; a failing resource lookup is written to the
+/// debug log and skipped.
+class ChannelObservation : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp)
+    Q_PROPERTY(qint16 ChannelNumber READ ChannelNumber WRITE setChannelNumber)
+    Q_PROPERTY(QString ChannelTag READ ChannelTag WRITE setChannelTag)
+    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager)
+    Q_PROPERTY(quint8 Range READ Range WRITE setRange)
+    Q_PROPERTY(bool HasConnection READ HasConnection WRITE setHasConnection)
+    Q_PROPERTY(bool IsInitializing READ IsInitializing WRITE setIsInitializing)
+
+public:
+    /// Ids of the state pictures in the common resource folder.
+    enum StatePicture : int {
+        PictureValid = 150,
+        PictureInvalid = 152,
+        PictureValidForced = 153,
+        PictureInvalidForced = 155,
+    };
+
+    explicit ChannelObservation(QWidget* parent = nullptr);
+    ~ChannelObservation() override;
+
+    /// The module type (37 or 54); values outside 0 to 255 are kept as 0, a type
+    /// without scaling.
+    qint16 Typ() const { return m_moduleType; }
+    void setTyp(qint16 moduleType);
+
+    qint16 ChannelNumber() const { return m_channelNumber; }
+    void setChannelNumber(qint16 channelNumber);
+
+    QString ChannelTag() const { return m_channelTag; }
+    void setChannelTag(const QString& channelTag);
+
+    /// The common resource manager. Setting it creates the device resource manager
+    /// configured from it and loads the decimal separator (text 4002), the state
+    /// label (text 7013) and the caption.
+    rmox::ResourceManager* ResourceManager() const { return m_commonResourceManager; }
+    void setResourceManager(rmox::ResourceManager* manager);
+
+    /// Shows a raw value (bit 15 already removed) with its state picture.
+    Q_INVOKABLE void SetCurrentValue(qint16 iCurrentValue, bool isInValid = false, bool isForced = false);
+
+    /// The measuring range, 0 to 3. While initializing only stored.
+    quint8 Range() const { return m_range; }
+    void setRange(quint8 range);
+
+    /// False removes the state picture; the value text and gauge stay.
+    bool HasConnection() const { return m_hasConnection; }
+    void setHasConnection(bool hasConnection);
+
+    /// True after creation; writing False applies the unit configuration.
+    bool IsInitializing() const { return m_isInitializing; }
+    void setIsInitializing(bool isInitializing);
+
+    // State that the page and tests can read.
+    qint16 CurrentValue() const { return m_currentValue; }
+    bool IsInValid() const { return m_isInValid; }
+    bool IsForced() const { return m_isForced; }
+    QString DecimalSeparator() const { return m_decimalSeparator; }
+    QString FormatText() const { return m_formatText; }
+    rmox::ResourceManager* DeviceResourceManager() const { return m_deviceResourceManager.get(); }
+
+    /// The resource folders, computed from the library's folder at creation.
+    QString CommonResourceFolder() const { return m_commonResourceFolder; }
+    QString DeviceResourceFolder() const { return m_deviceResourceFolder; }
+    /// Points the control at other resource folders (an engineering frame or a test
+    /// that brings its own resources).
+    void setResourceFolders(const QString& commonFolder, const QString& deviceFolder);
+
+    /// The state picture id of a value's flags.
+    static int StatePictureId(bool isInValid, bool isForced);
+
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void cmbUnit_Click();
+
+private:
+    void CreateElements();
+    void ConfigureUnit();
+    void RefreshValueDisplay();
+    void RefreshCaption();
+    void ShowStatePicture(const QPixmap& picture);
+
+    // Elements.
+    QGroupBox* fraChannelObservation = nullptr;
+    rmox::GaugeCtl* ctlGauge = nullptr;
+    QComboBox* cmbUnit = nullptr;
+    QLineEdit* txtValue = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* lblState = nullptr;
+    QLabel* imgState = nullptr;
+
+    // State.
+    quint8 m_moduleType = 37;
+    qint16 m_channelNumber = 0;
+    QString m_channelTag;
+    QPointer<rmox::ResourceManager> m_commonResourceManager;
+    std::unique_ptr<rmox::ResourceManager> m_deviceResourceManager;
+    QString m_commonResourceFolder;
+    QString m_deviceResourceFolder;
+    QString m_decimalSeparator = QStringLiteral(".");
+    QString m_formatText = QStringLiteral("0.0");
+    qint16 m_currentValue = 0;
+    bool m_isInValid = true;
+    bool m_isForced = false;
+    bool m_hasConnection = false;
+    quint8 m_range = 0;
+    bool m_isInitializing = false;
+};
+
+}  // namespace qt27
