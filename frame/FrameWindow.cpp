@@ -32,7 +32,9 @@ namespace {
 
 enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole };
 
-QString twoDigits(int slot) { return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int slot) {
+    return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
+}
 
 }  // namespace
 
@@ -85,7 +87,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     panelDock->setWidget(scroller);
     addDockWidget(Qt::RightDockWidgetArea, panelDock);
     panelDock->hide();
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] { m_stationPanel->setSlot(selectedSlot()); });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this] { m_stationPanel->setSlot(selectedSlot()); });
 
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
@@ -130,8 +133,8 @@ void FrameWindow::buildMenus() {
 
     QMenu* language = menuBar()->addMenu(tr("&Language"));
     m_languages = new QActionGroup(this);
-    for (const auto& [code, caption] : {std::pair{QStringLiteral("en"), tr("English")},
-                                        std::pair{QStringLiteral("de"), tr("Deutsch")}}) {
+    for (const auto& [code, caption] :
+         {std::pair{QStringLiteral("en"), tr("English")}, std::pair{QStringLiteral("de"), tr("Deutsch")}}) {
         QAction* action = language->addAction(caption);
         action->setCheckable(true);
         action->setData(code);
@@ -150,9 +153,8 @@ void FrameWindow::buildMenus() {
 void FrameWindow::buildTree() {
     const int selected = selectedSlot();
     m_tree->clear();
-    auto* root = new QTreeWidgetItem(m_tree, {tr("%1 (bus address %2)")
-                                                  .arg(m_station.stationName())
-                                                  .arg(m_station.busAddress())});
+    auto* root = new QTreeWidgetItem(
+        m_tree, {tr("%1 (bus address %2)").arg(m_station.stationName()).arg(m_station.busAddress())});
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
         auto* slotItem = new QTreeWidgetItem(root, {tr("Slot %1").arg(twoDigits(module.slot))});
         slotItem->setData(0, SlotRole, module.slot);
@@ -182,9 +184,10 @@ void FrameWindow::connectModules() {
         }
         dtm->setCommunicationObjects({&m_service});
         dtm->baseDtm()->messageService()->setDialogParent(this);
-        connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this,
-                [this](const QString& tag, const QString& text) { addError(tag + QStringLiteral(": ") + text); },
-                Qt::UniqueConnection);
+        connect(
+            dtm->baseDtm(), &host::BaseDtm::errorMessage, this,
+            [this](const QString& tag, const QString& text) { addError(tag + QStringLiteral(": ") + text); },
+            Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
 }
@@ -239,9 +242,10 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     window->setWidget(page->widget());
     page->setWidgetOwnedElsewhere();
     window->setWindowTitle(QStringLiteral("%1 - slot %2 - %3")
-                               .arg(type->caption, twoDigits(slot), m_station.moduleRecord(slot) != nullptr
-                                                                        ? m_station.moduleRecord(slot)->typeName
-                                                                        : QString()));
+                               .arg(type->caption, twoDigits(slot),
+                                    m_station.moduleRecord(slot) != nullptr
+                                        ? m_station.moduleRecord(slot)->typeName
+                                        : QString()));
     window->installEventFilter(this);
     window->setProperty("invokeId", invokeId);
     m_mdi->addSubWindow(window);
@@ -312,7 +316,8 @@ QStringList FrameWindow::errors() const {
 }
 
 void FrameWindow::addError(const QString& text) {
-    m_errors->addItem(QStringLiteral("%1  %2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), text));
+    m_errors->addItem(
+        QStringLiteral("%1  %2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), text));
     m_errors->scrollToBottom();
 }
 
@@ -332,14 +337,15 @@ void FrameWindow::lockAsOtherUser() {
         return;
     }
     bool ok = false;
-    const QString user =
-        QInputDialog::getText(this, tr("Lock the data set"), tr("User name:"), QLineEdit::Normal, m_otherUser, &ok);
+    const QString user = QInputDialog::getText(this, tr("Lock the data set"), tr("User name:"),
+                                               QLineEdit::Normal, m_otherUser, &ok);
     if (!ok || user.trimmed().isEmpty()) {
         return;
     }
     m_otherUser = user.trimmed();
     if (!dtm->baseDtm()->lockDataSetAs(m_otherUser)) {
-        addError(tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
+        addError(
+            tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
     }
 }
 
@@ -372,14 +378,17 @@ void FrameWindow::unlockByCompatibility() {
 }
 
 void FrameWindow::openProject() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open station project"), m_station.projectPath(),
-                                                      tr("Station projects (*.xml);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open station project"), m_station.projectPath(),
+                                     tr("Station projects (*.xml);;All files (*)"));
     if (!path.isEmpty() && m_station.open(path)) {
         buildTree();
         connectModules();
     }
 }
 
-void FrameWindow::reloadProject() { m_station.reloadFromDisk(); }
+void FrameWindow::reloadProject() {
+    m_station.reloadFromDisk();
+}
 
 }  // namespace frame

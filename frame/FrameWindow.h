@@ -36,8 +36,8 @@ class FrameWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    FrameWindow(host::Station& station, host::SimulatedStation& simulation, host::CommunicationService& service,
-                PageRegistry registry, QWidget* parent = nullptr);
+    FrameWindow(host::Station& station, host::SimulatedStation& simulation,
+                host::CommunicationService& service, PageRegistry registry, QWidget* parent = nullptr);
     ~FrameWindow() override;
 
     /// Opens @p pageName for the module in @p slot; answers the page's window.

@@ -31,7 +31,9 @@ OpenPage::~OpenPage() {
     }
 }
 
-int OpenPage::slot() const { return m_dtm != nullptr ? m_dtm->slot() : 0; }
+int OpenPage::slot() const {
+    return m_dtm != nullptr ? m_dtm->slot() : 0;
+}
 
 QString OpenPage::description() const {
     return QStringLiteral("%1 of slot %2").arg(m_type.name).arg(slot(), 2, 10, QLatin1Char('0'));

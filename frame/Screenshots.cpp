@@ -30,7 +30,8 @@ QStringList renderAllPages(host::Station& station, host::CommunicationService& s
     QStringList written;
     if (!QDir().mkpath(directory)) {
         if (errors != nullptr) {
-            errors->append(QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(directory)));
+            errors->append(
+                QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(directory)));
         }
         return written;
     }

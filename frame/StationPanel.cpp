@@ -29,7 +29,8 @@ QDoubleSpinBox* percentBox(double minimum, double maximum) {
 
 }  // namespace
 
-StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationService& service, QWidget* parent)
+StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationService& service,
+                           QWidget* parent)
     : QWidget(parent), m_station(station), m_service(service) {
     auto* layout = new QVBoxLayout(this);
     m_title = new QLabel(tr("No module selected"), this);
@@ -37,7 +38,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
 
     auto* signalsBox = new QGroupBox(tr("Input signals (percent of the channel's range)"), this);
     auto* grid = new QGridLayout(signalsBox);
-    const QStringList headers = {tr("Channel"), tr("Signal"), tr("Offset"), tr("Amplitude"),
+    const QStringList headers = {tr("Channel"),   tr("Signal"),    tr("Offset"),       tr("Amplitude"),
                                  tr("Period ms"), tr("Open line"), tr("Short circuit")};
     for (int column = 0; column < headers.size(); ++column) {
         grid->addWidget(new QLabel(headers[column]), 0, column);
@@ -99,9 +100,12 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     faults->addWidget(delay, 2, 1);
 
     const QMetaEnum faultEnum = QMetaEnum::fromType<host::CommunicationService::Fault>();
-    const QStringList captions = {tr("Refuse the next request"),    tr("Delay the next answer"),
-                                  tr("Drop the next answer"),       tr("Foreign invoke id on the next answer"),
-                                  tr("Unreadable next answer"),     tr("Error part in the next answer"),
+    const QStringList captions = {tr("Refuse the next request"),
+                                  tr("Delay the next answer"),
+                                  tr("Drop the next answer"),
+                                  tr("Foreign invoke id on the next answer"),
+                                  tr("Unreadable next answer"),
+                                  tr("Error part in the next answer"),
                                   tr("No data part in the next read answer")};
     for (int index = 0; index < faultEnum.keyCount() && index < captions.size(); ++index) {
         const auto fault = static_cast<host::CommunicationService::Fault>(faultEnum.value(index));
@@ -128,9 +132,10 @@ void StationPanel::setSlot(int slot) {
     m_title->setText(m_slot == 0 ? tr("No module selected")
                                  : tr("Module in slot %1").arg(m_slot, 2, 10, QLatin1Char('0')));
     for (const ChannelRow& row : m_rows) {
-        for (QWidget* widget : {static_cast<QWidget*>(row.shape), static_cast<QWidget*>(row.offset),
-                                static_cast<QWidget*>(row.amplitude), static_cast<QWidget*>(row.period),
-                                static_cast<QWidget*>(row.openLine), static_cast<QWidget*>(row.shortCircuit)}) {
+        for (QWidget* widget :
+             {static_cast<QWidget*>(row.shape), static_cast<QWidget*>(row.offset),
+              static_cast<QWidget*>(row.amplitude), static_cast<QWidget*>(row.period),
+              static_cast<QWidget*>(row.openLine), static_cast<QWidget*>(row.shortCircuit)}) {
             widget->setEnabled(m_slot != 0);
         }
     }

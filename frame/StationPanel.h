@@ -21,7 +21,8 @@ class StationPanel : public QWidget {
     Q_OBJECT
 
 public:
-    StationPanel(host::SimulatedStation& station, host::CommunicationService& service, QWidget* parent = nullptr);
+    StationPanel(host::SimulatedStation& station, host::CommunicationService& service,
+                 QWidget* parent = nullptr);
 
     /// Shows and edits the module in @p slot (0: none).
     void setSlot(int slot);

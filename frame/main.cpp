@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
                                            QStringLiteral("file"));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
-        QStringLiteral("Render every page of every module to DIR/<slot>-<page>.png without a display, then exit."),
+        QStringLiteral(
+            "Render every page of every module to DIR/<slot>-<page>.png without a display, then exit."),
         QStringLiteral("dir"));
     const QCommandLineOption languageOption(QStringLiteral("language"),
                                             QStringLiteral("Language of the pages: en or de (default en)."),
@@ -74,7 +75,8 @@ int main(int argc, char** argv) {
             err << "qt27frame: " << error << "\n";
         }
         QTextStream(stdout) << files.size() << " pages rendered to "
-                            << QDir::toNativeSeparators(QDir(parser.value(screenshotOption)).absolutePath()) << "\n";
+                            << QDir::toNativeSeparators(QDir(parser.value(screenshotOption)).absolutePath())
+                            << "\n";
         return files.isEmpty() ? 1 : 0;
     }
 

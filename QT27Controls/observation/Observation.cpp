@@ -1,0 +1,90 @@
+#include "Observation.h"
+
+#include <QLabel>
+
+#include "QT27Controls/common/ErrorHandling.h"
+#include "QT27Controls/framework/Twips.h"
+#include "QT27Controls/observation/ChannelObservation.h"
+
+namespace qt27 {
+
+namespace {
+
+constexpr int kChannelCount = 4;
+// Design positions, in twips.
+constexpr int kChannelLeft = 480;
+constexpr int kChannelTop = 600;
+constexpr int kChannelWidth = 8400;
+constexpr int kChannelHeight = 1650;
+constexpr int kChannelGap = 60;
+constexpr int kPageWidth = 9360;
+constexpr int kButtonBarHeight = 600;
+constexpr int kPageHeight = kChannelTop + kChannelCount * (kChannelHeight + kChannelGap) + kButtonBarHeight;
+
+}  // namespace
+
+Observation::Observation(QWidget* parent)
+    : ReadCyclePage(SessionVariant::Observation, ButtonBar | SlotHeader, parent) {
+    // This page shows the slot number alone in its header.
+    lblModuleType->hide();
+    for (int index = 0; index < kChannelCount; ++index) {
+        auto* channel = new ChannelObservation(this);
+        channel->setObjectName(QStringLiteral("ctlChannelObservation"));
+        channel->setProperty("index", index);
+        channel->setGeometry(twipsRect(kChannelLeft, kChannelTop + index * (kChannelHeight + kChannelGap),
+                                       kChannelWidth, kChannelHeight));
+        channel->setChannelNumber(static_cast<qint16>(index + 1));
+        ctlChannelObservation.append(channel);
+    }
+    resize(sizeHint());
+}
+
+QSize Observation::sizeHint() const {
+    return {twipsToPixels(kPageWidth), twipsToPixels(kPageHeight)};
+}
+
+void Observation::configureChildControls() {
+    QByteArray parameters;
+    step([&] { Required(parameterManager())->ReadParameters(parameters); });
+    for (int index = 0; index < ctlChannelObservation.size(); ++index) {
+        ChannelObservation* channel = ctlChannelObservation[index];
+        step([&] { channel->setIsInitializing(false); });
+        step([&] { channel->setTyp(ModuleTypeNumber(moduleData().ModuleTypeCode)); });
+        step([&] { channel->setResourceManager(deviceResourceManager()); });
+        step([&] {
+            if (index >= parameters.size()) {
+                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            }
+            channel->setRange(static_cast<quint8>((static_cast<quint8>(parameters[index]) >> 2) & 3));
+        });
+        step([&] { channel->setIsInitializing(false); });
+    }
+}
+
+void Observation::readAllValues() {
+    step([&] {
+        lblSlotNumber->setText(QStringLiteral("%1").arg(moduleData().SlotNumber, 2, 10, QLatin1Char('0')));
+    });
+    step([&] {
+        forEachChannelTag([&](int number, const QString& tag) {
+            if (number < 1 || number > ctlChannelObservation.size()) {
+                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            }
+            ctlChannelObservation[number - 1]->setChannelTag(tag);
+        });
+    });
+}
+
+void Observation::setChannelConnection(int index, bool connected) {
+    if (ChannelObservation* channel = ctlChannelObservation.value(index)) {
+        channel->setHasConnection(connected);
+    }
+}
+
+void Observation::setChannelValue(int index, qint16 value, bool isInValid, bool isForced) {
+    if (ChannelObservation* channel = ctlChannelObservation.value(index)) {
+        channel->SetCurrentValue(value, isInValid, isForced);
+    }
+}
+
+}  // namespace qt27
