@@ -1,5 +1,6 @@
 // The Parameter page run by the frame's own pieces on the simulated station: the
-// debug log switched on through a hive file.
+// debug log switched on through a hive file, and the release handshake while the
+// page asks the user about unsaved changes.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -138,6 +139,70 @@ TEST_F(ParameterInFrame, WithoutTheSwitchesNothingIsLogged) {
     EXPECT_FALSE(QString::fromLocal8Bit(testing::internal::GetCapturedStderr())
                      .contains(QStringLiteral("rimox::QT27Controls::")));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("temp/rimox.log"))));
+}
+
+// The user may take longer than the grace period to answer the release question:
+// the page is still releasing, not stuck.
+TEST_F(ParameterInFrame, ReleaseQuestionAnsweredAfterTheGracePeriodIsNoTimeout) {
+    frame::OpenPage page(parameterType(), station.dtmForSlot(kSlot), QStringLiteral("Parameter-03-1"));
+    page.setGracePeriod(1);
+    ASSERT_TRUE(page.init());
+    auto* parameter = qobject_cast<qt27::Parameter*>(page.widget());
+    ASSERT_NE(parameter, nullptr);
+    QComboBox* damping = parameter->channelParameter(0)->findChild<QComboBox*>(QStringLiteral("cboDamping"));
+    damping->setCurrentIndex((damping->currentIndex() + 1) % damping->count());
+    ASSERT_TRUE(parameter->isDirty());
+
+    QSignalSpy timedOut(&page, &frame::OpenPage::releaseTimedOut);
+    QSignalSpy released(&page, &frame::OpenPage::released);
+    baseDtm()->messageService()->setAnswerFunction([](const QString&, const QString&, int) {
+        // The user reads the question while the event loop runs on.
+        QEventLoop reading;
+        QTimer::singleShot(50, &reading, &QEventLoop::quit);
+        reading.exec();
+        return int(qt27::MessageService::AnswerYes);
+    });
+    page.requestRelease();
+
+    EXPECT_EQ(released.count(), 1);
+    EXPECT_EQ(timedOut.count(), 0);
+    EXPECT_EQ(host::StationProject::load(station.projectPath()).module(kSlot)->parameters,
+              parameter->dataSet());
+}
+
+TEST_F(ParameterInFrame, FrameKeepsTheWindowOpenWhileTheReleaseQuestionIsAsked) {
+    host::SimulatedStation simulation(station.busAddress());
+    host::CommunicationService service(&simulation);
+    frame::FrameWindow window(station, simulation, service, registry);
+    QMdiSubWindow* sub = window.openPage(kSlot, QStringLiteral("Parameter"));
+    ASSERT_NE(sub, nullptr);
+    ASSERT_EQ(window.openPages().size(), 1);
+    window.openPages().first()->setGracePeriod(1);
+    QPointer<qt27::Parameter> parameter = qobject_cast<qt27::Parameter*>(sub->widget());
+    ASSERT_NE(parameter, nullptr);
+    QComboBox* range = parameter->channelParameter(1)->findChild<QComboBox*>(QStringLiteral("cboRange"));
+    range->setCurrentIndex((range->currentIndex() + 1) % range->count());
+    const QByteArray edited = parameter->dataSet();
+
+    bool pageAliveAfterAnswer = false;
+    baseDtm()->messageService()->setAnswerFunction([&](const QString&, const QString&, int) {
+        QEventLoop reading;
+        QTimer::singleShot(50, &reading, &QEventLoop::quit);
+        reading.exec();
+        pageAliveAfterAnswer = !parameter.isNull();
+        return int(qt27::MessageService::AnswerYes);
+    });
+    QPointer<QMdiSubWindow> closing = sub;
+    sub->close();
+    for (int pass = 0; pass < 20 && !closing.isNull(); ++pass) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+    EXPECT_TRUE(pageAliveAfterAnswer);
+    EXPECT_TRUE(closing.isNull()) << "the window closes once the page has released";
+    EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(host::StationProject::load(station.projectPath()).module(kSlot)->parameters, edited);
 }
 
 }  // namespace
