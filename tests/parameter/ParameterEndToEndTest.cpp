@@ -309,4 +309,28 @@ TEST_F(ParameterEndToEnd, FailedWriteKeepsThePreviousFileAndIsReportedWithTheFil
     release(page);
 }
 
+TEST_F(ParameterEndToEnd, ProjectFileChangedOnDiskAndReloadedReplacesWhatAnOpenPageShows) {
+    Page page = open(4);
+    choose(list(*page, 2, "cboDamping"), QStringLiteral("off"));
+    ASSERT_TRUE(page->isDirty());
+
+    host::StationProject project = host::StationProject::load(path());
+    QByteArray changed = project.module(4)->parameters;
+    const int range = ((static_cast<quint8>(changed[0]) >> 2) + 1) & 3;
+    changed[0] = static_cast<char>((static_cast<quint8>(changed[0]) & 0xF3) | (range << 2));
+    project.module(4)->parameters = changed;
+    ASSERT_TRUE(project.save(path()));
+    ASSERT_TRUE(station.reloadFromDisk());
+
+    EXPECT_EQ(page->dataSet(), changed);
+    EXPECT_EQ(editor(*page, 0)->RangeMode(), range);
+    EXPECT_EQ(editor(*page, 0)->FailSafeParameter(), static_cast<quint8>(changed[0]));
+    EXPECT_TRUE(page->isDirty());
+
+    baseDtm(4)->messageService()->setAnswerFunction(
+        [](const QString&, const QString&, int) { return int(qt27::MessageService::AnswerNo); });
+    release(page);
+    EXPECT_EQ(onDisk(4), changed);
+}
+
 }  // namespace
