@@ -52,9 +52,15 @@ void OpenPage::requestRelease() {
         return;
     }
     m_releaseRequested = true;
-    m_grace.start();
+    // The grace period starts once PrepareToRelease has answered: while the call
+    // runs, the page may be asking the user about unsaved changes, and a user who
+    // takes time to answer is no page that failed to release. Timing out there
+    // would close the window and delete the page under its own question.
     if (qt27::IDtmActiveXControl* control = activeXControl(m_widget)) {
         control->IDtmActiveXControl_PrepareToRelease();
+    }
+    if (!m_released) {
+        m_grace.start();
     }
 }
 

@@ -24,7 +24,7 @@ class OpenPage : public QObject {
     Q_OBJECT
 
 public:
-    /// Grace period between PrepareToRelease and giving up on UiReleased.
+    /// Grace period between the answer of PrepareToRelease and giving up on UiReleased.
     static constexpr int kGracePeriodMs = 5000;
 
     OpenPage(const PageType& type, host::QT27Dtm* dtm, const QString& invokeId, QObject* parent = nullptr);

@@ -1,0 +1,93 @@
+#pragma once
+
+// Small timing helpers of the page benchmarks: run a body many times, keep each
+// duration, print mean and median in microseconds.
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+namespace pagebench {
+
+struct Figures {
+    double meanUs = 0;
+    double medianUs = 0;
+    int runs = 0;
+};
+
+/// Runs @p body @p runs times after @p warmUp unmeasured runs. @p body answers the
+/// nanoseconds it measured itself, so that set-up and clean-up stay outside.
+inline Figures measure(int runs, int warmUp, const std::function<qint64()>& body) {
+    for (int i = 0; i < warmUp; ++i) {
+        body();
+    }
+    std::vector<double> durations;
+    durations.reserve(static_cast<size_t>(runs));
+    for (int i = 0; i < runs; ++i) {
+        durations.push_back(static_cast<double>(body()) / 1000.0);
+    }
+    Figures figures;
+    figures.runs = runs;
+    figures.meanUs = std::accumulate(durations.begin(), durations.end(), 0.0) / runs;
+    std::sort(durations.begin(), durations.end());
+    figures.medianUs = durations[durations.size() / 2];
+    return figures;
+}
+
+/// Runs @p first and @p second in turns, so that both see the same load of a
+/// shared machine; answers their figures in that order.
+inline std::pair<Figures, Figures> measureInTurns(int runs, int warmUp, const std::function<qint64()>& first,
+                                                  const std::function<qint64()>& second) {
+    std::vector<qint64> seconds;
+    const Figures a = measure(runs, warmUp, [&] {
+        const qint64 elapsed = first();
+        seconds.push_back(second());
+        return elapsed;
+    });
+    seconds.erase(seconds.begin(), seconds.begin() + warmUp);
+    size_t next = 0;
+    const Figures b = measure(runs, 0, [&] { return seconds[next++]; });
+    return {a, b};
+}
+
+inline void print(const char* what, const Figures& figures) {
+    std::printf("%-62s mean %9.1f us   median %9.1f us   (%d runs)\n", what, figures.meanUs, figures.medianUs,
+                figures.runs);
+}
+
+inline void printRatio(const char* what, const Figures& numerator, const Figures& denominator) {
+    std::printf("%-62s mean %9.2f x    median %9.2f x\n", what, numerator.meanUs / denominator.meanUs,
+                numerator.medianUs / denominator.medianUs);
+}
+
+/// Shows @p widget without a screen and lets the first layout and paint happen.
+inline void showAndSettle(QWidget& widget) {
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    widget.show();
+    QCoreApplication::processEvents();
+}
+
+/// The number of runs: the first argument when given, else @p fallback.
+inline int runsFrom(int argc, char** argv, int fallback) {
+    const int runs = argc > 1 ? QByteArray(argv[1]).toInt() : 0;
+    return runs > 0 ? runs : fallback;
+}
+
+/// Before the QApplication: the offscreen platform unless a display is set, and a
+/// registry without debug switches, so that no debug log is written while timing.
+inline void prepareEnvironment(const QTemporaryDir& dir) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    qputenv("RIMOX_REGISTRY", dir.filePath(QStringLiteral("no-registry.reg")).toLocal8Bit());
+}
+
+}  // namespace pagebench

@@ -1,0 +1,102 @@
+// Opening the About page on the simulated station (create, Init with its texts and
+// pictures, first layout and paint) against creating the same widgets without any
+// logic.
+//
+//   bench_about [runs]
+#include <QApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "PageBench.h"
+#include "QT27Controls/about/About.h"
+#include "QT27Controls/framework/Twips.h"
+#include "host/QT27Dtm.h"
+#include "host/Station.h"
+
+namespace {
+
+constexpr int kSlot = 3;
+
+QLabel* label(const QString& text, const QRect& geometry, QWidget* parent) {
+    auto* created = new QLabel(text, parent);
+    created->setGeometry(geometry);
+    return created;
+}
+
+QFrame* line(const QRect& geometry, QWidget* parent) {
+    auto* created = new QFrame(parent);
+    created->setFrameShape(QFrame::HLine);
+    created->setFrameShadow(QFrame::Sunken);
+    created->setGeometry(geometry);
+    return created;
+}
+
+/// The same number and kinds of widgets as the About page, placed alike.
+void buildBarePage(QWidget& page) {
+    using qt27::twipsRect;
+    page.resize(qt27::twipsToPixels(6600), qt27::twipsToPixels(4440));
+    label(QString(), twipsRect(240, 240, 2400, 900), &page);
+    QLabel* name = label(QStringLiteral("rimox QT27 DTM"), twipsRect(240, 1260, 3960, 420), &page);
+    QFont nameFont = name->font();
+    nameFont.setBold(true);
+    name->setFont(nameFont);
+    name->setWordWrap(true);
+    line(twipsRect(240, 1740, 3960, 30), &page);
+    auto* revision = new QGroupBox(QStringLiteral("Revision"), &page);
+    revision->setGeometry(twipsRect(240, 1920, 3960, 1260));
+    label(QStringLiteral("FDT:"), twipsRect(240, 360, 900, 300), revision);
+    label(QStringLiteral("1.2"), twipsRect(1200, 360, 2520, 300), revision);
+    label(QStringLiteral("DTM:"), twipsRect(240, 780, 900, 300), revision);
+    label(QStringLiteral("1.0"), twipsRect(1200, 780, 2520, 300), revision);
+    label(QString(), twipsRect(4440, 240, 1920, 2940), &page);
+    line(twipsRect(240, 3360, 6120, 30), &page);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &page);
+    ok->setGeometry(twipsRect(4920, 3600, 1440, 450));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir dir;
+    pagebench::prepareEnvironment(dir);
+    QApplication app(argc, argv);
+    const int runs = pagebench::runsFrom(argc, argv, 200);
+
+    host::Station station;
+    if (!station.open(dir.filePath(QStringLiteral("station.xml")))) {
+        std::fprintf(stderr, "bench_about: %s\n", qPrintable(station.lastError()));
+        return 1;
+    }
+    host::QT27Dtm* dtm = station.dtmForSlot(kSlot);
+    std::printf("About page, slot %02d, %s platform\n", kSlot, qPrintable(QApplication::platformName()));
+
+    const auto [open, bare] = pagebench::measureInTurns(
+        runs, 10,
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            auto* page = new qt27::About;
+            page->IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QStringLiteral("About"), dtm);
+            pagebench::showAndSettle(*page);
+            const qint64 elapsed = timer.nsecsElapsed();
+            page->IDtmActiveXControl_PrepareToRelease();
+            delete page;
+            return elapsed;
+        },
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            auto* page = new QWidget;
+            buildBarePage(*page);
+            pagebench::showAndSettle(*page);
+            const qint64 elapsed = timer.nsecsElapsed();
+            delete page;
+            return elapsed;
+        });
+    pagebench::print("open About (create + Init + first layout and paint)", open);
+    pagebench::print("bare tree, same widgets (create + first layout and paint)", bare);
+    pagebench::printRatio("ratio About / bare tree", open, bare);
+    return 0;
+}
