@@ -15,8 +15,6 @@ class IBaseCommunicationCallback;
 
 namespace host {
 
-
-
 /// The host's communication service on a simulated rimox station.
 ///
 /// Every request is accepted or refused at once. It is refused when its document

@@ -22,8 +22,9 @@ QString ApplicationFolder() {
 #elif defined(Q_OS_WIN)
         HMODULE module = nullptr;
         wchar_t path[MAX_PATH];
-        if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                               reinterpret_cast<LPCWSTR>(&ApplicationFolder), &module) &&
+        if (GetModuleHandleExW(
+                GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                reinterpret_cast<LPCWSTR>(&ApplicationFolder), &module) &&
             GetModuleFileNameW(module, path, MAX_PATH) > 0) {
             return QFileInfo(QString::fromWCharArray(path)).absolutePath();
         }

@@ -44,7 +44,8 @@ namespace qt27 {
 template <typename T>
 T* Required(T* object) {
     if (object == nullptr) {
-        throw rmox::Error(rmox::Error::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        throw rmox::Error(rmox::Error::ObjectNotSet,
+                          QStringLiteral("Object variable or With block variable not set"));
     }
     return object;
 }

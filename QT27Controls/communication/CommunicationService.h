@@ -20,8 +20,9 @@ public:
                          const QString& invokeId, const QString& documentKey, const QString& request) = 0;
     virtual bool Disconnect(const QString& communicationReference, IBaseCommunicationCallback* callback,
                             const QString& invokeId) = 0;
-    virtual bool TransactionRequest(const QString& communicationReference, IBaseCommunicationCallback* callback,
-                                    const QString& invokeId, const QString& request) = 0;
+    virtual bool TransactionRequest(const QString& communicationReference,
+                                    IBaseCommunicationCallback* callback, const QString& invokeId,
+                                    const QString& request) = 0;
     virtual bool VerifyConnection(bool verify) = 0;
 };
 

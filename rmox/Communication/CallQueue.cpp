@@ -14,8 +14,9 @@ QString CallQueue::AddCall(QObject* target, const char* methodName, const QVaria
     }
     const QByteArray signature = QByteArray(methodName) + "(QVariant)";
     if (target->metaObject()->indexOfMethod(signature.constData()) < 0) {
-        throw Error(Error::MethodNotSupported, QStringLiteral("Object doesn't support this property or method: %1")
-                                                   .arg(QString::fromLatin1(methodName)));
+        throw Error(Error::MethodNotSupported,
+                    QStringLiteral("Object doesn't support this property or method: %1")
+                        .arg(QString::fromLatin1(methodName)));
     }
     // Qt removes the posted call together with a target that is destroyed first.
     if (!QMetaObject::invokeMethod(target, methodName, Qt::QueuedConnection, Q_ARG(QVariant, vArguments))) {

@@ -9,7 +9,9 @@ namespace rmox {
 
 namespace {
 
-[[noreturn]] void fail(long number, const QString& what) { throw Error(number, what); }
+[[noreturn]] void fail(long number, const QString& what) {
+    throw Error(number, what);
+}
 
 // Finds the first element @p name in @p document; raises an error that names the
 // document and what is wrong when the text is not well-formed or lacks the element.
@@ -32,7 +34,8 @@ QXmlStreamAttributes findElement(const QString& document, const QString& documen
     fail(Error::TypeMismatch, QStringLiteral("%1 has no %2 element").arg(documentName, name));
 }
 
-int integerAttribute(const QXmlStreamAttributes& attributes, const QString& name, const QString& documentName) {
+int integerAttribute(const QXmlStreamAttributes& attributes, const QString& name,
+                     const QString& documentName) {
     if (!attributes.hasAttribute(name)) {
         fail(Error::TypeMismatch, QStringLiteral("%1 has no attribute %2").arg(documentName, name));
     }
@@ -47,7 +50,8 @@ int integerAttribute(const QXmlStreamAttributes& attributes, const QString& name
 
 }  // namespace
 
-void ModuleDocumentReader::ReadDocument(const QString& document, ModuleData& moduleData, QString& moduleDocument) {
+void ModuleDocumentReader::ReadDocument(const QString& document, ModuleData& moduleData,
+                                        QString& moduleDocument) {
     const QString documentName = QStringLiteral("Data set document");
     const QXmlStreamAttributes module = findElement(document, documentName, QStringLiteral("Module"));
     ModuleData result;
@@ -80,8 +84,10 @@ bool DtmInformationReader::ReadDocument(const QString& document, DtmInformationD
                                         QString* errorText) {
     const QString documentName = QStringLiteral("DTM information document");
     try {
-        const QXmlStreamAttributes dtm = findElement(document, documentName, QStringLiteral("DtmInformation"));
-        const QXmlStreamAttributes version = findElement(document, documentName, QStringLiteral("FdtVersion"));
+        const QXmlStreamAttributes dtm =
+            findElement(document, documentName, QStringLiteral("DtmInformation"));
+        const QXmlStreamAttributes version =
+            findElement(document, documentName, QStringLiteral("FdtVersion"));
         DtmInformationData result;
         result.DtmName = dtm.value(QStringLiteral("name")).toString();
         result.DtmRevision = dtm.value(QStringLiteral("revision")).toString();

@@ -1,9 +1,9 @@
 #include "ResourceManager.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDateTime>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -26,10 +26,18 @@ QString unescape(QStringView text) {
         }
         const QChar next = text[++i];
         switch (next.unicode()) {
-            case 'n': result.append(u'\n'); break;
-            case 'r': result.append(u'\r'); break;
-            case 't': result.append(u'\t'); break;
-            case '\\': result.append(u'\\'); break;
+            case 'n':
+                result.append(u'\n');
+                break;
+            case 'r':
+                result.append(u'\r');
+                break;
+            case 't':
+                result.append(u'\t');
+                break;
+            case '\\':
+                result.append(u'\\');
+                break;
             default:
                 result.append(c);
                 result.append(next);
@@ -92,9 +100,13 @@ const TextTable& textsFor(const QString& folder, const QString& language) {
 
 ResourceManager::ResourceManager(QObject* parent) : QObject(parent) {}
 
-void ResourceManager::setLanguage(const QString& language) { m_language = language.trimmed().toLower(); }
+void ResourceManager::setLanguage(const QString& language) {
+    m_language = language.trimmed().toLower();
+}
 
-void ResourceManager::setResourceFolder(const QString& folder) { m_folder = folder; }
+void ResourceManager::setResourceFolder(const QString& folder) {
+    m_folder = folder;
+}
 
 void ResourceManager::ConfigureFrom(const ResourceManager& other) {
     setLanguage(other.Language());
@@ -115,8 +127,9 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
             return *found;
         }
     }
-    throw Error(Error::InvalidProcedureCall,
-                QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
+    throw Error(
+        Error::InvalidProcedureCall,
+        QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
 }
 
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
@@ -125,10 +138,9 @@ QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
     if (QFileInfo::exists(svgPath)) {
         QSvgRenderer renderer(svgPath);
         if (!renderer.isValid()) {
-            throw Error(Error::InvalidProcedureCall,
-                        QStringLiteral("Resource picture %1 cannot be read: %2")
-                            .arg(id)
-                            .arg(QDir::toNativeSeparators(svgPath)));
+            throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 cannot be read: %2")
+                                                         .arg(id)
+                                                         .arg(QDir::toNativeSeparators(svgPath)));
         }
         QSize size = renderer.defaultSize();
         if (size.isEmpty()) {
