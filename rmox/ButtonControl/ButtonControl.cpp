@@ -1,6 +1,7 @@
 #include "ButtonControl.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -74,6 +75,7 @@ ButtonControl::ButtonControl(QWidget* parent) : QWidget(parent) {
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->installEventFilter(this);
     m_busy = new QProgressBar(this);
     m_busy->setObjectName(QStringLiteral("prgBusy"));
     m_busy->setRange(0, 0);
@@ -121,13 +123,29 @@ ButtonControl::ButtonControl(QWidget* parent) : QWidget(parent) {
 ButtonControl::~ButtonControl() = default;
 
 QString ButtonControl::StatusText() const {
-    return m_status->text();
+    return m_statusText;
 }
 
 void ButtonControl::setStatusText(const QString& text) {
     record(QStringLiteral("StatusText(%1)").arg(quoted(text)));
-    m_status->setText(text);
+    m_statusText = text;
     m_status->setToolTip(text);
+    updateStatusLabel();
+}
+
+void ButtonControl::updateStatusLabel() {
+    // A text longer than the room left by the buttons ends in an ellipsis; the
+    // tool tip shows it whole.
+    const int room = std::max(0, m_status->width());
+    m_status->setText(room == 0 ? m_statusText
+                                : m_status->fontMetrics().elidedText(m_statusText, Qt::ElideRight, room));
+}
+
+bool ButtonControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_status && event->type() == QEvent::Resize) {
+        updateStatusLabel();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ButtonControl::setResourceManager(ResourceManager* manager) {

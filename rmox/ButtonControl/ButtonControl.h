@@ -73,7 +73,11 @@ signals:
     void Clos();
     void PageButton();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void updateStatusLabel();
     void record(const QString& entry);
     void updateEnabled();
     void updateIndicator();
@@ -94,6 +98,7 @@ private:
     QString m_offlineText;
     QPointer<ResourceManager> m_resources;
     QStringList m_log;
+    QString m_statusText;
     bool m_okEnabled = true;
     bool m_applyEnabled = true;
     bool m_acknowledged = false;

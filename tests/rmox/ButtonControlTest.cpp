@@ -370,3 +370,23 @@ TEST_F(ButtonControlCaptions, KeepThePageButtonCaption) {
 }
 
 }  // namespace
+
+TEST(ButtonControlStatus, LongTextEndsInAnEllipsisButStaysWholeForCallers) {
+    rmox::ButtonControl bar;
+    bar.SetButtons(false, false, false, true);
+    bar.resize(420, bar.height());
+    bar.show();
+    const QString text = QStringLiteral("Data set locked by a user with a rather long name indeed");
+    bar.setStatusText(text);
+    QCoreApplication::processEvents();
+    auto* label = bar.findChild<QLabel*>(QStringLiteral("lblStatus"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(bar.StatusText(), text);
+    EXPECT_EQ(label->toolTip(), text);
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+
+    bar.resize(2000, bar.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->text(), text);
+}
