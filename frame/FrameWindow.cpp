@@ -43,6 +43,15 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
     const int code = typeCode.trimmed().toInt(&ok);
     if (ok && (code == 37 || code == 54) && slot >= 1 && slot <= 255 && !simulation.hasModule(slot)) {
         simulation.addModule(slot, code);
+        // Something to watch: a sine, a ramp, a constant and noise on the four inputs.
+        using host::SignalShape;
+        const host::ChannelSignal signalsOfChannels[] = {{SignalShape::Sine, 50.0, 40.0, 20000},
+                                                         {SignalShape::Ramp, 50.0, 50.0, 30000},
+                                                         {SignalShape::Constant, 50.0, 0.0, 10000},
+                                                         {SignalShape::Noise, 50.0, 5.0, 10000}};
+        for (int channel = 0; channel < 4; ++channel) {
+            simulation.setChannelSignal(slot, channel, signalsOfChannels[channel]);
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 #include "ResourceManager.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QPixmapCache>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -135,7 +137,19 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
     const QDir pictures(QDir(folder.isEmpty() ? m_folder : folder).filePath(QStringLiteral("pictures")));
     const QString svgPath = pictures.filePath(QStringLiteral("%1.svg").arg(id));
-    if (QFileInfo::exists(svgPath)) {
+    const QFileInfo svgInfo(svgPath);
+    if (svgInfo.exists()) {
+        // Pictures are drawn once per file version and screen scale and kept: the
+        // state pictures are asked for with every value a page shows.
+        const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+        const QString key = QStringLiteral("rmox:%1:%2:%3")
+                                .arg(svgInfo.absoluteFilePath())
+                                .arg(svgInfo.lastModified().toMSecsSinceEpoch())
+                                .arg(ratio);
+        QPixmap cached;
+        if (QPixmapCache::find(key, &cached)) {
+            return cached;
+        }
         QSvgRenderer renderer(svgPath);
         if (!renderer.isValid()) {
             throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 cannot be read: %2")
@@ -146,10 +160,14 @@ QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
         if (size.isEmpty()) {
             size = QSize(32, 32);
         }
-        QPixmap pixmap(size);
+        QPixmap pixmap(size * ratio);
+        pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
+        {
+            QPainter painter(&pixmap);
+            renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        }
+        QPixmapCache::insert(key, pixmap);
         return pixmap;
     }
     const QString pngPath = pictures.filePath(QStringLiteral("%1.png").arg(id));
