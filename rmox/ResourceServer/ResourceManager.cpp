@@ -1,10 +1,11 @@
 #include "ResourceManager.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDateTime>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include "rmox/Error.h"
@@ -88,6 +89,20 @@ const TextTable& textsFor(const QString& folder, const QString& language) {
     return entry.texts;
 }
 
+// Pictures are read and rendered once per file and kept in Qt's pixmap cache; the
+// key names the file's modification time and size, so a file that changed on disk
+// is read again.
+QString pictureCacheKey(const QFileInfo& file) {
+    return QStringLiteral("rmox.ResourceManager:%1:%2:%3")
+        .arg(file.absoluteFilePath())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(file.size());
+}
+
+bool findCachedPicture(const QFileInfo& file, QPixmap& pixmap) {
+    return QPixmapCache::find(pictureCacheKey(file), &pixmap);
+}
+
 }  // namespace
 
 ResourceManager::ResourceManager(QObject* parent) : QObject(parent) {}
@@ -121,29 +136,41 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
 
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
     const QDir pictures(QDir(folder.isEmpty() ? m_folder : folder).filePath(QStringLiteral("pictures")));
-    const QString svgPath = pictures.filePath(QStringLiteral("%1.svg").arg(id));
-    if (QFileInfo::exists(svgPath)) {
-        QSvgRenderer renderer(svgPath);
+    const QFileInfo svg(pictures.filePath(QStringLiteral("%1.svg").arg(id)));
+    if (svg.exists()) {
+        QPixmap pixmap;
+        if (findCachedPicture(svg, pixmap)) {
+            return pixmap;
+        }
+        QSvgRenderer renderer(svg.filePath());
         if (!renderer.isValid()) {
-            throw Error(Error::InvalidProcedureCall,
-                        QStringLiteral("Resource picture %1 cannot be read: %2")
-                            .arg(id)
-                            .arg(QDir::toNativeSeparators(svgPath)));
+            throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 cannot be read: %2")
+                                                         .arg(id)
+                                                         .arg(QDir::toNativeSeparators(svg.filePath())));
         }
         QSize size = renderer.defaultSize();
         if (size.isEmpty()) {
             size = QSize(32, 32);
         }
-        QPixmap pixmap(size);
+        pixmap = QPixmap(size);
         pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
+        {
+            QPainter painter(&pixmap);
+            renderer.render(&painter);
+        }
+        QPixmapCache::insert(pictureCacheKey(svg), pixmap);
         return pixmap;
     }
-    const QString pngPath = pictures.filePath(QStringLiteral("%1.png").arg(id));
-    QPixmap pixmap;
-    if (QFileInfo::exists(pngPath) && pixmap.load(pngPath)) {
-        return pixmap;
+    const QFileInfo png(pictures.filePath(QStringLiteral("%1.png").arg(id)));
+    if (png.exists()) {
+        QPixmap pixmap;
+        if (findCachedPicture(png, pixmap)) {
+            return pixmap;
+        }
+        if (pixmap.load(png.filePath())) {
+            QPixmapCache::insert(pictureCacheKey(png), pixmap);
+            return pixmap;
+        }
     }
     throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 not found in %2")
                                                  .arg(id)
