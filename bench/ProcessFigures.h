@@ -5,6 +5,9 @@
 // be printed beside the conditions it was taken under.
 
 #include <sys/resource.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <QByteArray>
 #include <QFile>
@@ -67,6 +70,18 @@ inline long residentKilobytes() {
 
 inline long peakResidentKilobytes() {
     return statusKilobytes("VmHWM");
+}
+
+/// Bytes the C heap has handed out and not taken back (all arenas and mmapped
+/// blocks); -1 where the C library cannot tell. Unlike the resident size it does
+/// not hide small growth in pages the allocator already holds.
+inline long long heapInUseBytes() {
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>(info.uordblks + info.hblkhd);
+#else
+    return -1;
+#endif
 }
 
 /// The first line of /proc/loadavg ("1.62 3.17 4.44 2/345 6789"), without the newline.
