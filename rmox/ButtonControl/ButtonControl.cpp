@@ -28,6 +28,10 @@ constexpr int kTextOffline = 5016;
 constexpr int kTwipsPerPixel = 15;
 constexpr int kMinimumHeight = 32;
 constexpr int kMarkerSize = 12;
+// Entries kept in the operation log. Observation begins an operation with every
+// read (twice a second for as long as it is open), so the log keeps only the
+// latest ones.
+constexpr qsizetype kOperationLogLimit = 1000;
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -223,6 +227,9 @@ void ButtonControl::RefreshButtons() {
 }
 
 void ButtonControl::record(const QString& entry) {
+    if (m_log.size() >= kOperationLogLimit) {
+        m_log.removeFirst();
+    }
     m_log.append(entry);
 }
 

@@ -17,7 +17,8 @@ class ResourceManager;
 ///
 /// Its events are raised in this order of declaration: Apply, Cancel, Ok, Help,
 /// Clos and PageButton (the 7th event). Every operation called on the bar is
-/// appended to `OperationLog()` so that callers can check the order of use.
+/// appended to `OperationLog()` so that callers can check the order of use; the
+/// log keeps the latest 1000 operations.
 class ButtonControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString StatusText READ StatusText WRITE setStatusText)
@@ -47,7 +48,8 @@ public:
     // What a user and a test can see.
     bool isOnline() const { return m_online; }
     int operationDepth() const { return m_operations; }
-    /// Every operation called so far, in order, e.g. "SetButtons(1,1,1,0)".
+    /// The operations called so far, in order, e.g. "SetButtons(1,1,1,0)"; the latest
+    /// 1000 of them.
     const QStringList& OperationLog() const { return m_log; }
     void clearOperationLog() { m_log.clear(); }
 

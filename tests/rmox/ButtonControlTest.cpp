@@ -119,6 +119,20 @@ TEST(ButtonControl, RecordsEveryOperationInOrderWithItsArguments) {
     EXPECT_TRUE(bar.OperationLog().isEmpty());
 }
 
+TEST(ButtonControl, OperationLogKeepsTheLatest1000Operations) {
+    // A reading Observation page begins an operation twice a second for as long as
+    // it is open.
+    ButtonControl bar;
+    bar.setStatusText(QStringLiteral("first"));
+    for (int i = 0; i < 1500; ++i) {
+        bar.BeginOperation();
+    }
+    bar.setStatusText(QStringLiteral("last"));
+    ASSERT_EQ(bar.OperationLog().size(), 1000);
+    EXPECT_EQ(bar.OperationLog().first(), QStringLiteral("BeginOperation()"));
+    EXPECT_EQ(bar.OperationLog().last(), QStringLiteral("StatusText(\"last\")"));
+}
+
 TEST(ButtonControl, ReadingTheStatusTextIsNotAnOperation) {
     ButtonControl bar;
     bar.setStatusText(QStringLiteral("busy"));
