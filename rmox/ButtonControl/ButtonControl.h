@@ -5,7 +5,6 @@
 #include <QWidget>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace rmox {
@@ -64,8 +63,9 @@ public:
     QLabel* onlineLabel() const { return m_indicator; }
     /// The round marker: green while online, grey while offline.
     QLabel* onlineMarker() const { return m_marker; }
-    /// Shown while at least one operation runs (BeginOperation without EndOperation).
-    QProgressBar* busyIndicator() const { return m_busy; }
+    /// A still busy mark, shown while at least one operation runs (BeginOperation
+    /// without EndOperation).
+    QLabel* busyIndicator() const { return m_busy; }
 
 signals:
     void Apply();
@@ -91,7 +91,7 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_indicator = nullptr;
     QLabel* m_marker = nullptr;
-    QProgressBar* m_busy = nullptr;
+    QLabel* m_busy = nullptr;
     QString m_onlineText;
     QString m_offlineText;
     QPointer<ResourceManager> m_resources;

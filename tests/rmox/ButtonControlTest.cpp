@@ -231,6 +231,17 @@ TEST(ButtonControl, OperationDepthCountsNestedOperationsAndNeverGoesBelowZero) {
     EXPECT_EQ(bar.operationDepth(), 1) << "extra EndOperation calls are not kept as credit";
 }
 
+TEST(ButtonControl, BusyMarkIsAStillPicture) {
+    // A reading Observation page stays in an operation while it is online; an
+    // animated indicator would repaint the bar all the time.
+    ButtonControl bar;
+    bar.show();
+    bar.BeginOperation();
+    ASSERT_TRUE(bar.busyIndicator()->isVisible());
+    EXPECT_FALSE(bar.busyIndicator()->pixmap().isNull());
+    EXPECT_TRUE(bar.findChildren<QProgressBar*>().isEmpty());
+}
+
 TEST(ButtonControl, BusyBarStillAcceptsClose) {
     ButtonControl bar;
     bar.SetButtons(false, false, false, true);
