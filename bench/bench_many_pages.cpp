@@ -10,9 +10,15 @@
 // a sine, so every answer changes every value.
 //
 //   bench_many_pages [seconds] [--pages N] [--modules N] [--latency MS] [--hidden]
+//                    [--paint-census]
 //
 // seconds: length of the measured run (default 30). --hidden shows the pages with
-// Qt::WA_DontShowOnScreen, as the frame's screenshot mode does (nothing is painted).
+// Qt::WA_DontShowOnScreen, as the frame's screenshot mode does.
+// --paint-census counts the paint events of every widget class during the run.
+//
+// The mean period is given twice: the run time divided by the reads of a page
+// (whole reads in the window, so it can come out a little below the true period)
+// and the mean interval between two answers to the same page.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -227,18 +233,19 @@ int main(int argc, char** argv) {
     clock.start();
     bool measuring = false;
     long transactionsAnswered = 0;
-    QObject::connect(&service, &host::CommunicationService::requestReceived,
-                     [&](RequestKind kind, const QString& invokeId, const QString&) {
-                         if (kind != RequestKind::Transaction) {
-                             return;
-                         }
-                         for (size_t index = 0; index < readPages.size(); ++index) {
-                             if (readPages[index]->onlineInvokeId() == invokeId) {
-                                 outstanding[invokeId] = static_cast<int>(index);
-                                 return;
-                             }
-                         }
-                     });
+    QObject::connect(
+        &service, &host::CommunicationService::requestReceived,
+        [&](RequestKind kind, const QString& invokeId, const QString&) {
+            if (kind != RequestKind::Transaction) {
+                return;
+            }
+            for (size_t index = 0; index < readPages.size(); ++index) {
+                if (readPages[index] != nullptr && readPages[index]->onlineInvokeId() == invokeId) {
+                    outstanding[invokeId] = static_cast<int>(index);
+                    return;
+                }
+            }
+        });
     QObject::connect(&service, &host::CommunicationService::answerSent,
                      [&](RequestKind kind, const QString& invokeId, const QString&) {
                          if (kind != RequestKind::Transaction) {
@@ -264,6 +271,7 @@ int main(int argc, char** argv) {
 
     runFor(100);
     const long rssBefore = bench::residentKilobytes();
+    const long long heapBefore = bench::heapInUseBytes();
 
     // Open the pages.
     PaintCounter gaugePaints;
@@ -363,6 +371,7 @@ int main(int argc, char** argv) {
     pages.clear();
     runFor(200);
     const long rssFinal = bench::residentKilobytes();
+    const long long heapFinal = bench::heapInUseBytes();
 
     // Figures.
     std::vector<double> periodsByCount;  // run time / reads, per page
@@ -427,6 +436,11 @@ int main(int argc, char** argv) {
     out << "  memory: before pages " << kilobytes(rssBefore) << ", pages open " << kilobytes(rssOpened)
         << ", end of run " << kilobytes(rssAfterRun) << ", peak " << kilobytes(peakRss) << ", after release "
         << kilobytes(rssFinal) << "\n";
+    if (heapBefore >= 0 && heapFinal >= 0) {
+        out << QStringLiteral("  C heap in use: before pages %1, after release %2\n")
+                   .arg(kilobytes(static_cast<long>(heapBefore / 1024)))
+                   .arg(kilobytes(static_cast<long>(heapFinal / 1024)));
+    }
     if (samples.size() >= 2) {
         // From the first sample on, so that what the first reads set up does not count.
         const MemorySample& first = samples.front();
