@@ -15,6 +15,9 @@ ReadCyclePage::ReadCyclePage(SessionVariant variant, Features features, QWidget*
     timCyclic = new QTimer(this);
     timCyclic->setObjectName(QStringLiteral("timCyclic"));
     timCyclic->setInterval(kCycleIntervalMs);
+    // A coarse timer may fire up to 5 % early; the next read must not come sooner
+    // than 500 ms after the answer.
+    timCyclic->setTimerType(Qt::PreciseTimer);
     connect(timCyclic, &QTimer::timeout, this, &ReadCyclePage::timCyclic_Timer);
 }
 

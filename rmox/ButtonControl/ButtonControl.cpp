@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 
@@ -29,6 +28,11 @@ constexpr int kTextOffline = 5016;
 constexpr int kTwipsPerPixel = 15;
 constexpr int kMinimumHeight = 32;
 constexpr int kMarkerSize = 12;
+constexpr int kBusyWidth = 24;
+// Entries kept in the operation log. Observation begins an operation with every
+// read (twice a second for as long as it is open), so the log keeps only the
+// latest ones.
+constexpr qsizetype kOperationLogLimit = 1000;
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -61,6 +65,24 @@ QPixmap markerPixmap(const QColor& colour, qreal ratio) {
     return pixmap;
 }
 
+// Three dots, the busy mark. It is a still picture: a page that reads cyclically
+// stays in an operation for as long as it is online, and an animated indicator
+// would repaint the bar many times a second on every such page.
+QPixmap busyPixmap(const QColor& colour, qreal ratio) {
+    QPixmap pixmap(QSize(kBusyWidth, kMarkerSize) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    constexpr qreal kDot = 5.0;
+    for (int dot = 0; dot < 3; ++dot) {
+        painter.drawEllipse(QRectF(1.5 + dot * (kDot + 2.5), (kMarkerSize - kDot) / 2.0, kDot, kDot));
+    }
+    return pixmap;
+}
+
 }  // namespace
 
 ButtonControl::ButtonControl(QWidget* parent) : QWidget(parent) {
@@ -76,11 +98,9 @@ ButtonControl::ButtonControl(QWidget* parent) : QWidget(parent) {
     m_status->setTextFormat(Qt::PlainText);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_status->installEventFilter(this);
-    m_busy = new QProgressBar(this);
-    m_busy->setObjectName(QStringLiteral("prgBusy"));
-    m_busy->setRange(0, 0);
-    m_busy->setTextVisible(false);
-    m_busy->setFixedSize(48, 10);
+    m_busy = new QLabel(this);
+    m_busy->setObjectName(QStringLiteral("imgBusy"));
+    m_busy->setFixedSize(kBusyWidth, kMarkerSize);
     m_busy->hide();
 
     m_page = makeButton(QStringLiteral("cmdPage"), QString(), this);
@@ -241,6 +261,9 @@ void ButtonControl::RefreshButtons() {
 }
 
 void ButtonControl::record(const QString& entry) {
+    if (m_log.size() >= kOperationLogLimit) {
+        m_log.removeFirst();
+    }
     m_log.append(entry);
 }
 
@@ -266,6 +289,9 @@ void ButtonControl::updateIndicator() {
 
 void ButtonControl::updateBusy() {
     const bool busy = m_operations > 0;
+    if (busy && m_busy->isHidden()) {
+        m_busy->setPixmap(busyPixmap(palette().color(QPalette::Highlight), devicePixelRatioF()));
+    }
     m_busy->setVisible(busy);
     if (busy) {
         setCursor(Qt::BusyCursor);

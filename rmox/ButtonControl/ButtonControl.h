@@ -5,7 +5,6 @@
 #include <QWidget>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace rmox {
@@ -17,7 +16,8 @@ class ResourceManager;
 ///
 /// Its events are raised in this order of declaration: Apply, Cancel, Ok, Help,
 /// Clos and PageButton (the 7th event). Every operation called on the bar is
-/// appended to `OperationLog()` so that callers can check the order of use.
+/// appended to `OperationLog()` so that callers can check the order of use; the
+/// log keeps the latest 1000 operations.
 class ButtonControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString StatusText READ StatusText WRITE setStatusText)
@@ -47,7 +47,8 @@ public:
     // What a user and a test can see.
     bool isOnline() const { return m_online; }
     int operationDepth() const { return m_operations; }
-    /// Every operation called so far, in order, e.g. "SetButtons(1,1,1,0)".
+    /// The operations called so far, in order, e.g. "SetButtons(1,1,1,0)"; the latest
+    /// 1000 of them.
     const QStringList& OperationLog() const { return m_log; }
     void clearOperationLog() { m_log.clear(); }
 
@@ -62,8 +63,9 @@ public:
     QLabel* onlineLabel() const { return m_indicator; }
     /// The round marker: green while online, grey while offline.
     QLabel* onlineMarker() const { return m_marker; }
-    /// Shown while at least one operation runs (BeginOperation without EndOperation).
-    QProgressBar* busyIndicator() const { return m_busy; }
+    /// A still busy mark, shown while at least one operation runs (BeginOperation
+    /// without EndOperation).
+    QLabel* busyIndicator() const { return m_busy; }
 
 signals:
     void Apply();
@@ -93,7 +95,7 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_indicator = nullptr;
     QLabel* m_marker = nullptr;
-    QProgressBar* m_busy = nullptr;
+    QLabel* m_busy = nullptr;
     QString m_onlineText;
     QString m_offlineText;
     QPointer<ResourceManager> m_resources;

@@ -2,11 +2,11 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QPixmapCache>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include "rmox/Error.h"
@@ -28,18 +28,10 @@ QString unescape(QStringView text) {
         }
         const QChar next = text[++i];
         switch (next.unicode()) {
-            case 'n':
-                result.append(u'\n');
-                break;
-            case 'r':
-                result.append(u'\r');
-                break;
-            case 't':
-                result.append(u'\t');
-                break;
-            case '\\':
-                result.append(u'\\');
-                break;
+            case 'n': result.append(u'\n'); break;
+            case 'r': result.append(u'\r'); break;
+            case 't': result.append(u'\t'); break;
+            case '\\': result.append(u'\\'); break;
             default:
                 result.append(c);
                 result.append(next);
@@ -98,17 +90,31 @@ const TextTable& textsFor(const QString& folder, const QString& language) {
     return entry.texts;
 }
 
+// Pictures are read and rendered once per file and kept in Qt's pixmap cache; the
+// key names the file's modification time and size, so a file that changed on disk
+// is read again.
+// The screen scale pictures are drawn for: crisp at 150 % too.
+qreal pictureScale() { return qApp != nullptr ? qApp->devicePixelRatio() : 1.0; }
+
+QString pictureCacheKey(const QFileInfo& file) {
+    return QStringLiteral("rmox.ResourceManager:%1:%2:%3:%4")
+        .arg(file.absoluteFilePath())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(file.size())
+        .arg(pictureScale());
+}
+
+bool findCachedPicture(const QFileInfo& file, QPixmap& pixmap) {
+    return QPixmapCache::find(pictureCacheKey(file), &pixmap);
+}
+
 }  // namespace
 
 ResourceManager::ResourceManager(QObject* parent) : QObject(parent) {}
 
-void ResourceManager::setLanguage(const QString& language) {
-    m_language = language.trimmed().toLower();
-}
+void ResourceManager::setLanguage(const QString& language) { m_language = language.trimmed().toLower(); }
 
-void ResourceManager::setResourceFolder(const QString& folder) {
-    m_folder = folder;
-}
+void ResourceManager::setResourceFolder(const QString& folder) { m_folder = folder; }
 
 void ResourceManager::ConfigureFrom(const ResourceManager& other) {
     setLanguage(other.Language());
@@ -129,51 +135,49 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
             return *found;
         }
     }
-    throw Error(
-        Error::InvalidProcedureCall,
-        QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
+    throw Error(Error::InvalidProcedureCall,
+                QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
 }
 
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
     const QDir pictures(QDir(folder.isEmpty() ? m_folder : folder).filePath(QStringLiteral("pictures")));
-    const QString svgPath = pictures.filePath(QStringLiteral("%1.svg").arg(id));
-    const QFileInfo svgInfo(svgPath);
-    if (svgInfo.exists()) {
-        // Pictures are drawn once per file version and screen scale and kept: the
-        // state pictures are asked for with every value a page shows.
-        const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
-        const QString key = QStringLiteral("rmox:%1:%2:%3")
-                                .arg(svgInfo.absoluteFilePath())
-                                .arg(svgInfo.lastModified().toMSecsSinceEpoch())
-                                .arg(ratio);
-        QPixmap cached;
-        if (QPixmapCache::find(key, &cached)) {
-            return cached;
+    const QFileInfo svg(pictures.filePath(QStringLiteral("%1.svg").arg(id)));
+    if (svg.exists()) {
+        QPixmap pixmap;
+        if (findCachedPicture(svg, pixmap)) {
+            return pixmap;
         }
-        QSvgRenderer renderer(svgPath);
+        QSvgRenderer renderer(svg.filePath());
         if (!renderer.isValid()) {
             throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 cannot be read: %2")
                                                          .arg(id)
-                                                         .arg(QDir::toNativeSeparators(svgPath)));
+                                                         .arg(QDir::toNativeSeparators(svg.filePath())));
         }
         QSize size = renderer.defaultSize();
         if (size.isEmpty()) {
             size = QSize(32, 32);
         }
-        QPixmap pixmap(size * ratio);
-        pixmap.setDevicePixelRatio(ratio);
+        const qreal scale = pictureScale();
+        pixmap = QPixmap(size * scale);
+        pixmap.setDevicePixelRatio(scale);
         pixmap.fill(Qt::transparent);
         {
             QPainter painter(&pixmap);
             renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
         }
-        QPixmapCache::insert(key, pixmap);
+        QPixmapCache::insert(pictureCacheKey(svg), pixmap);
         return pixmap;
     }
-    const QString pngPath = pictures.filePath(QStringLiteral("%1.png").arg(id));
-    QPixmap pixmap;
-    if (QFileInfo::exists(pngPath) && pixmap.load(pngPath)) {
-        return pixmap;
+    const QFileInfo png(pictures.filePath(QStringLiteral("%1.png").arg(id)));
+    if (png.exists()) {
+        QPixmap pixmap;
+        if (findCachedPicture(png, pixmap)) {
+            return pixmap;
+        }
+        if (pixmap.load(png.filePath())) {
+            QPixmapCache::insert(pictureCacheKey(png), pixmap);
+            return pixmap;
+        }
     }
     throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 not found in %2")
                                                  .arg(id)

@@ -30,6 +30,12 @@ TEST_F(ReadCycleTest, TimerIsOffAtCreationWithAnIntervalOf500ms) {
     EXPECT_EQ(timer()->objectName(), QStringLiteral("timCyclic"));
 }
 
+TEST_F(ReadCycleTest, TimerNeverFiresBeforeItsInterval) {
+    // A coarse timer may fire up to 5 % early, which would bring reads closer than
+    // 500 ms after the answer.
+    EXPECT_EQ(timer()->timerType(), Qt::PreciseTimer);
+}
+
 TEST_F(ReadCycleTest, TickSwitchesTheTimerOffAndReadsFromTheQueue) {
     h.reachOnline();
     ASSERT_TRUE(timer()->isActive());

@@ -119,6 +119,20 @@ TEST(ButtonControl, RecordsEveryOperationInOrderWithItsArguments) {
     EXPECT_TRUE(bar.OperationLog().isEmpty());
 }
 
+TEST(ButtonControl, OperationLogKeepsTheLatest1000Operations) {
+    // A reading Observation page begins an operation twice a second for as long as
+    // it is open.
+    ButtonControl bar;
+    bar.setStatusText(QStringLiteral("first"));
+    for (int i = 0; i < 1500; ++i) {
+        bar.BeginOperation();
+    }
+    bar.setStatusText(QStringLiteral("last"));
+    ASSERT_EQ(bar.OperationLog().size(), 1000);
+    EXPECT_EQ(bar.OperationLog().first(), QStringLiteral("BeginOperation()"));
+    EXPECT_EQ(bar.OperationLog().last(), QStringLiteral("StatusText(\"last\")"));
+}
+
 TEST(ButtonControl, ReadingTheStatusTextIsNotAnOperation) {
     ButtonControl bar;
     bar.setStatusText(QStringLiteral("busy"));
@@ -215,6 +229,17 @@ TEST(ButtonControl, OperationDepthCountsNestedOperationsAndNeverGoesBelowZero) {
 
     bar.BeginOperation();
     EXPECT_EQ(bar.operationDepth(), 1) << "extra EndOperation calls are not kept as credit";
+}
+
+TEST(ButtonControl, BusyMarkIsAStillPicture) {
+    // A reading Observation page stays in an operation while it is online; an
+    // animated indicator would repaint the bar all the time.
+    ButtonControl bar;
+    bar.show();
+    bar.BeginOperation();
+    ASSERT_TRUE(bar.busyIndicator()->isVisible());
+    EXPECT_FALSE(bar.busyIndicator()->pixmap().isNull());
+    EXPECT_TRUE(bar.findChildren<QProgressBar*>().isEmpty());
 }
 
 TEST(ButtonControl, BusyBarStillAcceptsClose) {
