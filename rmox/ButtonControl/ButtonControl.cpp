@@ -234,17 +234,18 @@ void ButtonControl::SetButtonCaption(int index, const QString& key, const QStrin
     m_page->setVisible(!caption.isEmpty());
 }
 
+// The pages do not pair the two calls: a reading page begins an operation with
+// every read cycle and ends one only when its connection changes. So the bar
+// shows whether an operation is running, not how many began.
 void ButtonControl::BeginOperation() {
     record(QStringLiteral("BeginOperation()"));
-    ++m_operations;
+    m_busyOperation = true;
     updateBusy();
 }
 
 void ButtonControl::EndOperation() {
     record(QStringLiteral("EndOperation()"));
-    if (m_operations > 0) {
-        --m_operations;
-    }
+    m_busyOperation = false;
     updateBusy();
 }
 
@@ -288,7 +289,7 @@ void ButtonControl::updateIndicator() {
 }
 
 void ButtonControl::updateBusy() {
-    const bool busy = m_operations > 0;
+    const bool busy = m_busyOperation;
     if (busy && m_busy->isHidden()) {
         m_busy->setPixmap(busyPixmap(palette().color(QPalette::Highlight), devicePixelRatioF()));
     }

@@ -46,7 +46,8 @@ public:
 
     // What a user and a test can see.
     bool isOnline() const { return m_online; }
-    int operationDepth() const { return m_operations; }
+    /// True from BeginOperation until the next EndOperation.
+    bool isBusy() const { return m_busyOperation; }
     /// The operations called so far, in order, e.g. "SetButtons(1,1,1,0)"; the latest
     /// 1000 of them.
     const QStringList& OperationLog() const { return m_log; }
@@ -106,7 +107,7 @@ private:
     bool m_acknowledged = false;
     bool m_online = false;
     bool m_indicatorUsed = false;
-    int m_operations = 0;
+    bool m_busyOperation = false;
 };
 
 }  // namespace rmox

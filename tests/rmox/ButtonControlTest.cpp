@@ -202,33 +202,30 @@ TEST(ButtonControl, EnableAndDisableDuringAnAcknowledgeTakeEffectAtRefresh) {
     EXPECT_TRUE(bar.applyButton()->isEnabled());
 }
 
-TEST(ButtonControl, OperationDepthCountsNestedOperationsAndNeverGoesBelowZero) {
+TEST(ButtonControl, BusyFromBeginOperationUntilTheNextEndOperation) {
     ButtonControl bar;
     bar.show();
-    EXPECT_EQ(bar.operationDepth(), 0);
+    EXPECT_FALSE(bar.isBusy());
     EXPECT_FALSE(bar.busyIndicator()->isVisible());
 
     bar.EndOperation();
-    EXPECT_EQ(bar.operationDepth(), 0);
+    EXPECT_FALSE(bar.isBusy());
 
+    // A reading page begins an operation every cycle: one end finishes them all.
     bar.BeginOperation();
     bar.BeginOperation();
-    EXPECT_EQ(bar.operationDepth(), 2);
+    EXPECT_TRUE(bar.isBusy());
     EXPECT_TRUE(bar.busyIndicator()->isVisible());
     EXPECT_EQ(bar.cursor().shape(), Qt::BusyCursor);
 
     bar.EndOperation();
-    EXPECT_EQ(bar.operationDepth(), 1);
-    EXPECT_TRUE(bar.busyIndicator()->isVisible());
-
-    bar.EndOperation();
-    bar.EndOperation();
-    EXPECT_EQ(bar.operationDepth(), 0);
+    EXPECT_FALSE(bar.isBusy());
     EXPECT_FALSE(bar.busyIndicator()->isVisible());
     EXPECT_NE(bar.cursor().shape(), Qt::BusyCursor);
 
+    bar.EndOperation();
     bar.BeginOperation();
-    EXPECT_EQ(bar.operationDepth(), 1) << "extra EndOperation calls are not kept as credit";
+    EXPECT_TRUE(bar.isBusy()) << "extra EndOperation calls are not kept as credit";
 }
 
 TEST(ButtonControl, BusyMarkIsAStillPicture) {
