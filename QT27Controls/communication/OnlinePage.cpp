@@ -124,6 +124,13 @@ void OnlinePage::CallConnect(const QVariant& /*vArguments*/) {
         // before the release, the page button).
         return;
     }
+    if (!communicationReference.isEmpty() || !sOnlineInvokeId.isEmpty()) {
+        // A connect queued twice (the page button and a tick of the read cycle after an
+        // abort) would replace the outstanding request, and its connection would stay
+        // open with nobody to take it down.
+        log(QStringLiteral(".CallConnect"), QStringLiteral("Online already or a request is outstanding"));
+        return;
+    }
     beginOperation();
     blnConnecting = true;
     QString documentKey;

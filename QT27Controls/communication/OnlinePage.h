@@ -76,7 +76,9 @@ struct SessionRules {
 ///   connection (the connect failed) releases itself, since the host waits for
 ///   UiReleased;
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
-///   again; a connection that comes up after the release is taken down.
+///   again; a connection that comes up after the release is taken down;
+/// - CallConnect does nothing while the page is online or a request is outstanding,
+///   so a connect asked for twice opens one connection.
 class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
     Q_OBJECT
 

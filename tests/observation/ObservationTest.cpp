@@ -399,6 +399,27 @@ TEST_F(ObservationTest, RefusedConnectRemovesThePicturesOnly) {
     EXPECT_FALSE(channel(0)->HasConnection());
 }
 
+// --- Session corners ----------------------------------------------------------------------
+
+// After an abort the running timer and the connect button both ask for a connect;
+// a second Connect would leave a connection open that nobody takes down.
+TEST_F(ObservationTest, ConnectButtonAndTickAfterAnAbortConnectOnce) {
+    open();
+    reachReading();
+    comm->abort();
+    ASSERT_TRUE(page->cycleTimer()->isActive());
+    page->ctlButtons_PageButton();
+    page->timCyclic_Timer();
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Connect), 2);
+    EXPECT_EQ(comm->outstanding().size(), 1);
+    comm->answerConnect();
+    EXPECT_TRUE(page->isOnline());
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Connect), 2);
+    EXPECT_EQ(comm->count(Kind::Transaction), 2);
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
