@@ -232,8 +232,15 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
             releaseWhenNothingToDisconnect();
             return;
         }
+    } else if (!sOnlineInvokeId.isEmpty() && sOnlineInvokeId == m_sDisconnectInvokeId) {
+        // Close or the release and the user's disconnect after a read answer each queue
+        // a disconnect. A second Disconnect would take the first one's place, and the
+        // answer that ends the session would then be ignored as a foreign one.
+        log(QStringLiteral(".CallDisconnect"), QStringLiteral("The disconnect is running already"));
+        return;
     }
     sOnlineInvokeId = newInvokeId();
+    m_sDisconnectInvokeId = sOnlineInvokeId;
     if (m_rules.disconnectWaitsForRequest) {
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("sOnlineInvokeId: ") + sOnlineInvokeId);
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("actually trying to disconnect"));

@@ -78,7 +78,9 @@ struct SessionRules {
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
 ///   again; a connection that comes up after the release is taken down;
 /// - CallConnect does nothing while the page is online or a request is outstanding,
-///   so a connect asked for twice opens one connection.
+///   so a connect asked for twice opens one connection;
+/// - a disconnect asked for while the page's Disconnect is outstanding (Close or the
+///   release, and the user's disconnect after a read answer) is not sent again.
 class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
     Q_OBJECT
 
@@ -228,6 +230,8 @@ private:
     const SessionRules m_rules;
     /// CallDisconnect found a request outstanding and runs again when it has ended.
     bool m_disconnectWaiting = false;
+    /// Invoke id of the last Disconnect sent.
+    QString m_sDisconnectInvokeId;
 };
 
 }  // namespace qt27

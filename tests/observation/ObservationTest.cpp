@@ -420,6 +420,27 @@ TEST_F(ObservationTest, ConnectButtonAndTickAfterAnAbortConnectOnce) {
     EXPECT_EQ(comm->count(Kind::Transaction), 2);
 }
 
+// The user asked for the disconnect while a read was outstanding, then the host asks
+// for the release: the read answer and PrepareToRelease each queue CallDisconnect.
+// The page sends one Disconnect, and its answer releases the page. (A second
+// Disconnect would be refused by a service that closed the connection with the first
+// one, and the first answer would then no longer be the page's own.)
+TEST_F(ObservationTest, UserDisconnectAndReleaseDuringARead) {
+    open();
+    reachReading();
+    page->timCyclic_Timer();
+    runQueue();
+    page->ctlButtons_PageButton();
+    page->IDtmActiveXControl_PrepareToRelease();
+    comm->answerRead(kTelegram);
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Disconnect), 1);
+    EXPECT_EQ(comm->outstanding().size(), 1);
+    comm->answerDisconnect();
+    EXPECT_EQ(dtm->calls(QStringLiteral("UiReleased")).size(), 1);
+    EXPECT_FALSE(page->isOnline());
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
