@@ -227,16 +227,16 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
             m_disconnectWaiting = !communicationReference.isEmpty();
             return;
         }
-        if (communicationReference.isEmpty()) {
-            log(QStringLiteral(".CallDisconnect"), QStringLiteral("No connection (any more)"));
-            releaseWhenNothingToDisconnect();
-            return;
-        }
     } else if (!sOnlineInvokeId.isEmpty() && sOnlineInvokeId == m_sDisconnectInvokeId) {
         // Close or the release and the user's disconnect after a read answer each queue
         // a disconnect. A second Disconnect would take the first one's place, and the
         // answer that ends the session would then be ignored as a foreign one.
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("The disconnect is running already"));
+        return;
+    }
+    if (communicationReference.isEmpty()) {
+        log(QStringLiteral(".CallDisconnect"), QStringLiteral("No connection (any more)"));
+        endWithoutConnection();
         return;
     }
     sOnlineInvokeId = newInvokeId();
@@ -317,6 +317,19 @@ void OnlinePage::resumeWaitingDisconnect() {
     if (m_disconnectWaiting && sOnlineInvokeId.isEmpty()) {
         m_disconnectWaiting = false;
         queueCall("CallDisconnect");
+    }
+}
+
+void OnlinePage::endWithoutConnection() {
+    // The connection aborted before the queued disconnect ran, or never came up: the
+    // release or Close that asked for the disconnect ends as on an offline page.
+    if (blnPrepareToRelease) {
+        if (!isReleased()) {
+            releaseSession();
+        }
+    } else if (blnClosing) {
+        log(QStringLiteral("_Clos"), QStringLiteral("Closing control"));
+        step([&] { Required(baseDtm())->CloseUi(invokeId()); });
     }
 }
 

@@ -72,9 +72,10 @@ struct SessionRules {
 /// - a disconnect that has to wait behind an outstanding request (Diagnosis,
 ///   Identification) is queued again once that request has ended, instead of
 ///   circling through the queue meanwhile;
-/// - a one-shot page that is to disconnect before its release but finds no
-///   connection (the connect failed) releases itself, since the host waits for
-///   UiReleased;
+/// - a page that is to disconnect before its release or Close but finds no
+///   connection (the connect failed, or the connection aborted before the queued
+///   disconnect ran) releases itself or asks to be closed, as an offline page would;
+///   the host waits for UiReleased;
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
 ///   again; a connection that comes up after the release is taken down;
 /// - CallConnect does nothing while the page is online or a request is outstanding,
@@ -225,6 +226,9 @@ private:
     void resumeWaitingDisconnect();
     /// Releases a one-shot page that waited for a connection that never came.
     void releaseWhenNothingToDisconnect();
+    /// CallDisconnect found no connection: the release or Close that asked for the
+    /// disconnect ends now.
+    void endWithoutConnection();
 
     const SessionVariant m_variant;
     const SessionRules m_rules;

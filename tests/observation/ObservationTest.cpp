@@ -441,6 +441,31 @@ TEST_F(ObservationTest, UserDisconnectAndReleaseDuringARead) {
     EXPECT_FALSE(page->isOnline());
 }
 
+// The connection aborts after Close or PrepareToRelease queued the disconnect and
+// before it ran: nothing is left to disconnect, and the page ends as an offline page
+// would, without a Disconnect for a connection that is gone.
+TEST_F(ObservationTest, CloseEndsWhenTheConnectionAbortsBeforeTheDisconnect) {
+    open();
+    reachReading();
+    page->ctlButtons_Clos();
+    comm->abort();
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Disconnect), 0);
+    EXPECT_EQ(dtm->calls(QStringLiteral("CloseUi")).size(), 1);
+}
+
+TEST_F(ObservationTest, ReleaseEndsWhenTheConnectionAbortsBeforeTheDisconnect) {
+    open();
+    reachBusy();
+    page->IDtmActiveXControl_PrepareToRelease();
+    EXPECT_TRUE(dtm->calls(QStringLiteral("UiReleased")).isEmpty());
+    comm->abort();
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Disconnect), 0);
+    EXPECT_EQ(dtm->calls(QStringLiteral("UiReleased")).size(), 1);
+    EXPECT_TRUE(dtm->calls(QStringLiteral("CloseUi")).isEmpty());
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
