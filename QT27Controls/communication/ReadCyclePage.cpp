@@ -22,7 +22,8 @@ ReadCyclePage::~ReadCyclePage() = default;
 
 void ReadCyclePage::timCyclic_Timer() {
     timCyclic->stop();
-    if (!blnPrepareToRelease) {
+    // Once the page closes or prepares its release the cycle is over.
+    if (!blnPrepareToRelease && !blnClosing) {
         StartReading();
     }
 }
@@ -36,7 +37,8 @@ void ReadCyclePage::StartReading() {
 }
 
 void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
-    if (communicationReference.isEmpty()) {
+    // A read queued before Close or the release would run beside their disconnect.
+    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease) {
         return;
     }
     step([&] { sendReadRequest(); });

@@ -13,7 +13,9 @@ namespace qt27 {
 ///
 /// timCyclic is off when the page is created; each tick switches it off and starts
 /// one cycle (StartReading queues CallReadValues, or CallConnect when offline), and
-/// only a handled read answer switches it on again, so reads never overlap.
+/// only a handled read answer switches it on again, so reads never overlap. Close and
+/// the release end the cycle for good: neither a later tick nor a read queued before
+/// them sends another read beside their disconnect.
 ///
 /// Simulation replaces the request and its invoke id (sendReadRequest), the answer
 /// dispatch (handleTransactionResponse, which hands a read answer to

@@ -466,6 +466,35 @@ TEST_F(ObservationTest, ReleaseEndsWhenTheConnectionAbortsBeforeTheDisconnect) {
     EXPECT_TRUE(dtm->calls(QStringLiteral("CloseUi")).isEmpty());
 }
 
+// Close while a read is outstanding; the read answer comes before the queued
+// disconnect has run and switches the timer on again. The next tick must not send a
+// read beside the disconnect: that read would become the outstanding request, the
+// disconnect answer would be taken for a foreign one and the page would never close.
+TEST_F(ObservationTest, CloseDuringAReadEndsTheCycleForGood) {
+    open();
+    reachBusy();
+    page->ctlButtons_Clos();
+    comm->answerRead(kTelegram);
+    runQueue();
+    ASSERT_EQ(comm->count(Kind::Disconnect), 1);
+    page->timCyclic_Timer();
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Transaction), 1);
+    comm->answerDisconnect();
+    EXPECT_EQ(dtm->calls(QStringLiteral("CloseUi")).size(), 1);
+}
+
+TEST_F(ObservationTest, ReadQueuedBeforeCloseIsNotSent) {
+    open();
+    reachReading();
+    page->timCyclic_Timer();
+    page->ctlButtons_Clos();
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Transaction), 1);
+    EXPECT_EQ(comm->count(Kind::Disconnect), 1);
+    EXPECT_EQ(comm->outstanding().size(), 1);
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
