@@ -188,6 +188,11 @@ void OnlinePage::OnConnectResponse(const QString& invokeID, const QString& respo
         return;
     } else {
         communicationReference = reader.CommunicationReference();
+        // A new connection has no disconnect running or asked for; flags left over from
+        // the connection before (lost in an abort) would end this one at once or keep
+        // PrepareToRelease waiting for a disconnect answer that never comes.
+        blnDisconnecting = false;
+        blnDisconnectRequested = false;
         if (!m_rules.readCycle) {
             log(QStringLiteral(".OnConnectResponse"),
                 QStringLiteral("communicationReference: ") + communicationReference);
@@ -260,7 +265,9 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
         log(QStringLiteral(".CallDisconnect"),
             QStringLiteral("objBaseDtmCommunication.Disconnect returned true"));
     } else {
+        // Refused: no disconnect is running, so PrepareToRelease must not wait for one.
         sOnlineInvokeId.clear();
+        blnDisconnecting = false;
         log(QStringLiteral(".CallDisconnect"),
             QStringLiteral("objBaseDtmCommunication.Disconnect returned false"));
     }

@@ -81,7 +81,11 @@ struct SessionRules {
 /// - CallConnect does nothing while the page is online or a request is outstanding,
 ///   so a connect asked for twice opens one connection;
 /// - a disconnect asked for while the page's Disconnect is outstanding (Close or the
-///   release, and the user's disconnect after a read answer) is not sent again.
+///   release, and the user's disconnect after a read answer) is not sent again;
+/// - blnDisconnecting ends with a refused Disconnect too, and a new connection starts
+///   with blnDisconnecting and blnDisconnectRequested cleared, so a disconnect that
+///   never runs cannot keep PrepareToRelease waiting and a disconnect asked for on a
+///   connection that aborted does not end the next one.
 class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
     Q_OBJECT
 

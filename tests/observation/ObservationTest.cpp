@@ -495,6 +495,44 @@ TEST_F(ObservationTest, ReadQueuedBeforeCloseIsNotSent) {
     EXPECT_EQ(comm->outstanding().size(), 1);
 }
 
+// The user's disconnect was refused: the page stays online, and a later release
+// disconnects instead of waiting for the answer of a disconnect that never ran.
+TEST_F(ObservationTest, ReleaseAfterARefusedUserDisconnectDisconnects) {
+    open();
+    reachBusy();
+    page->ctlButtons_PageButton();
+    comm->answerRead(kTelegram);
+    comm->refuseNext(Kind::Disconnect);
+    runQueue();
+    ASSERT_EQ(comm->count(Kind::Disconnect), 1);
+    EXPECT_TRUE(page->isOnline());
+    EXPECT_FALSE(page->isDisconnecting());
+
+    page->IDtmActiveXControl_PrepareToRelease();
+    runQueue();
+    ASSERT_EQ(comm->count(Kind::Disconnect), 2);
+    comm->answerDisconnect();
+    EXPECT_EQ(dtm->calls(QStringLiteral("UiReleased")).size(), 1);
+}
+
+// The user asked for the disconnect, then the connection aborted. The next
+// connection reads on instead of disconnecting after its first answer.
+TEST_F(ObservationTest, DisconnectAskedForBeforeAnAbortDoesNotEndTheNextConnection) {
+    open();
+    reachBusy();
+    page->ctlButtons_PageButton();
+    comm->abort();
+    page->ctlButtons_PageButton();
+    runQueue();
+    comm->answerConnect();
+    EXPECT_FALSE(page->isDisconnectRequested());
+    runQueue();
+    comm->answerRead(kTelegram);
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Disconnect), 0);
+    EXPECT_TRUE(page->cycleTimer()->isActive());
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
