@@ -37,8 +37,9 @@ void ReadCyclePage::StartReading() {
 }
 
 void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
-    // A read queued before Close or the release would run beside their disconnect.
-    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease) {
+    // A read queued before Close or the release would run beside their disconnect; a
+    // read never goes out while another request is outstanding.
+    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease || !sOnlineInvokeId.isEmpty()) {
         return;
     }
     step([&] { sendReadRequest(); });
@@ -111,6 +112,10 @@ void ReadCyclePage::ParseModuleValues(const QByteArray& data) {
         IgnoreErrors([&] { setChannelConnection(index, true); });
         IgnoreErrors([&] { setChannelValue(index, reading.value, reading.isInValid, reading.isForced); });
     }
+}
+
+void ReadCyclePage::connectionEstablished() {
+    timCyclic->stop();
 }
 
 void ReadCyclePage::continueAfterConnectAnswer() {

@@ -533,6 +533,31 @@ TEST_F(ObservationTest, DisconnectAskedForBeforeAnAbortDoesNotEndTheNextConnecti
     EXPECT_TRUE(page->cycleTimer()->isActive());
 }
 
+// An abort does not stop a running timer. When the user connects again before its
+// tick, the new connection starts the cycle afresh. A tick of the old timer during
+// the first read would queue a second read that goes out after the first answer,
+// beside the disconnect the user asked for meanwhile.
+TEST_F(ObservationTest, ReconnectAfterAnAbortStartsTheCycleAfresh) {
+    open();
+    reachReading();
+    page->cycleTimer()->setInterval(0);  // ticks whenever the event loop runs
+    comm->abort();
+    EXPECT_TRUE(page->cycleTimer()->isActive());
+    page->ctlButtons_PageButton();
+    runQueue();
+    comm->answerConnect();
+    EXPECT_FALSE(page->cycleTimer()->isActive());
+    runQueue();
+    ASSERT_EQ(comm->count(Kind::Transaction), 2);
+    QCoreApplication::processEvents();
+    page->ctlButtons_PageButton();
+    comm->answerRead(kTelegram);
+    runQueue();
+    EXPECT_EQ(comm->count(Kind::Transaction), 2);
+    EXPECT_EQ(comm->count(Kind::Disconnect), 1);
+    EXPECT_EQ(comm->outstanding().size(), 1);
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
