@@ -184,10 +184,10 @@ void FrameWindow::connectModules() {
         }
         dtm->setCommunicationObjects({&m_service});
         dtm->baseDtm()->messageService()->setDialogParent(this);
-        connect(
-            dtm->baseDtm(), &host::BaseDtm::errorMessage, this,
-            [this](const QString& tag, const QString& text) { addError(tag + QStringLiteral(": ") + text); },
-            Qt::UniqueConnection);
+        // Modules are connected again after every reload: one connection per DTM. Qt
+        // refuses a unique connection to a lambda, so the handler is a member.
+        connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this, &FrameWindow::showDtmError,
+                Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
 }
@@ -313,6 +313,10 @@ QStringList FrameWindow::errors() const {
         result.append(m_errors->item(row)->text());
     }
     return result;
+}
+
+void FrameWindow::showDtmError(const QString& systemTag, const QString& text) {
+    addError(systemTag + QStringLiteral(": ") + text);
 }
 
 void FrameWindow::addError(const QString& text) {

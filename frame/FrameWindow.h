@@ -57,6 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showDtmError(const QString& systemTag, const QString& text);
     void buildMenus();
     void buildTree();
     void connectModules();
