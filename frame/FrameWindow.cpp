@@ -52,7 +52,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
       m_station(station),
       m_simulation(simulation),
       m_service(service),
-      m_registry(std::move(registry)) {
+      m_registry(std::move(registry)),
+      m_gracePeriodMs(OpenPage::kGracePeriodMs) {
     setObjectName(QStringLiteral("qt27frame"));
     setWindowTitle(tr("qt27frame - QT27 pages on the simulated rimox station"));
 
@@ -237,6 +238,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     }
     const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
     auto* page = new OpenPage(*type, dtm, invokeId, this);
+    page->setGracePeriod(m_gracePeriodMs);
     auto* window = new QMdiSubWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWidget(page->widget());
@@ -252,10 +254,11 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     m_pages.append(page);
 
     connect(page, &OpenPage::released, this, [this, page, window] { pageFinished(page, window); });
-    connect(page, &OpenPage::releaseTimedOut, this, [this, page, window] {
+    const int grace = m_gracePeriodMs;
+    connect(page, &OpenPage::releaseTimedOut, this, [this, page, window, grace] {
         addError(tr("%1 did not release within %2 s; its window was closed.")
                      .arg(page->description())
-                     .arg(OpenPage::kGracePeriodMs / 1000));
+                     .arg(grace / 1000.0));
         pageFinished(page, window);
     });
     page->init();
