@@ -378,6 +378,12 @@ void OnlinePage::OnAbort(const QString& abortedReference) {
     endOperation();
     refreshButtons();
     resumeWaitingDisconnect();
+    // The release waited for a disconnect (refused, or cut off by the abort): with the
+    // connection gone nothing is left to wait for, and the host waits for UiReleased.
+    if (blnPrepareToRelease && !isReleased()) {
+        log(QStringLiteral(".OnAbort"), QStringLiteral("Preparing to release"));
+        releaseSession();
+    }
 }
 
 void OnlinePage::VerifyConnectionRequest(const QString& invokeID, const QString& /*response*/) {

@@ -75,7 +75,7 @@ struct SessionRules {
 /// - a page that is to disconnect before its release or Close but finds no
 ///   connection (the connect failed, or the connection aborted before the queued
 ///   disconnect ran) releases itself or asks to be closed, as an offline page would;
-///   the host waits for UiReleased;
+///   the host waits for UiReleased; an abort during the release releases the page too;
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
 ///   again; a connection that comes up after the release is taken down;
 /// - CallConnect does nothing while the page is online or a request is outstanding,

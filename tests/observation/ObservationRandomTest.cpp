@@ -189,6 +189,9 @@ struct SessionModel {
     void abort() {
         outstanding.clear();
         online = false;
+        if (prepareToRelease) {
+            release();
+        }
     }
     void verificationRequested(const QString& invokeId) {
         if (isOwn(invokeId)) {

@@ -558,6 +558,36 @@ TEST_F(ObservationTest, ReconnectAfterAnAbortStartsTheCycleAfresh) {
     EXPECT_EQ(comm->outstanding().size(), 1);
 }
 
+// The release disconnects; the Disconnect is refused, so the page stays online and
+// unreleased. When the connection then aborts, nothing is left to wait for.
+TEST_F(ObservationTest, AbortAfterARefusedReleaseDisconnectReleases) {
+    open();
+    reachBusy();
+    page->IDtmActiveXControl_PrepareToRelease();
+    comm->refuseNext(Kind::Disconnect);
+    runQueue();
+    ASSERT_EQ(comm->count(Kind::Disconnect), 1);
+    EXPECT_TRUE(page->isOnline());
+    EXPECT_TRUE(dtm->calls(QStringLiteral("UiReleased")).isEmpty());
+    comm->abort();
+    EXPECT_EQ(dtm->calls(QStringLiteral("UiReleased")).size(), 1);
+}
+
+// The release waits for the user's disconnect; the connection aborts before its
+// answer, which therefore never comes.
+TEST_F(ObservationTest, AbortWhileTheReleaseWaitsForTheDisconnectReleases) {
+    open();
+    reachBusy();
+    page->ctlButtons_PageButton();
+    comm->answerRead(kTelegram);
+    runQueue();
+    ASSERT_TRUE(page->isDisconnecting());
+    page->IDtmActiveXControl_PrepareToRelease();
+    EXPECT_TRUE(dtm->calls(QStringLiteral("UiReleased")).isEmpty());
+    comm->abort();
+    EXPECT_EQ(dtm->calls(QStringLiteral("UiReleased")).size(), 1);
+}
+
 // --- Module types ---------------------------------------------------------------------------
 
 // A type code that is not a number fails the Typ step: the error is logged, the
