@@ -61,7 +61,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
       m_station(station),
       m_simulation(simulation),
       m_service(service),
-      m_registry(std::move(registry)) {
+      m_registry(std::move(registry)),
+      m_gracePeriodMs(OpenPage::kGracePeriodMs) {
     setObjectName(QStringLiteral("qt27frame"));
     setWindowTitle(tr("qt27frame - QT27 pages on the simulated rimox station"));
 
@@ -193,10 +194,10 @@ void FrameWindow::connectModules() {
         }
         dtm->setCommunicationObjects({&m_service});
         dtm->baseDtm()->messageService()->setDialogParent(this);
-        connect(
-            dtm->baseDtm(), &host::BaseDtm::errorMessage, this,
-            [this](const QString& tag, const QString& text) { addError(tag + QStringLiteral(": ") + text); },
-            Qt::UniqueConnection);
+        // Modules are connected again after every reload: one connection per DTM. Qt
+        // refuses a unique connection to a lambda, so the handler is a member.
+        connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this, &FrameWindow::showDtmError,
+                Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
 }
@@ -246,6 +247,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     }
     const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
     auto* page = new OpenPage(*type, dtm, invokeId, this);
+    page->setGracePeriod(m_gracePeriodMs);
     auto* window = new QMdiSubWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWidget(page->widget());
@@ -261,10 +263,11 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     m_pages.append(page);
 
     connect(page, &OpenPage::released, this, [this, page, window] { pageFinished(page, window); });
-    connect(page, &OpenPage::releaseTimedOut, this, [this, page, window] {
+    const int grace = m_gracePeriodMs;
+    connect(page, &OpenPage::releaseTimedOut, this, [this, page, window, grace] {
         addError(tr("%1 did not release within %2 s; its window was closed.")
                      .arg(page->description())
-                     .arg(OpenPage::kGracePeriodMs / 1000));
+                     .arg(grace / 1000.0));
         pageFinished(page, window);
     });
     page->init();
@@ -322,6 +325,10 @@ QStringList FrameWindow::errors() const {
         result.append(m_errors->item(row)->text());
     }
     return result;
+}
+
+void FrameWindow::showDtmError(const QString& systemTag, const QString& text) {
+    addError(systemTag + QStringLiteral(": ") + text);
 }
 
 void FrameWindow::addError(const QString& text) {

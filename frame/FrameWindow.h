@@ -51,12 +51,17 @@ public:
     int selectedSlot() const;
     void selectSlot(int slot);
     void setLanguage(const QString& language);
+    /// How long a page may take from PrepareToRelease to UiReleased before its window
+    /// is closed anyway; applies to pages opened from now on.
+    int gracePeriod() const { return m_gracePeriodMs; }
+    void setGracePeriod(int milliseconds) { m_gracePeriodMs = milliseconds; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showDtmError(const QString& systemTag, const QString& text);
     void buildMenus();
     void buildTree();
     void connectModules();
@@ -82,6 +87,7 @@ private:
     QList<OpenPage*> m_pages;
     QString m_otherUser = QStringLiteral("operator");
     int m_invokeCounter = 0;
+    int m_gracePeriodMs;
     bool m_quitting = false;
 };
 

@@ -26,7 +26,8 @@ void settle(int milliseconds) {
 }  // namespace
 
 QStringList renderAllPages(host::Station& station, host::CommunicationService& service,
-                           const PageRegistry& registry, const QString& directory, QStringList* errors) {
+                           const PageRegistry& registry, const QString& directory, QStringList* errors,
+                           const BeforeCapture& beforeCapture) {
     QStringList written;
     if (!QDir().mkpath(directory)) {
         if (errors != nullptr) {
@@ -51,6 +52,9 @@ QStringList renderAllPages(host::Station& station, host::CommunicationService& s
             widget->show();
             page.init();
             settle(std::max(50, type.settleMs));
+            if (beforeCapture) {
+                beforeCapture(page);
+            }
             const QString path = QDir(directory).filePath(QStringLiteral("%1-%2.png").arg(slot, type.name));
             if (widget->grab().save(path)) {
                 written.append(path);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace host {
 class CommunicationService;
@@ -10,13 +11,18 @@ class Station;
 
 namespace frame {
 
+class OpenPage;
 class PageRegistry;
+
+/// Called with each page right before it is captured.
+using BeforeCapture = std::function<void(const OpenPage& page)>;
 
 /// Renders every registered page of every module of @p station to
 /// @p directory/<slot>-<page>.png (slot with two digits), each page started and
 /// released as the frame does it. Answers the files written; @p errors gets what
-/// went wrong.
+/// went wrong. @p beforeCapture, when given, sees every page just before its capture.
 QStringList renderAllPages(host::Station& station, host::CommunicationService& service,
-                           const PageRegistry& registry, const QString& directory, QStringList* errors);
+                           const PageRegistry& registry, const QString& directory, QStringList* errors,
+                           const BeforeCapture& beforeCapture = {});
 
 }  // namespace frame

@@ -124,6 +124,13 @@ void OnlinePage::CallConnect(const QVariant& /*vArguments*/) {
         // before the release, the page button).
         return;
     }
+    if (!communicationReference.isEmpty() || !sOnlineInvokeId.isEmpty()) {
+        // A connect queued twice (the page button and a tick of the read cycle after an
+        // abort) would replace the outstanding request, and its connection would stay
+        // open with nobody to take it down.
+        log(QStringLiteral(".CallConnect"), QStringLiteral("Online already or a request is outstanding"));
+        return;
+    }
     beginOperation();
     blnConnecting = true;
     QString documentKey;
@@ -181,6 +188,11 @@ void OnlinePage::OnConnectResponse(const QString& invokeID, const QString& respo
         return;
     } else {
         communicationReference = reader.CommunicationReference();
+        // A new connection has no disconnect running or asked for; flags left over from
+        // the connection before (lost in an abort) would end this one at once or keep
+        // PrepareToRelease waiting for a disconnect answer that never comes.
+        blnDisconnecting = false;
+        blnDisconnectRequested = false;
         if (!m_rules.readCycle) {
             log(QStringLiteral(".OnConnectResponse"),
                 QStringLiteral("communicationReference: ") + communicationReference);
@@ -220,13 +232,20 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
             m_disconnectWaiting = !communicationReference.isEmpty();
             return;
         }
-        if (communicationReference.isEmpty()) {
-            log(QStringLiteral(".CallDisconnect"), QStringLiteral("No connection (any more)"));
-            releaseWhenNothingToDisconnect();
-            return;
-        }
+    } else if (!sOnlineInvokeId.isEmpty() && sOnlineInvokeId == m_sDisconnectInvokeId) {
+        // Close or the release and the user's disconnect after a read answer each queue
+        // a disconnect. A second Disconnect would take the first one's place, and the
+        // answer that ends the session would then be ignored as a foreign one.
+        log(QStringLiteral(".CallDisconnect"), QStringLiteral("The disconnect is running already"));
+        return;
+    }
+    if (communicationReference.isEmpty()) {
+        log(QStringLiteral(".CallDisconnect"), QStringLiteral("No connection (any more)"));
+        endWithoutConnection();
+        return;
     }
     sOnlineInvokeId = newInvokeId();
+    m_sDisconnectInvokeId = sOnlineInvokeId;
     if (m_rules.disconnectWaitsForRequest) {
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("sOnlineInvokeId: ") + sOnlineInvokeId);
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("actually trying to disconnect"));
@@ -246,7 +265,9 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
         log(QStringLiteral(".CallDisconnect"),
             QStringLiteral("objBaseDtmCommunication.Disconnect returned true"));
     } else {
+        // Refused: no disconnect is running, so PrepareToRelease must not wait for one.
         sOnlineInvokeId.clear();
+        blnDisconnecting = false;
         log(QStringLiteral(".CallDisconnect"),
             QStringLiteral("objBaseDtmCommunication.Disconnect returned false"));
     }
@@ -306,6 +327,19 @@ void OnlinePage::resumeWaitingDisconnect() {
     }
 }
 
+void OnlinePage::endWithoutConnection() {
+    // The connection aborted before the queued disconnect ran, or never came up: the
+    // release or Close that asked for the disconnect ends as on an offline page.
+    if (blnPrepareToRelease) {
+        if (!isReleased()) {
+            releaseSession();
+        }
+    } else if (blnClosing) {
+        log(QStringLiteral("_Clos"), QStringLiteral("Closing control"));
+        step([&] { Required(baseDtm())->CloseUi(invokeId()); });
+    }
+}
+
 void OnlinePage::releaseWhenNothingToDisconnect() {
     // The host waits for UiReleased; a one-shot page that was to disconnect before its
     // release but never got a connection releases itself.
@@ -344,6 +378,12 @@ void OnlinePage::OnAbort(const QString& abortedReference) {
     endOperation();
     refreshButtons();
     resumeWaitingDisconnect();
+    // The release waited for a disconnect (refused, or cut off by the abort): with the
+    // connection gone nothing is left to wait for, and the host waits for UiReleased.
+    if (blnPrepareToRelease && !isReleased()) {
+        log(QStringLiteral(".OnAbort"), QStringLiteral("Preparing to release"));
+        releaseSession();
+    }
 }
 
 void OnlinePage::VerifyConnectionRequest(const QString& invokeID, const QString& /*response*/) {

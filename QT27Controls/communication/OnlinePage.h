@@ -72,11 +72,20 @@ struct SessionRules {
 /// - a disconnect that has to wait behind an outstanding request (Diagnosis,
 ///   Identification) is queued again once that request has ended, instead of
 ///   circling through the queue meanwhile;
-/// - a one-shot page that is to disconnect before its release but finds no
-///   connection (the connect failed) releases itself, since the host waits for
-///   UiReleased;
+/// - a page that is to disconnect before its release or Close but finds no
+///   connection (the connect failed, or the connection aborted before the queued
+///   disconnect ran) releases itself or asks to be closed, as an offline page would;
+///   the host waits for UiReleased; an abort during the release releases the page too;
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
-///   again; a connection that comes up after the release is taken down.
+///   again; a connection that comes up after the release is taken down;
+/// - CallConnect does nothing while the page is online or a request is outstanding,
+///   so a connect asked for twice opens one connection;
+/// - a disconnect asked for while the page's Disconnect is outstanding (Close or the
+///   release, and the user's disconnect after a read answer) is not sent again;
+/// - blnDisconnecting ends with a refused Disconnect too, and a new connection starts
+///   with blnDisconnecting and blnDisconnectRequested cleared, so a disconnect that
+///   never runs cannot keep PrepareToRelease waiting and a disconnect asked for on a
+///   connection that aborted does not end the next one.
 class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
     Q_OBJECT
 
@@ -221,11 +230,16 @@ private:
     void resumeWaitingDisconnect();
     /// Releases a one-shot page that waited for a connection that never came.
     void releaseWhenNothingToDisconnect();
+    /// CallDisconnect found no connection: the release or Close that asked for the
+    /// disconnect ends now.
+    void endWithoutConnection();
 
     const SessionVariant m_variant;
     const SessionRules m_rules;
     /// CallDisconnect found a request outstanding and runs again when it has ended.
     bool m_disconnectWaiting = false;
+    /// Invoke id of the last Disconnect sent.
+    QString m_sDisconnectInvokeId;
 };
 
 }  // namespace qt27

@@ -25,7 +25,8 @@ ReadCyclePage::~ReadCyclePage() = default;
 
 void ReadCyclePage::timCyclic_Timer() {
     timCyclic->stop();
-    if (!blnPrepareToRelease) {
+    // Once the page closes or prepares its release the cycle is over.
+    if (!blnPrepareToRelease && !blnClosing) {
         StartReading();
     }
 }
@@ -39,7 +40,9 @@ void ReadCyclePage::StartReading() {
 }
 
 void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
-    if (communicationReference.isEmpty()) {
+    // A read queued before Close or the release would run beside their disconnect; a
+    // read never goes out while another request is outstanding.
+    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease || !sOnlineInvokeId.isEmpty()) {
         return;
     }
     step([&] { sendReadRequest(); });
@@ -112,6 +115,10 @@ void ReadCyclePage::ParseModuleValues(const QByteArray& data) {
         IgnoreErrors([&] { setChannelConnection(index, true); });
         IgnoreErrors([&] { setChannelValue(index, reading.value, reading.isInValid, reading.isForced); });
     }
+}
+
+void ReadCyclePage::connectionEstablished() {
+    timCyclic->stop();
 }
 
 void ReadCyclePage::continueAfterConnectAnswer() {

@@ -13,7 +13,10 @@ namespace qt27 {
 ///
 /// timCyclic is off when the page is created; each tick switches it off and starts
 /// one cycle (StartReading queues CallReadValues, or CallConnect when offline), and
-/// only a handled read answer switches it on again, so reads never overlap.
+/// only a handled read answer switches it on again, so reads never overlap. Close and
+/// the release end the cycle for good: neither a later tick nor a read queued before
+/// them sends another read beside their disconnect. CallReadValues sends nothing
+/// while a request is outstanding.
 ///
 /// Simulation replaces the request and its invoke id (sendReadRequest), the answer
 /// dispatch (handleTransactionResponse, which hands a read answer to
@@ -60,6 +63,9 @@ protected:
     void ParseModuleValues(const QByteArray& data);
 
     void handleTransactionResponse(const QString& invokeID, const QString& response) override;
+    /// A new connection starts the cycle afresh: a timer that ran on through an abort
+    /// is switched off, so its tick cannot read beside the connect answer's first read.
+    void connectionEstablished() override;
     void continueAfterConnectAnswer() override;
     void stopTimers() override;
     void pageButtonReaction() override;
