@@ -247,6 +247,10 @@ void ButtonControl::EndOperation() {
     record(QStringLiteral("EndOperation()"));
     m_busyOperation = false;
     updateBusy();
+    // An operation that ended frees the buttons as well: a refused connect ends
+    // its operation without a refresh, and the user must be able to try again.
+    m_acknowledged = false;
+    updateEnabled();
 }
 
 void ButtonControl::AcknowledgeButton() {

@@ -412,3 +412,15 @@ TEST(ButtonControlStatus, LongTextEndsInAnEllipsisButStaysWholeForCallers) {
     QCoreApplication::processEvents();
     EXPECT_EQ(label->text(), text);
 }
+
+TEST(ButtonControlAcknowledge, EndOperationFreesTheButtonsLikeRefresh) {
+    rmox::ButtonControl bar;
+    bar.SetButtons(false, false, false, true);
+    bar.SetButtonCaption(0, QString(), QStringLiteral("Connect"));
+    bar.AcknowledgeButton();
+    bar.BeginOperation();
+    EXPECT_FALSE(bar.pageButton()->isEnabled());
+    bar.EndOperation();
+    EXPECT_TRUE(bar.pageButton()->isEnabled());
+    EXPECT_TRUE(bar.closeButton()->isEnabled());
+}
