@@ -1,56 +1,37 @@
 #include "FakeHost.h"
 
-#include <QXmlStreamWriter>
-
 #include "QT27Controls/common/ApplicationFolder.h"
+#include "host/HostDocuments.h"
+#include "host/StationProject.h"
 #include "rmox/Error.h"
 
 namespace testsupport {
 
 namespace {
 
-void writeModule(QXmlStreamWriter& xml, const FakeModule& module) {
-    xml.writeStartElement(QStringLiteral("Module"));
-    xml.writeAttribute(QStringLiteral("slot"), QString::number(module.slot));
-    xml.writeAttribute(QStringLiteral("typeCode"), module.typeCode);
-    xml.writeAttribute(QStringLiteral("typeName"), module.typeName);
-    xml.writeEndElement();
+// The fake module in the form the host's document writers take.
+host::ModuleRecord record(const FakeModule& module) {
+    host::ModuleRecord result;
+    result.slot = module.slot;
+    result.typeCode = module.typeCode;
+    result.typeName = module.typeName;
+    result.parameters = module.parameters;
+    result.comment = module.comment;
+    return result;
 }
 
 }  // namespace
 
 QString dataSetDocument(const FakeModule& module) {
-    QString text;
-    QXmlStreamWriter xml(&text);
-    xml.writeStartElement(QStringLiteral("FDT"));
-    xml.writeStartElement(QStringLiteral("DataSet"));
-    writeModule(xml, module);
-    xml.writeStartElement(QStringLiteral("Parameters"));
-    xml.writeAttribute(QStringLiteral("byteArray"), QString::fromLatin1(module.parameters.toHex().toUpper()));
-    xml.writeEndElement();
-    xml.writeTextElement(QStringLiteral("Comment"), module.comment);
-    xml.writeEndElement();
-    xml.writeEndElement();
-    return text;
+    return host::documents::dataSetDocument(record(module));
 }
 
 QString moduleDocument(const FakeModule& module) {
-    QString text;
-    QXmlStreamWriter xml(&text);
-    writeModule(xml, module);
-    return text;
+    return host::documents::moduleDocument(record(module));
 }
 
 QString channelDocument(int number, const QString& tag) {
-    QString text;
-    QXmlStreamWriter xml(&text);
-    xml.writeStartElement(QStringLiteral("FDT"));
-    xml.writeStartElement(QStringLiteral("Channel"));
-    xml.writeAttribute(QStringLiteral("number"), QString::number(number));
-    xml.writeAttribute(QStringLiteral("tag"), tag);
-    xml.writeEndElement();
-    xml.writeEndElement();
-    return text;
+    return host::documents::channelDocument(number, tag);
 }
 
 QString FakeChannel::RequestDocument(const QString& /*tag*/, const QString& /*documentKey*/) {
