@@ -44,6 +44,11 @@ QSize Observation::sizeHint() const {
 }
 
 void Observation::configureChildControls() {
+    // The slot header comes first on this page, then the channels.
+    step([&] { lblSlotNumberLabel->setText(commonText(6002)); });
+    step([&] {
+        lblSlotNumber->setText(QStringLiteral("%1").arg(moduleData().SlotNumber, 2, 10, QLatin1Char('0')));
+    });
     QByteArray parameters;
     step([&] { Required(parameterManager())->ReadParameters(parameters); });
     for (int index = 0; index < ctlChannelObservation.size(); ++index) {
@@ -62,9 +67,6 @@ void Observation::configureChildControls() {
 }
 
 void Observation::readAllValues() {
-    step([&] {
-        lblSlotNumber->setText(QStringLiteral("%1").arg(moduleData().SlotNumber, 2, 10, QLatin1Char('0')));
-    });
     step([&] {
         forEachChannelTag([&](int number, const QString& tag) {
             if (number < 1 || number > ctlChannelObservation.size()) {
