@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
@@ -14,6 +15,10 @@
 #include <numeric>
 #include <utility>
 #include <vector>
+
+namespace qt27 {
+class QT27Dtm;
+}
 
 namespace pagebench {
 
@@ -88,6 +93,41 @@ inline void prepareEnvironment(const QTemporaryDir& dir) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     qputenv("RIMOX_REGISTRY", dir.filePath(QStringLiteral("no-registry.reg")).toLocal8Bit());
+}
+
+/// Times opening a page (create, IDtmActiveXControl_Init against @p dtm, first
+/// layout and paint, measured up to there; then released and deleted) in turns
+/// with the same widget tree built bare by @p buildBare, and prints both and the ratio.
+template <typename Page>
+void measureOpening(const char* pageName, int runs, qt27::QT27Dtm* dtm,
+                    const std::function<void(QWidget&)>& buildBare) {
+    const auto [open, bare] = measureInTurns(
+        runs, 10,
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            auto* page = new Page;
+            page->IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QString::fromLatin1(pageName), dtm);
+            showAndSettle(*page);
+            const qint64 elapsed = timer.nsecsElapsed();
+            page->IDtmActiveXControl_PrepareToRelease();
+            delete page;
+            return elapsed;
+        },
+        [&] {
+            QElapsedTimer timer;
+            timer.start();
+            auto* page = new QWidget;
+            buildBare(*page);
+            showAndSettle(*page);
+            const qint64 elapsed = timer.nsecsElapsed();
+            delete page;
+            return elapsed;
+        });
+    const QByteArray name(pageName);
+    print(QByteArray("open " + name + " (create + Init + first layout and paint)").constData(), open);
+    print("bare tree, same widgets (create + first layout and paint)", bare);
+    printRatio(QByteArray("ratio " + name + " / bare tree").constData(), open, bare);
 }
 
 }  // namespace pagebench

@@ -72,31 +72,6 @@ int main(int argc, char** argv) {
     host::QT27Dtm* dtm = station.dtmForSlot(kSlot);
     std::printf("About page, slot %02d, %s platform\n", kSlot, qPrintable(QApplication::platformName()));
 
-    const auto [open, bare] = pagebench::measureInTurns(
-        runs, 10,
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            auto* page = new qt27::About;
-            page->IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QStringLiteral("About"), dtm);
-            pagebench::showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
-            page->IDtmActiveXControl_PrepareToRelease();
-            delete page;
-            return elapsed;
-        },
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            auto* page = new QWidget;
-            buildBarePage(*page);
-            pagebench::showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
-            delete page;
-            return elapsed;
-        });
-    pagebench::print("open About (create + Init + first layout and paint)", open);
-    pagebench::print("bare tree, same widgets (create + first layout and paint)", bare);
-    pagebench::printRatio("ratio About / bare tree", open, bare);
+    pagebench::measureOpening<qt27::About>("About", runs, dtm, buildBarePage);
     return 0;
 }

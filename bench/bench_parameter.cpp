@@ -109,32 +109,7 @@ int main(int argc, char** argv) {
     std::printf("Parameter page, slot %02d (type %s), %s platform\n", kSlot,
                 qPrintable(station.moduleRecord(kSlot)->typeCode), qPrintable(QApplication::platformName()));
 
-    const auto [open, bare] = pagebench::measureInTurns(
-        runs, 10,
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            auto* page = new qt27::Parameter;
-            page->IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QStringLiteral("Parameter"), dtm);
-            pagebench::showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
-            page->IDtmActiveXControl_PrepareToRelease();
-            delete page;
-            return elapsed;
-        },
-        [&] {
-            QElapsedTimer timer;
-            timer.start();
-            auto* page = new QWidget;
-            buildBarePage(*page);
-            pagebench::showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
-            delete page;
-            return elapsed;
-        });
-    pagebench::print("open Parameter (create + Init + first layout and paint)", open);
-    pagebench::print("bare tree, same widgets (create + first layout and paint)", bare);
-    pagebench::printRatio("ratio Parameter / bare tree", open, bare);
+    pagebench::measureOpening<qt27::Parameter>("Parameter", runs, dtm, buildBarePage);
 
     // A user's range selection: RangeChanged, the working copy, all four editors
     // refreshed (the module data are read again for each editor).
