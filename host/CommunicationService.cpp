@@ -247,18 +247,26 @@ void CommunicationService::pruneConnections() {
     }
 }
 
-bool CommunicationService::Connect(QObject* /*communicationObject*/,
-                                   qt27::IBaseCommunicationCallback* callback, const QString& invokeId,
-                                   const QString& /*documentKey*/, const QString& request) {
-    ++m_requestCounts[RequestKind::Connect];
-    emit requestReceived(RequestKind::Connect, invokeId, request);
+bool CommunicationService::admit(RequestKind kind, qt27::IBaseCommunicationCallback* callback,
+                                 const QString& invokeId, const QString& document, QObject*& guard) {
+    ++m_requestCounts[kind];
+    emit requestReceived(kind, invokeId, document);
     pruneConnections();
-    QObject* guard = nullptr;
     if (!checkCallback(callback, invokeId, guard)) {
         return false;
     }
     if (consume(Fault::RefuseRequest)) {
         return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
+    }
+    return true;
+}
+
+bool CommunicationService::Connect(QObject* /*communicationObject*/,
+                                   qt27::IBaseCommunicationCallback* callback, const QString& invokeId,
+                                   const QString& /*documentKey*/, const QString& request) {
+    QObject* guard = nullptr;
+    if (!admit(RequestKind::Connect, callback, invokeId, request, guard)) {
+        return false;
     }
     if (!m_station) {
         return refuse(QStringLiteral("there is no station"));
@@ -289,15 +297,9 @@ bool CommunicationService::Connect(QObject* /*communicationObject*/,
 
 bool CommunicationService::Disconnect(const QString& communicationReference,
                                       qt27::IBaseCommunicationCallback* callback, const QString& invokeId) {
-    ++m_requestCounts[RequestKind::Disconnect];
-    emit requestReceived(RequestKind::Disconnect, invokeId, QString());
-    pruneConnections();
     QObject* guard = nullptr;
-    if (!checkCallback(callback, invokeId, guard)) {
+    if (!admit(RequestKind::Disconnect, callback, invokeId, QString(), guard)) {
         return false;
-    }
-    if (consume(Fault::RefuseRequest)) {
-        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
     }
     const auto found = m_connections.find(communicationReference);
     if (found == m_connections.end()) {
@@ -319,15 +321,9 @@ bool CommunicationService::Disconnect(const QString& communicationReference,
 bool CommunicationService::TransactionRequest(const QString& communicationReference,
                                               qt27::IBaseCommunicationCallback* callback,
                                               const QString& invokeId, const QString& request) {
-    ++m_requestCounts[RequestKind::Transaction];
-    emit requestReceived(RequestKind::Transaction, invokeId, request);
-    pruneConnections();
     QObject* guard = nullptr;
-    if (!checkCallback(callback, invokeId, guard)) {
+    if (!admit(RequestKind::Transaction, callback, invokeId, request, guard)) {
         return false;
-    }
-    if (consume(Fault::RefuseRequest)) {
-        return refuse(QStringLiteral("the request was refused on purpose (fault RefuseRequest)"));
     }
     if (m_connections.count(communicationReference) == 0) {
         return refuse(

@@ -143,6 +143,10 @@ private:
     };
 
     bool refuse(const QString& reason);
+    /// What every request goes through first: counted and announced, closed
+    /// connections pruned, the callback checked, the refuse fault applied.
+    bool admit(RequestKind kind, qt27::IBaseCommunicationCallback* callback, const QString& invokeId,
+               const QString& document, QObject*& guard);
     bool consume(Fault fault);
     bool checkCallback(qt27::IBaseCommunicationCallback* callback, const QString& invokeId, QObject*& guard);
     void pruneConnections();
