@@ -1,0 +1,193 @@
+// The registry off Windows: the .reg hive file regedit exports, the value queries the
+// pages make, and the debug switches read from it.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "QT27Controls/common/DebugHelper.h"
+#include "QT27Controls/common/RegManagement.h"
+#include "QT27Controls/common/RegistryHive.h"
+#include "support/ScopedEnv.h"
+
+using namespace qt27::RegistryHive;
+
+namespace {
+
+const QString kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP";
+const QString kV5 = "Windows Registry Editor Version 5.00\n\n[" + kKey + "]\n";
+
+Hive ParseV5(const QString& body) {
+    return Parse((kV5 + body).toUtf8());
+}
+
+/// The shown value of @p name: its text for text types, else its type and bytes in hex.
+QString Shown(const Hive& hive, const QString& name) {
+    const Value* value = hive.value(kKey, name);
+    if (value == nullptr) {
+        return "missing";
+    }
+    return ValueText(*value).isNull() ? QString::number(value->type) + ":" + value->data.toHex()
+                                      : ValueText(*value);
+}
+
+TEST(RegistryHive, OnlyTextWithAnExportHeaderIsAHive) {
+    const Hive headless = Parse("[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"a\"=dword:00000001\n");
+    EXPECT_FALSE(headless.valid);
+    EXPECT_TRUE(headless.error.contains("REGEDIT4"));
+    EXPECT_TRUE(headless.keys.isEmpty());
+    EXPECT_FALSE(Parse(QByteArray()).valid);
+    EXPECT_TRUE(Parse("REGEDIT4\n").valid);
+    EXPECT_TRUE(Parse("\r\n  Windows Registry Editor Version 5.00  \r\n").valid);
+}
+
+class RegistryHiveValue : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(RegistryHiveValue, IsReadWithItsTypeAndData) {
+    const Hive hive = ParseV5(QString::fromUtf8(GetParam().first) + "\n\"next\"=dword:1");
+    EXPECT_TRUE(hive.warnings.isEmpty()) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(Shown(hive, "v"), QString::fromUtf8(GetParam().second));
+    EXPECT_EQ(Shown(hive, "next"), "4:01000000");
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AllForms, RegistryHiveValue, testing::Values(
+    std::pair{"\"v\"=\"C:\\\\Temp\\\\\"", "C:\\Temp\\"},  // a closing backslash continues nothing
+    std::pair{"\"v\"=\"C:\\Temp\"", "C:\\Temp"},            std::pair{"\"v\"=\"say \\\"hi\\\"\"", "say \"hi\""},
+    std::pair{"\"V\"=\"Grüße €\" ; comment", "Grüße €"},  std::pair{"\"v\"=\"x;y\"", "x;y"},
+    std::pair{"\"v\"=dword:1234abCD", "4:cdab3412"},      std::pair{"\"v\"=DWORD:7 ; short", "4:07000000"},
+    std::pair{"\"v\" = hex:01,ff,10", "3:01ff10"},        std::pair{"\"v\"=hex:", "3:"},
+    std::pair{"\"v\"=hex(4):03,00,00,00", "4:03000000"},  std::pair{"\"v\"=hex(2):25,00,54,00,00,00", "%T"},
+    std::pair{"\"v\"=hex(b):01,00,00,00,00,00,00,00", "11:0100000000000000"},
+    std::pair{"\"v\"=hex(7):61,00,00,00,62,00,00,00,00,00", "a"},
+    std::pair{"\"v\"=hex(0):", "0:"},                      std::pair{"\"v\"=hex(1):41,00,00,00", "A"},
+    std::pair{"\"v\"=hex:01,02,\\\n  03,04,\\\n  05", "3:0102030405"}));
+// clang-format on
+
+TEST(RegistryHive, MalformedLinesAreSkippedWithAWarningAndTheRestIsRead) {
+    const Hive hive =
+        Parse(("Windows Registry Editor Version 5.00\n\"orphan\"=dword:1\n[" + kKey +
+               "]\n\"a\"=dword:xyz\n\"b\"=dword:123456789\n\"c\"=hex:1,234\n\"d\"=\"unterminated\n"
+               "\"e\" dword:1\n\"f\"=qword:1\n\"g\"=\"text\" garbage\n\"h\"=hex(zz):00\n\"i\"=hex(2)00\n"
+               "just words\n\"unnamed=1\n\"ok\"=dword:5\n[HKEY_NOWHERE\\x]\n\"lost\"=dword:1\n[HKEY_X\n")
+                  .toUtf8());
+    EXPECT_EQ(hive.warnings.size(), 15) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(hive.warnings.first().startsWith("line 2: "));
+    EXPECT_EQ(hive.key(kKey)->values.size(), 1);
+    EXPECT_EQ(Shown(hive, "ok"), "4:05000000");
+}
+
+TEST(RegistryHive, KeysIgnoreCaseHaveTheirParentsAndLaterLinesReplaceOrDelete) {
+    const Hive hive = ParseV5("@=\"default\"\n\"a\"=dword:1\n\"b\"=dword:1\n[" + kKey +
+                              "\\Sub]\n\"s\"=dword:1\n" + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n[" +
+                              kKey.toLower() + "]\n\"A\"=dword:2\n" + "\"b\"=-\n[-" + kKey + "\\SUB]\n");
+    EXPECT_TRUE(hive.warnings.isEmpty()) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(
+        QStringList({Shown(hive, ""), Shown(hive, "a"), Shown(hive, "b"), hive.key(kKey.toUpper())->path}),
+        QStringList({"default", "4:02000000", "missing", kKey}));
+    EXPECT_EQ(hive.key(kKey + "\\Sub"), nullptr);
+    EXPECT_NE(hive.value(kKey.toUpper(), "A"), nullptr);
+    EXPECT_TRUE(hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\OMVEX") &&
+                hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"));
+    EXPECT_EQ(hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM"), nullptr);
+}
+
+TEST(RegistryHive, EightBitExportsKeepTheirTextsAsUtf16) {
+    const Hive ansi = Parse("REGEDIT4\r\n\r\n[" + kKey.toLatin1() +
+                            "]\r\n\"s\"=\"M\xFCnchen\"\r\n\"h\"=hex(2):25,54,00\r\n");
+    EXPECT_EQ(Shown(ansi, "s"), "München");
+    EXPECT_EQ(ansi.value(kKey, "h")->data, QByteArray("%\0T\0\0\0", 6));
+}
+
+/// A hive file in a temporary folder that the registry queries read for the test's duration.
+class RegistryFile : public testing::Test {
+protected:
+    /// Writes @p text as UTF-16 LE with BOM (@p encoding 0), UTF-8 with BOM (1) or UTF-8 (2).
+    void write(QString text, int encoding = 0, bool crlf = true) {
+        if (crlf) {
+            text.replace("\n", "\r\n");
+        }
+        QByteArray bytes = encoding == 1 ? "\xEF\xBB\xBF" + text.toUtf8() : text.toUtf8();
+        if (encoding == 0) {
+            bytes = QByteArray("\xFF\xFE") +
+                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        }
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    static QVariant query(const QString& name, const QString& subKey = QString(),
+                          const QString& keyPath = "SOFTWARE\\Omvex\\DTM rimox-DP") {
+        return qt27::QueryRegistryValue(subKey, name, keyPath);
+    }
+    static bool failed(const QVariant& value) {
+        return value.typeId() == QMetaType::Short && value.toInt() == 0;
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("registry.reg");
+    testsupport::ScopedEnv env{"RIMOX_REGISTRY", path.toLocal8Bit()};
+};
+
+class RegistryQuery : public RegistryFile, public testing::WithParamInterface<std::tuple<int, bool>> {};
+
+TEST_P(RegistryQuery, AnswersTextsAndDwordsOfTheMachineKeyAndZeroForWhatIsMissing) {
+    write(kV5 + "@=\"Omvex rimox DTM\"\n\"Debug\"=dword:00000003\n\"Negative\"=dword:ffffffff\n" +
+              "\"Folder\"=\"C:\\\\Program Files\\\\Omvex\"\n\"Empty\"=\"\"\n\"Umlaut\"=\"Größe\"\n" +
+              "\"Blob\"=hex:01,02\n\"Expand\"=hex(2):25,00,00,00\n\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n" +
+              "\"Short\"=hex(4):05\n[" + kKey + "\\Channels]\n\"Count\"=dword:4\n" +
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Omvex\\DTM rimox-DP]\n\"User\"=dword:1\n",
+          std::get<0>(GetParam()), std::get<1>(GetParam()));
+    const QVariant zero = QVariant::fromValue<qint16>(0);
+    // clang-format off
+    const QVariantList answers = {
+        query("Folder"), query("Umlaut"), query(QString()), query("Empty"), query("debug"), query("Negative"),
+        query("Short"), query("Count", "Channels"), query("Count", "", "SOFTWARE\\Omvex\\DTM rimox-DP\\channels"),
+        query("Blob"), query("Expand"), query("Quad"), query("Nothing"), query("Debug", "Nowhere"), query("User")};
+    EXPECT_EQ(answers, QVariantList({"C:\\Program Files\\Omvex", "Größe", "Omvex rimox DTM", "", 3, -1,
+                                     5, 4, 4,
+                                     QVariant(), QVariant(), QVariant(), zero, zero, zero}));
+    // clang-format on
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryQuery,
+                         testing::Combine(testing::Values(0, 1, 2), testing::Bool()));
+
+TEST_F(RegistryFile, TextsMustFitTheBufferAndUnreadableFilesAnswerZero) {
+    for (const auto& [text, fits] : {std::pair{QString(255, u'x'), true},
+                                     {QString(256, u'x'), false},
+                                     {QString(127, u'ä') + u'x', true},
+                                     {QString(128, u'ä'), false}}) {
+        write(kV5 + "\"Long\"=\"" + text + "\"\n\"Bytes\"=hex:" + QString("00,").repeated(256) + "00\n");
+        EXPECT_EQ(query("Long"), fits ? QVariant(text) : QVariant::fromValue<qint16>(0)) << text.size();
+        EXPECT_TRUE(failed(query("Bytes"))) << "257 bytes do not fit either";
+    }
+    write("[" + kKey + "]\n\"Debug\"=dword:1\n");
+    EXPECT_TRUE(failed(query("Debug"))) << "no header";
+    dir.remove();
+    EXPECT_TRUE(failed(query("Debug"))) << "no file";
+    testsupport::ScopedEnv unset("RIMOX_REGISTRY", QByteArray());
+    EXPECT_EQ(qt27::RegistryHivePath(), "/etc/rimox/registry.reg");
+}
+
+TEST_F(RegistryFile, DebugSwitchesComeFromTheModeOrInModeZeroFromTheRegistry) {
+    // clang-format off
+    for (const auto& [mode, values, debugger, file] : {
+             std::tuple{0, "\"Debug\"=dword:1", true, false}, {0, "\"Debug\"=dword:2", false, false},
+             {0, "\"Debug\"=dword:3", true, false},          {0, "\"Debug\"=dword:4", false, false},
+             {0, "\"Debug\"=dword:101", false, false},       {0, "\"Debug\"=\" 3 \"", true, false},
+             {0, "\"Debug\"=\"on\"", false, false},          {0, "\"Debug\"=hex:01,00,00,00", false, false},
+             {0, "\"DebugFile\"=dword:3", false, false},     {0, "\"DebugFile\"=\"1\"\n\"Debug\"=dword:1", true, true},
+             {0, "", false, false}, {1, "", true, false}, {2, "", true, true}, {3, "\"Debug\"=dword:1", false, false},
+             {-1, "", false, false}}) {
+        // clang-format on
+        write(kV5 + values + "\n");
+        qt27::DebugHelper::setDebugToDebugger(!debugger);
+        qt27::DebugHelper::setDebugToFile(!file);
+        qt27::ReadDebugSettings(static_cast<qint16>(mode));
+        EXPECT_EQ(qt27::DebugHelper::DebugToDebugger(), debugger) << mode << values;
+        EXPECT_EQ(qt27::DebugHelper::DebugToFile(), file) << mode << values;
+    }
+    qt27::ReadDebugSettings(-1);
+}
+
+}  // namespace
