@@ -1,11 +1,10 @@
-// The registry off Windows: the .reg hive file regedit exports, the value queries the
-// pages make, and the debug switches read from it.
+// The registry off Windows: the .reg hive file regedit exports and the value queries the
+// pages make. The debug switches read from it are checked in the frame, where the log shows.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "QT27Controls/common/DebugHelper.h"
 #include "QT27Controls/common/RegManagement.h"
 #include "QT27Controls/common/RegistryHive.h"
 #include "support/ScopedEnv.h"
@@ -29,16 +28,6 @@ QString Shown(const Hive& hive, const QString& name) {
     }
     return ValueText(*value).isNull() ? QString::number(value->type) + ":" + value->data.toHex()
                                       : ValueText(*value);
-}
-
-TEST(RegistryHive, OnlyTextWithAnExportHeaderIsAHive) {
-    const Hive headless = Parse("[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"a\"=dword:00000001\n");
-    EXPECT_FALSE(headless.valid);
-    EXPECT_TRUE(headless.error.contains("REGEDIT4"));
-    EXPECT_TRUE(headless.keys.isEmpty());
-    EXPECT_FALSE(Parse(QByteArray()).valid);
-    EXPECT_TRUE(Parse("REGEDIT4\n").valid);
-    EXPECT_TRUE(Parse("\r\n  Windows Registry Editor Version 5.00  \r\n").valid);
 }
 
 class RegistryHiveValue : public testing::TestWithParam<std::pair<const char*, const char*>> {};
@@ -152,42 +141,15 @@ TEST_P(RegistryQuery, AnswersTextsAndDwordsOfTheMachineKeyAndZeroForWhatIsMissin
 INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryQuery,
                          testing::Combine(testing::Values(0, 1, 2), testing::Bool()));
 
-TEST_F(RegistryFile, TextsMustFitTheBufferAndUnreadableFilesAnswerZero) {
-    for (const auto& [text, fits] : {std::pair{QString(255, u'x'), true},
-                                     {QString(256, u'x'), false},
-                                     {QString(127, u'ä') + u'x', true},
-                                     {QString(128, u'ä'), false}}) {
-        write(kV5 + "\"Long\"=\"" + text + "\"\n\"Bytes\"=hex:" + QString("00,").repeated(256) + "00\n");
-        EXPECT_EQ(query("Long"), fits ? QVariant(text) : QVariant::fromValue<qint16>(0)) << text.size();
-        EXPECT_TRUE(failed(query("Bytes"))) << "257 bytes do not fit either";
-    }
-    write("[" + kKey + "]\n\"Debug\"=dword:1\n");
-    EXPECT_TRUE(failed(query("Debug"))) << "no header";
+TEST_F(RegistryFile, ValuesLongerThanTheBufferAndMissingFilesAnswerZero) {
+    write(kV5 + "\"Fits\"=\"" + QString(255, u'x') + "\"\n\"Long\"=\"" + QString(128, u'\u00E4') + "\"\n");
+    EXPECT_EQ(query("Fits"), QVariant(QString(255, u'x')))
+        << "255 bytes and the closing zero fill the buffer";
+    EXPECT_TRUE(failed(query("Long"))) << "256 bytes of UTF-8 and the zero do not";
     dir.remove();
-    EXPECT_TRUE(failed(query("Debug"))) << "no file";
+    EXPECT_TRUE(failed(query("Fits")));
     testsupport::ScopedEnv unset("RIMOX_REGISTRY", QByteArray());
     EXPECT_EQ(qt27::RegistryHivePath(), "/etc/rimox/registry.reg");
-}
-
-TEST_F(RegistryFile, DebugSwitchesComeFromTheModeOrInModeZeroFromTheRegistry) {
-    // clang-format off
-    for (const auto& [mode, values, debugger, file] : {
-             std::tuple{0, "\"Debug\"=dword:1", true, false}, {0, "\"Debug\"=dword:2", false, false},
-             {0, "\"Debug\"=dword:3", true, false},          {0, "\"Debug\"=dword:4", false, false},
-             {0, "\"Debug\"=dword:101", false, false},       {0, "\"Debug\"=\" 3 \"", true, false},
-             {0, "\"Debug\"=\"on\"", false, false},          {0, "\"Debug\"=hex:01,00,00,00", false, false},
-             {0, "\"DebugFile\"=dword:3", false, false},     {0, "\"DebugFile\"=\"1\"\n\"Debug\"=dword:1", true, true},
-             {0, "", false, false}, {1, "", true, false}, {2, "", true, true}, {3, "\"Debug\"=dword:1", false, false},
-             {-1, "", false, false}}) {
-        // clang-format on
-        write(kV5 + values + "\n");
-        qt27::DebugHelper::setDebugToDebugger(!debugger);
-        qt27::DebugHelper::setDebugToFile(!file);
-        qt27::ReadDebugSettings(static_cast<qint16>(mode));
-        EXPECT_EQ(qt27::DebugHelper::DebugToDebugger(), debugger) << mode << values;
-        EXPECT_EQ(qt27::DebugHelper::DebugToFile(), file) << mode << values;
-    }
-    qt27::ReadDebugSettings(-1);
 }
 
 }  // namespace

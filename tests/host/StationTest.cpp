@@ -25,42 +25,38 @@ using host::StationProject;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-/// Runs @p write while no file may grow beyond @p bytes: a write past that fails, also
-/// for root, whom permissions do not stop.
-template <typename Write>
-auto withFileSizeLimit(rlim_t bytes, Write&& write) {
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limit = previous;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const auto result = write();
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, handler);
-    return result;
-}
-
 class ProjectFile : public testing::Test {
 protected:
-    QString loadError(const QString& file) {
+    QByteArray read() const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool write(const QByteArray& content) const {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    }
+    QString loadError() const {
         try {
-            StationProject::load(file);
+            StationProject::load(path);
         } catch (const rmox::Error& error) {
-            EXPECT_TRUE(error.description().contains(QDir::toNativeSeparators(file)));
-            return error.description();
+            return error.description().contains(QDir::toNativeSeparators(path)) ? error.description()
+                                                                                : "unnamed";
         }
-        return QString();
+        return "loaded";
+    }
+    /// Runs @p save while no file may grow beyond @p bytes, so that the write fails also
+    /// for root, whom permissions do not stop.
+    static bool withFileSizeLimit(rlim_t bytes, const std::function<bool()>& save) {
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = save();
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        return saved;
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("station.xml");
@@ -74,18 +70,11 @@ TEST_F(ProjectFile, RoundTripKeepsEveryValueAndResavingGivesTheSameBytes) {
     project.modules[1] = ModuleRecord{9, "abc", "  QT27-N  4AI ", "", -3, {"", "T&<2>", " x ", "\u00B5A"}, "\xFF",
                                       "  one\r\ntwo\ttab\rlone CR\n\n  end  \U0001F600", "\x01\xFE"};
     // clang-format on
-    QString error;
-    ASSERT_TRUE(project.save(path, &error)) << error.toStdString();
-    const StationProject loaded = StationProject::load(path);
-    EXPECT_EQ(loaded, project);
-    const QByteArray first = readFile(path);
-    ASSERT_TRUE(loaded.save(path));
-    EXPECT_EQ(readFile(path), first) << "a commit changes only what changed";
-    const StationProject sparse = StationProject::fromXml(
-        "<Station busAddress='5'><Module slot='9' typeCode='37' typeName='Q'><Channel number='3' tag='TI-3'/>"
-        "<Parameters byteArray=''/></Module></Station>",
-        path);
-    EXPECT_EQ(sparse.modules.value(0), (ModuleRecord{9, "37", "Q", "", 6, {"", "", "TI-3", ""}, "", "", ""}));
+    ASSERT_TRUE(project.save(path));
+    EXPECT_EQ(StationProject::load(path), project);
+    const QByteArray first = read();
+    ASSERT_TRUE(StationProject::load(path).save(path));
+    EXPECT_EQ(read(), first) << "a commit changes only what changed";
 }
 
 class CorruptProjectFile : public ProjectFile,
@@ -94,27 +83,24 @@ class CorruptProjectFile : public ProjectFile,
 TEST_P(CorruptProjectFile, IsRefusedWithAMessageNamingFileLineAndProblemAndLeftAlone) {
     // Content starting with "M" is the inside of module 3, from line 3 on.
     const QByteArray body = GetParam().first;
-    const QByteArray content = body.startsWith('M')
-                                   ? "<Station busAddress='12'>\n<Module slot='3' typeCode='37' "
-                                     "typeName='Q'>\n" +
-                                         body.mid(1) + "</Module></Station>"
-                                   : body;
-    ASSERT_TRUE(writeFile(path, content));
-    const QString message = loadError(path);
-    EXPECT_TRUE(message.contains(GetParam().second)) << message.toStdString();
-    EXPECT_EQ(readFile(path), content);
+    const QByteArray content =
+        body.startsWith('M') ? "<Station busAddress='12'>\n<Module slot='3' typeCode='37' typeName='Q'>\n" +
+                                   body.mid(1) + "</Module></Station>"
+                             : body;
+    ASSERT_TRUE(write(content));
+    EXPECT_TRUE(loadError().contains(GetParam().second)) << loadError().toStdString();
+    EXPECT_EQ(read(), content);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
     std::pair{"  \n", "is empty"},
-    std::pair{"garbage\xff", "is not well-formed"},
     std::pair{"<Station busAddress='12'>\n<Module slot='3'", "is not well-formed: Premature end of document. (line 2, column"},
     std::pair{"<Plant/>", "line 1: the root element is <Plant>, expected <Station>"},
     std::pair{"<Station busAddress='127'/>", "attribute \"busAddress\" of <Station> is 127, outside 0 to 126"},
-    std::pair{"<Station busAddress='1'><Module/></Station>", "<Module> has no attribute \"slot\""},
     std::pair{"<Station busAddress='1'><Module slot='x'/></Station>", "\"slot\" of <Module> is not a whole number: \"x\""},
     std::pair{"M<Parameters byteArray='5C0G'/>", "line 3: attribute \"byteArray\" of <Parameters> is not hexadecimal"},
+    std::pair{"M<Parameters byteArray='5C0'/>", "(two digits per byte): \"5C0\""},
     std::pair{"M<Comment>x</Comment>", "line 2: the module in slot 3 has no <Parameters> element"},
     std::pair{"M<QsData byteArray=''/><QsData byteArray=''/>", "slot 3 has more than one <QsData> element"},
     std::pair{"M<Parameters byteArray=''/></Module>\n<Module slot='3' typeCode='' typeName=''><Parameters byteArray=''/>",
@@ -122,14 +108,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
     std::pair{"M<Channel number='2' tag=''/><Channel number='2' tag=''/>", "channel 2 of slot 3 appears twice"},
     std::pair{"M<Parameters byteArray=''/><Ranges/>", "unknown element <Ranges>"},
     std::pair{"M<Parameters byteArray='' length='5'/>", "<Parameters> has an unknown attribute \"length\""},
-    std::pair{"M oops<Parameters byteArray=''/>", "unexpected text \"oops\""},
-    std::pair{"M<Parameters byteArray=''/><Comment><b/></Comment>", "is not well-formed"}));
+    std::pair{"M oops<Parameters byteArray=''/>", "unexpected text \"oops\""}));
 // clang-format on
 
 TEST_F(ProjectFile, FailedWritesLeaveThePreviousFileIntactAndNameTheFile) {
-    EXPECT_TRUE(loadError(path).contains("does not exist"));
+    EXPECT_TRUE(loadError().contains("does not exist"));
     ASSERT_TRUE(StationProject::builtIn().save(path));
-    const QByteArray before = readFile(path);
+    const QByteArray before = read();
     StationProject changed = StationProject::builtIn();
     changed.modules[0].comment = QString(2000, u'x');
     QString error;
@@ -138,13 +123,8 @@ TEST_F(ProjectFile, FailedWritesLeaveThePreviousFileIntactAndNameTheFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"station.xml"})
         << "no temporary file left";
     changed.modules[0].channelTags[0] = "bell\x07";  // XML cannot carry it: refused before writing
-    EXPECT_FALSE(changed.save(path, &error));
-    EXPECT_EQ(readFile(path), before);
-    EXPECT_FALSE(StationProject::builtIn().save(dir.filePath("gone/station.xml"), &error));
-    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(dir.filePath("gone/station.xml"))));
-    QString text = "x\x01y\x1Fz\t\U0001F600";
-    text.append(QChar(0xD800)).append(QChar(0xFFFE)).append(QChar(0xDC00));
-    EXPECT_EQ(host::xmlSafeText(text), "xyz\t\U0001F600");
+    EXPECT_FALSE(changed.save(path));
+    EXPECT_EQ(read(), before);
 }
 
 class StationTest : public ProjectFile {
@@ -152,11 +132,12 @@ protected:
     void SetUp() override { ASSERT_TRUE(station.open(path)) << station.lastError().toStdString(); }
     host::BaseDtm* base(int slot) { return station.dtmForSlot(slot)->baseDtm(); }
     host::ParameterManager* manager(int slot) { return base(slot)->parameterManager(); }
+    ModuleRecord stored(int slot) { return *StationProject::load(path).module(slot); }
     /// Replaces the file as another program would, leaving the station's view of it stale.
-    void editFile(const std::function<void(StationProject&)>& change) {
+    void edit(const std::function<void(StationProject&)>& change) {
         StationProject project = StationProject::load(path);
         change(project);
-        ASSERT_TRUE(writeFile(path, project.toXml()));
+        ASSERT_TRUE(write(project.toXml()));
     }
     static QString last(const QSignalSpy& errors) {
         return errors.isEmpty() ? "none" : errors.last().at(1).toString();
@@ -167,24 +148,24 @@ protected:
 /// A request document taken apart: element, "attribute=value" sorted, CommunicationData bytes.
 QStringList parts(const QString& document) {
     QXmlStreamReader xml(document);
-    QStringList attributes;
-    if (xml.readNextStartElement() && xml.name() == QLatin1String("FDT") && xml.readNextStartElement()) {
+    QStringList parts;
+    if (xml.readNextStartElement() && xml.readNextStartElement()) {
         for (const QXmlStreamAttribute& attribute : xml.attributes()) {
-            attributes << attribute.name().toString() + "=" + attribute.value().toString();
+            parts << attribute.name().toString() + "=" + attribute.value().toString();
         }
-        attributes.sort();
-        attributes.prepend(xml.name().toString());
+        parts.sort();
+        parts.prepend(xml.name().toString());
         while (xml.readNextStartElement()) {
-            attributes << xml.attributes().value("byteArray").toString();
+            parts << xml.attributes().value("byteArray").toString();
             xml.skipCurrentElement();
         }
     }
-    return attributes;
+    return parts;
 }
 
 TEST_F(StationTest, OpenWritesTheBuiltInStationWhoseModulesServeDocumentsAndRequests) {
     EXPECT_EQ(StationProject::load(path), StationProject::builtIn());
-    editFile([](StationProject& project) { project.module(3)->typeCode = "abc"; });
+    edit([](StationProject& project) { project.module(3)->typeCode = "abc"; });
     ASSERT_TRUE(station.reloadFromDisk());
     host::QT27Dtm* dtm = station.dtmForSlot(3);
     rmox::ModuleData data;
@@ -193,15 +174,9 @@ TEST_F(StationTest, OpenWritesTheBuiltInStationWhoseModulesServeDocumentsAndRequ
                                               moduleDocument);
     EXPECT_EQ(QString::number(data.SlotNumber) + data.ModuleTypeCode + data.ModuleTypeName, "3abcQT27Ex 4AI");
     EXPECT_EQ(moduleDocument, base(3)->ModuleDocument());
-    EXPECT_TRUE(manager(3)->RequestDocument("FDT", QString()).contains("5C01268B00"));
-    rmox::ChannelData channel;
-    rmox::ChannelDocumentReader().ReadDocument(dtm->Channels()->Item(4)->RequestDocument("FDT", QString()),
-                                               channel, "");
-    EXPECT_EQ(QString::number(channel.ChannelNumber) + channel.Tag, "4TI-104");
     EXPECT_THROW(dtm->Channels()->Item(5), rmox::Error);
     EXPECT_THROW(manager(3)->RequestDocument("XYZ", QString()), rmox::Error);
     EXPECT_EQ(station.dtmForSlot(1), nullptr);
-
     host::ParameterManager& m = *manager(7);
     const QString r = "C2 \"<&>\"", ref = "communicationReference=" + r;
     // clang-format off
@@ -219,31 +194,30 @@ TEST_F(StationTest, OpenWritesTheBuiltInStationWhoseModulesServeDocumentsAndRequ
 }
 
 TEST_F(StationTest, ChangesAreWrittenAtOnceOnlyWhereTheyChangedAndAFailureKeepsThem) {
-    const QByteArray before = readFile(path);
+    const QByteArray before = read();
     const QByteArray old = station.moduleRecord(5)->parameters, changed = QByteArray::fromHex("5C5C5C5C01");
     QSignalSpy changes(manager(5), &qt27::ParameterManager::ParameterChanged);
     ASSERT_TRUE(manager(5)->WriteParameters(changed));
-    EXPECT_EQ(readFile(path), before) << "WriteParameters only stages";
+    EXPECT_EQ(read(), before) << "WriteParameters only stages";
     EXPECT_TRUE(manager(5)->CommitParameters());
-    EXPECT_EQ(readFile(path), QByteArray(before).replace(old.toHex().toUpper(), changed.toHex().toUpper()));
+    EXPECT_EQ(read(), QByteArray(before).replace(old.toHex().toUpper(), changed.toHex().toUpper()));
     EXPECT_TRUE(manager(5)->WriteParameters(changed) && manager(5)->CommitParameters());
     EXPECT_EQ(changes.count(), 1) << "the same bytes again: nobody to tell";
     EXPECT_FALSE(manager(5)->WriteParameters(QByteArray()));
     manager(4)->SetComment("first line\r\nsecond\x01 line");
     manager(4)->SetStoredQsData(QByteArray::fromHex("A1B2C3"));
-    const ModuleRecord stored = *StationProject::load(path).module(4);
-    EXPECT_EQ(stored.comment + stored.qsData.toHex(), "first line\r\nsecond linea1b2c3");
+    EXPECT_EQ(stored(4).comment + stored(4).qsData.toHex(), "first line\r\nsecond linea1b2c3");
 
     QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
-    const QByteArray written = readFile(path);
+    const QByteArray written = read();
     ASSERT_TRUE(manager(3)->WriteParameters(QByteArray::fromHex("0102030405")));
     EXPECT_FALSE(withFileSizeLimit(written.size() / 2, [&] { return manager(3)->CommitParameters(); }));
-    EXPECT_EQ(readFile(path), written);
+    EXPECT_EQ(read(), written);
     ASSERT_EQ(errors.count(), 1);
     EXPECT_EQ(errors.at(0).at(0).toString(), manager(3)->SystemTag());
     EXPECT_TRUE(last(errors).contains(QDir::toNativeSeparators(path))) << last(errors).toStdString();
     EXPECT_TRUE(station.hasUnsavedChanges() && station.save() && !station.hasUnsavedChanges());
-    EXPECT_EQ(StationProject::load(path).module(3)->parameters, QByteArray::fromHex("0102030405"));
+    EXPECT_EQ(stored(3).parameters, QByteArray::fromHex("0102030405"));
 }
 
 TEST_F(StationTest, DataSetLockDecidesWhoMayEditAndChangesOfOthersAreRefused) {
@@ -258,18 +232,18 @@ TEST_F(StationTest, DataSetLockDecidesWhoMayEditAndChangesOfOthersAreRefused) {
     EXPECT_FALSE(dtm->HoldsLock() || dtm->MayEdit()) << "the compatibility unlock leaves the lock";
     EXPECT_TRUE(base(4)->MayEdit()) << "each module has its own lock";
     EXPECT_EQ(locks.count() + unlocks.count(), 4);
-    const QByteArray before = readFile(path);
+    const QByteArray before = read();
     QSignalSpy errors(dtm, &host::BaseDtm::errorMessage);
     manager(3)->WriteParameters(QByteArray::fromHex("FFFFFFFF00"));
     EXPECT_FALSE(manager(3)->CommitParameters());
     manager(3)->SetComment("not mine");
     manager(3)->SetStoredQsData(manager(3)->StoredQsData());  // unchanged: nothing to refuse
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(read(), before);
     EXPECT_EQ(errors.count(), 2);
     EXPECT_TRUE(last(errors).contains("locked by operator")) << last(errors).toStdString();
     station.setUserName("operator");
     manager(3)->SetComment("mine now");
-    EXPECT_EQ(StationProject::load(path).module(3)->comment, "mine now");
+    EXPECT_EQ(stored(3).comment, "mine now");
 }
 
 TEST_F(StationTest, ReloadTellsOnlyTheModulesWhoseDataChangedAndFollowsModulesComingAndGoing) {
@@ -279,19 +253,16 @@ TEST_F(StationTest, ReloadTellsOnlyTheModulesWhoseDataChangedAndFollowsModulesCo
     QSignalSpy manager5(manager(5), &qt27::ParameterManager::ParameterChanged);
     QSignalSpy modulesChanged(&station, &host::Station::modulesChanged);
     const QPointer<host::QT27Dtm> leaving = station.dtmForSlot(7);
-    editFile([](StationProject& project) {
+    edit([](StationProject& project) {
         project.module(3)->parameters = QByteArray::fromHex("0000000000");
         project.module(4)->channelTags[2] = "NEW-TAG";
         project.modules.removeIf([](const ModuleRecord& module) { return module.slot == 7; });
-        project.modules.append(project.modules.first());
-        project.modules.last().slot = 12;
     });
     ASSERT_TRUE(station.reloadFromDisk());
     EXPECT_EQ(QList<qsizetype>({manager3.count(), base3.count(), manager4.count(), manager5.count(),
                                 modulesChanged.count()}),
               QList<qsizetype>({1, 1, 1, 0, 1}));
     EXPECT_EQ(station.dtmForSlot(7), nullptr);
-    EXPECT_EQ(manager(12)->SystemTag(), "QT27 slot 12 TI-101");
     ASSERT_FALSE(leaving.isNull())
         << "a page still open on the vanished module keeps its data but cannot store";
     QSignalSpy errors(leaving->baseDtm(), &host::BaseDtm::errorMessage);
@@ -299,35 +270,27 @@ TEST_F(StationTest, ReloadTellsOnlyTheModulesWhoseDataChangedAndFollowsModulesCo
     EXPECT_EQ(leaving->baseDtm()->parameterManager()->Comment(), "Tank farm levels");
     EXPECT_TRUE(last(errors).contains("no longer in the station project")) << last(errors).toStdString();
     manager(5)->SetComment("after reload");
-    EXPECT_EQ(StationProject::load(path).module(5)->comment, "after reload");
+    EXPECT_EQ(stored(5).comment, "after reload");
 }
 
 TEST_F(StationTest, FileThatCannotBeReadOrWasChangedElsewhereIsNeverOverwritten) {
-    editFile([](StationProject& project) { project.stationName = "edited elsewhere"; });
-    const QByteArray edited = readFile(path);
+    edit([](StationProject& project) { project.stationName = "edited elsewhere"; });
+    const QByteArray edited = read();
     QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
     manager(3)->SetComment("local change");
-    EXPECT_EQ(readFile(path), edited);
+    EXPECT_EQ(read(), edited);
     EXPECT_TRUE(last(errors).contains("changed by someone else")) << last(errors).toStdString();
     EXPECT_EQ(manager(3)->Comment(), "local change");
     const QByteArray broken = "<Station busAddress='12'><Module slot='3'";
-    ASSERT_TRUE(writeFile(path, broken));
+    ASSERT_TRUE(write(broken));
     QSignalSpy projectErrors(&station, &host::Station::projectError);
     EXPECT_FALSE(station.reloadFromDisk() || station.save());
     EXPECT_EQ(projectErrors.count(), 2);
     EXPECT_EQ(manager(3)->Comment(), "local change");
-    EXPECT_EQ(readFile(path), broken);
+    EXPECT_EQ(read(), broken);
     ASSERT_TRUE(StationProject::builtIn().save(path) && station.reloadFromDisk());
     manager(3)->SetComment("written again");
-    EXPECT_EQ(StationProject::load(path).module(3)->comment, "written again");
-
-    host::Station other;
-    ASSERT_TRUE(writeFile(path, broken));
-    EXPECT_FALSE(other.open(path));
-    EXPECT_EQ(other.project(), StationProject::builtIn()) << "the built-in station in memory";
-    other.dtmForSlot(3)->baseDtm()->parameterManager()->SetComment("kept in memory");
-    EXPECT_EQ(readFile(path), broken);
-    EXPECT_TRUE(other.hasUnsavedChanges());
+    EXPECT_EQ(stored(3).comment, "written again");
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
-// Texts and pictures by id: the resource file syntax, the language fallback, and the
-// folders shipped beside the library.
+// Texts by id: the resource file syntax and the language fallback. The shipped texts and
+// pictures show on the pages and in their tests.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QImage>
-#include <QPixmap>
 #include <QTemporaryDir>
 
 #include "rmox/Error.h"
@@ -37,9 +34,7 @@ TEST(ResourceManager, ReadsTextsByIdFallingBackToEnglishAndRaisesForUnknownIds) 
     EXPECT_EQ(texts, QStringList({"a\nb", "\t\\", "a=b", "\\q", "", "end\\"}));
     EXPECT_EQ(manager.GetString(1, common), "Common");
     manager.setLanguage(" DE ");
-    ResourceManager copy;
-    copy.ConfigureFrom(manager);
-    EXPECT_EQ(copy.GetString(1) + manager.GetString(9, QString()), "Eingangend\\");
+    EXPECT_EQ(manager.GetString(1) + manager.GetString(9, QString()), "Eingangend\\");
     manager.setLanguage("fr");
     EXPECT_EQ(manager.GetString(1), "a\nb") << "a language without a file reads English";
     try {
@@ -52,66 +47,5 @@ TEST(ResourceManager, ReadsTextsByIdFallingBackToEnglishAndRaisesForUnknownIds) 
     EXPECT_THROW(manager.GetString(9, common), rmox::Error);
     EXPECT_THROW(manager.GetString(1, root.filePath("missing")), rmox::Error);
 }
-
-TEST(ResourceManager, PicturesComeFromSvgOrPngAndUnreadableOnesRaise) {
-    QTemporaryDir root;
-    Write(root.filePath("pictures/1.svg"),
-          "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'>"
-          "<rect width='20' height='10' fill='#ff0000'/></svg>");
-    QImage png(6, 4, QImage::Format_ARGB32);
-    png.fill(Qt::blue);
-    ASSERT_TRUE(png.save(root.filePath("pictures/2.png")));
-    Write(root.filePath("pictures/3.svg"), "not a picture");
-    ResourceManager manager;
-    manager.setResourceFolder(root.path());
-    const QPixmap svg = manager.GetPicture(1);
-    EXPECT_EQ(svg.size(), QSize(20, 10));
-    EXPECT_EQ(svg.toImage().pixelColor(10, 5), QColor(Qt::red));
-    EXPECT_EQ(ResourceManager().GetPicture(2, root.path()).toImage().pixelColor(3, 2), QColor(Qt::blue));
-    EXPECT_THROW(manager.GetPicture(3), rmox::Error);
-    EXPECT_THROW(manager.GetPicture(4), rmox::Error);
-}
-
-class ShippedFolder : public testing::TestWithParam<const char*> {};
-
-// Every text the pages show exists in English and German, and every picture draws.
-TEST_P(ShippedFolder, GermanHasEveryEnglishTextAndEveryPictureDraws) {
-    const QDir folder(QCoreApplication::applicationDirPath() + "/" + GetParam());
-    const auto ids = [&folder](const char* language) {
-        QFile file(folder.filePath(QStringLiteral("strings.%1.txt").arg(language)));
-        QList<int> found;
-        for (const QByteArray& line :
-             file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
-            bool ok = false;
-            const int id = line.left(line.indexOf('=')).trimmed().toInt(&ok);
-            if (ok && line.contains('=')) {
-                found << id;
-            }
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    };
-    ASSERT_GT(ids("en").size(), 5);
-    EXPECT_EQ(ids("de"), ids("en"));
-    ResourceManager german;
-    german.setResourceFolder(folder.path());
-    german.setLanguage("de");
-    for (int id : ids("de")) {
-        EXPECT_FALSE(german.GetString(id).trimmed().isEmpty()) << id;
-    }
-    for (const QString& picture : QDir(folder.filePath("pictures")).entryList(QDir::Files)) {
-        const QImage image = german.GetPicture(picture.section('.', 0, 0).toInt()).toImage();
-        bool visible = false;
-        for (int y = 0; y < image.height() && !visible; ++y) {
-            for (int x = 0; x < image.width() && !visible; ++x) {
-                visible = image.pixelColor(x, y).alpha() > 0;
-            }
-        }
-        EXPECT_TRUE(visible) << picture.toStdString();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(BesideTheLibrary, ShippedFolder,
-                         testing::Values("rmoxResourceData", "QT27ResourceData"));
 
 }  // namespace
