@@ -98,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
     std::pair{"<Station busAddress='12'>\n<Module slot='3'", "is not well-formed: Premature end of document. (line 2, column"},
     std::pair{"<Plant/>", "line 1: the root element is <Plant>, expected <Station>"},
     std::pair{"<Station busAddress='127'/>", "attribute \"busAddress\" of <Station> is 127, outside 0 to 126"},
+    std::pair{"<Station busAddress='1'><Module/></Station>", "<Module> has no attribute \"slot\""},
     std::pair{"<Station busAddress='1'><Module slot='x'/></Station>", "\"slot\" of <Module> is not a whole number: \"x\""},
     std::pair{"M<Parameters byteArray='5C0G'/>", "line 3: attribute \"byteArray\" of <Parameters> is not hexadecimal"},
     std::pair{"M<Parameters byteArray='5C0'/>", "(two digits per byte): \"5C0\""},
