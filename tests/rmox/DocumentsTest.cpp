@@ -1,4 +1,4 @@
-// What the pages read from the host: response documents, data set and channel documents.
+// What the pages read from the host: response documents and data set documents.
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -100,11 +100,6 @@ TEST(DocumentReaders, ReadWhatTheHostWritesAndRaiseAnErrorNamingTheProblem) {
         }
         EXPECT_EQ(module.ModuleTypeCode + moduleDocument, "keptkept");
     }
-    rmox::ChannelData channel;
-    rmox::ChannelDocumentReader().ReadDocument("<FDT><Channel number='3' tag='TI-103'/></FDT>", channel, "");
-    EXPECT_EQ(QString::number(channel.ChannelNumber) + channel.Tag, "3TI-103");
-    EXPECT_THROW(rmox::ChannelDocumentReader().ReadDocument("<FDT><Channel/></FDT>", channel, ""),
-                 rmox::Error);
 }
 
 }  // namespace
