@@ -2,13 +2,14 @@
 // pages make. The debug switches read from it are checked in the frame, where the log shows.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
+#include "HiveFile.h"
 #include "QT27Controls/common/RegManagement.h"
 #include "QT27Controls/common/RegistryHive.h"
 #include "support/ScopedEnv.h"
 
+using commontest::HiveEncoding;
 using namespace qt27::RegistryHive;
 
 namespace {
@@ -74,10 +75,9 @@ TEST(RegistryHive, KeysIgnoreCaseHaveTheirParentsAndLaterLinesReplaceOrDelete) {
     EXPECT_EQ(
         QStringList({Shown(hive, ""), Shown(hive, "a"), Shown(hive, "b"), hive.key(kKey.toUpper())->path}),
         QStringList({"default", "4:02000000", "missing", kKey}));
-    EXPECT_EQ(hive.key(kKey + "\\Sub"), nullptr);
+    EXPECT_TRUE(!hive.key(kKey + "\\Sub") && !hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM"));
     EXPECT_TRUE(hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\OMVEX") &&
                 hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"));
-    EXPECT_EQ(hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM"), nullptr);
 }
 
 TEST(RegistryHive, EightBitExportsKeepTheirTextsAsUtf16) {
@@ -90,18 +90,8 @@ TEST(RegistryHive, EightBitExportsKeepTheirTextsAsUtf16) {
 /// A hive file in a temporary folder that the registry queries read for the test's duration.
 class RegistryFile : public testing::Test {
 protected:
-    /// Writes @p text as UTF-16 LE with BOM (@p encoding 0), UTF-8 with BOM (1) or UTF-8 (2).
-    void write(QString text, int encoding = 0, bool crlf = true) {
-        if (crlf) {
-            text.replace("\n", "\r\n");
-        }
-        QByteArray bytes = encoding == 1 ? "\xEF\xBB\xBF" + text.toUtf8() : text.toUtf8();
-        if (encoding == 0) {
-            bytes = QByteArray("\xFF\xFE") +
-                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        }
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    void write(const QString& text, HiveEncoding encoding = HiveEncoding::Utf16LeBom, bool crlf = true) {
+        ASSERT_TRUE(commontest::WriteFile(path, commontest::EncodeHive(text, encoding, crlf)));
     }
     static QVariant query(const QString& name, const QString& subKey = QString(),
                           const QString& keyPath = "SOFTWARE\\Omvex\\DTM rimox-DP") {
@@ -116,7 +106,8 @@ protected:
     testsupport::ScopedEnv env{"RIMOX_REGISTRY", path.toLocal8Bit()};
 };
 
-class RegistryQuery : public RegistryFile, public testing::WithParamInterface<std::tuple<int, bool>> {};
+class RegistryQuery : public RegistryFile,
+                      public testing::WithParamInterface<std::tuple<HiveEncoding, bool>> {};
 
 TEST_P(RegistryQuery, AnswersTextsAndDwordsOfTheMachineKeyAndZeroForWhatIsMissing) {
     write(kV5 + "@=\"Omvex rimox DTM\"\n\"Debug\"=dword:00000003\n\"Negative\"=dword:ffffffff\n" +
@@ -138,7 +129,9 @@ TEST_P(RegistryQuery, AnswersTextsAndDwordsOfTheMachineKeyAndZeroForWhatIsMissin
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryQuery,
-                         testing::Combine(testing::Values(0, 1, 2), testing::Bool()));
+                         testing::Combine(testing::Values(HiveEncoding::Utf16LeBom, HiveEncoding::Utf8Bom,
+                                                          HiveEncoding::Utf8),
+                                          testing::Bool()));
 
 TEST_F(RegistryFile, ValuesLongerThanTheBufferAndMissingFilesAnswerZero) {
     write(kV5 + "\"Fits\"=\"" + QString(255, u'x') + "\"\n\"Long\"=\"" + QString(128, u'\u00E4') + "\"\n");

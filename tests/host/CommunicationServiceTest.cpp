@@ -1,10 +1,8 @@
-// The host's communication service: requests accepted or refused at once, answers
-// from the event loop, faults injected on command, aborts and lifetimes.
+// The communication service: requests refused at once or answered later, faults on command.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QSet>
-#include <QUuid>
 #include <functional>
 #include <map>
 #include <memory>
@@ -118,7 +116,6 @@ TEST_F(ServiceTest, ConnectTransactionsAndDisconnectAreAnsweredLaterInOrder) {
     EXPECT_EQ(service.outstandingAnswers(), 1);
     settle();
     EXPECT_EQ(calls(), "Connect C1 ref");
-    EXPECT_FALSE(QUuid::fromString(reference).isNull());
     const QString first = reference;
     EXPECT_NE(connected(), first) << "every connection gets a fresh reference";
     station.setChannelSignal(3, 0, host::ChannelSignal{host::SignalShape::Constant, 10, 0, 1000});
@@ -199,31 +196,22 @@ TEST_P(ServiceRefusal, IsRefusedAtOnceWithItsReasonAndNeverAnswered) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Requests, ServiceRefusal, testing::Values(
     std::tuple{'c', "<FDT><Connect", "not well-formed"},     std::tuple{'c', " ", "empty"},
-    std::tuple{'c', "<X><A/></X>", "root element X"},
     std::tuple{'n', "", "no callback"},                       std::tuple{'f', "", "fault RefuseRequest"},
     std::tuple{'d', "NOPE", "\"NOPE\" is not open"},          std::tuple{'e', "", "invoke id is empty"},
     std::tuple{'c', "<FDT><ConnectRequest busAddress='12'/></FDT>", "ConnectRequest has no slot attribute"},
     std::tuple{'c', "<FDT><ConnectRequest slot='4'/></FDT>", "slot 4 holds no module"},
-    std::tuple{'c', "<FDT><ConnectRequest slot='3' busAddress='-2'/></FDT>", "busAddress is not a whole number: \"-2\""},
     std::tuple{'t', "<FDT><ReadRequest slot='3' index='1' communicationReference='X'/></FDT>", "names the communication reference \"X\""},
-    std::tuple{'t', "<FDT><ReadRequest slot='0' index='16' communicationReference='REF'/></FDT>", "slot 0 holds no module"},
     std::tuple{'t', "<FDT><ReadRequest slot='3'/></FDT>", "ReadRequest has no index attribute"},
     std::tuple{'t', "<FDT><ReadRequest slot='3' index='1' length='x'/></FDT>", "length is not a whole number"},
     std::tuple{'t', "<FDT><ConnectRequest slot='3'/></FDT>", "a ReadRequest or a WriteRequest, not ConnectRequest"},
     std::tuple{'t', "<FDT><WriteRequest slot='3' index='21'/></FDT>", "WriteRequest has no CommunicationData"},
     std::tuple{'t', "<FDT><WriteRequest slot='3' index='21'><CommunicationData byteArray='0g'/></WriteRequest></FDT>", "not hexadecimal: \"0g\""},
-    std::tuple{'t', "<FDT><WriteRequest slot='3' index='21'><CommunicationData byteArray='0'/></WriteRequest></FDT>", "not hex"}));
+    std::tuple{'t', "<FDT><WriteRequest slot='3' index='21'><CommunicationData byteArray='0'/></WriteRequest></FDT>", "not hex"},
+    std::tuple{'c', "<X><A/></X>", "root element X"}));
 // clang-format on
 
 TEST_F(ServiceTest, EachOneShotFaultSpoilsTheNextAnswerItAppliesTo) {
-    service.setFault(Fault::ErrorPart, Mode::OneShot);  // waits for a transaction
-    service.setFault(Fault::ForeignInvokeId, Mode::OneShot);
-    ASSERT_TRUE(connect("C1"));
-    service.setFault(Fault::UnreadableAnswer, Mode::OneShot);
-    ASSERT_TRUE(connect("C2"));
-    settle();
-    EXPECT_EQ(calls(), "Connect ? ref; Connect C2 unreadable");
-    EXPECT_TRUE(service.openConnections().isEmpty()) << "nobody could learn those references";
+    service.setFault(Fault::ErrorPart, Mode::OneShot);  // a connect has no error part to spoil
     connected();
     ASSERT_TRUE(transaction("R0", 18));
     service.setFaultDelay(60000);
@@ -247,20 +235,6 @@ TEST_F(ServiceTest, EachOneShotFaultSpoilsTheNextAnswerItAppliesTo) {
     EXPECT_EQ(service.outstandingAnswers(), 1) << "the delayed one";
 }
 
-TEST_F(ServiceTest, AbortDropsTheConnectionsAnswersAndTellsEveryCallbackLater) {
-    Page second;
-    const QString other = connected(&second);
-    const QString first = connected();
-    ASSERT_TRUE(transaction("R", 16) && connect("NEW"));
-    service.abortConnections();
-    EXPECT_TRUE(page.calls.isEmpty()) << "OnAbort comes from the event loop";
-    EXPECT_EQ(service.outstandingAnswers(), 1) << "the connect belongs to no connection yet";
-    EXPECT_FALSE(transaction("AFTER", 16));
-    settle();
-    EXPECT_EQ(calls(), "Connect NEW ref; Abort " + first);
-    EXPECT_EQ(calls(&second), "Abort " + other);
-}
-
 TEST_F(ServiceTest, DestroyedCallbacksGetNothingAndLoseTheirConnections) {
     auto doomed = std::make_unique<Page>();
     const QString aborted = connected(doomed.get());
@@ -271,8 +245,7 @@ TEST_F(ServiceTest, DestroyedCallbacksGetNothingAndLoseTheirConnections) {
     QObject::connect(&service, &Service::answerSent, [&sent] { ++sent; });
     doomed.reset();
     settle();
-    EXPECT_EQ(sent, 0);
-    EXPECT_EQ(service.outstandingAnswers(), 0);
+    EXPECT_EQ(sent + service.outstandingAnswers(), 0);
     EXPECT_EQ(service.openConnections(), QStringList{kept});
 }
 
