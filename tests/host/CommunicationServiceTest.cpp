@@ -28,12 +28,10 @@ public:
     void VerifyConnectionRequest(const QString& id, const QString& r) override { add({"Verify", id, r}); }
     void add(const QStringList& call) {
         calls.append(call);
-        if (onCall) {
-            onCall();
-        }
+        onCall();
     }
     QList<QStringList> calls;
-    std::function<void()> onCall;
+    std::function<void()> onCall = [] {};
 };
 
 const QString kConnect = "<FDT><ConnectRequest api='0' busAddress='12' slot='3'/></FDT>";

@@ -1,4 +1,4 @@
-// The button bar's buttons as a user presses them; the pages check how they use the bar.
+// The button bar's buttons as a user sees and presses them; the pages check how they use the bar.
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -15,28 +15,30 @@ TEST(ButtonControl, EachButtonRaisesItsOwnEventUntilAPressIsAcknowledged) {
     bar.SetButtonCaption(0, QString(), "Connect");
     bar.show();
     QStringList raised;
-    for (const auto& [event, name] : {std::pair{&ButtonControl::Apply, "Apply"},
-                                      {&ButtonControl::Cancel, "Cancel"},
-                                      {&ButtonControl::Ok, "Ok"},
-                                      {&ButtonControl::Help, "Help"},
-                                      {&ButtonControl::Clos, "Clos"},
-                                      {&ButtonControl::PageButton, "PageButton"}}) {
+    // clang-format off
+    for (const auto& [event, name] : {std::pair{&ButtonControl::Apply, "Apply"}, {&ButtonControl::Cancel, "Cancel"},
+                                      {&ButtonControl::Ok, "Ok"}, {&ButtonControl::Help, "Help"},
+                                      {&ButtonControl::Clos, "Clos"}, {&ButtonControl::PageButton, "PageButton"}}) {
+        // clang-format on
         QObject::connect(&bar, event, &bar, [&raised, name = name] { raised << name; });
     }
     const auto clickAll = [&] {
-        raised.clear();
+        QStringList result;
         for (QPushButton* button : {bar.applyButton(), bar.cancelButton(), bar.okButton(), bar.helpButton(),
                                     bar.closeButton(), bar.pageButton()}) {
+            raised.clear();
             QTest::mouseClick(button, Qt::LeftButton);
+            result << raised.join('+') + "=" + button->text();
         }
-        return raised.join(' ');
+        return result.join(' ');
     };
-    EXPECT_EQ(clickAll(), "Apply Cancel Ok Help Clos PageButton");
+    EXPECT_EQ(clickAll(), "Apply=Apply Cancel=Cancel Ok=OK Help=Help Clos=Close PageButton=Connect");
     bar.AcknowledgeButton();
-    EXPECT_EQ(clickAll(), "");
+    EXPECT_EQ(clickAll(), "=Apply =Cancel =OK =Help =Close =Connect");
     bar.DisableOk();
     bar.EndOperation();
-    EXPECT_EQ(clickAll(), "Apply Cancel Help Clos PageButton") << "an ended operation frees the buttons";
+    EXPECT_EQ(clickAll(), "Apply=Apply Cancel=Cancel =OK Help=Help Clos=Close PageButton=Connect")
+        << "an ended operation frees the buttons";
 }
 
 }  // namespace
