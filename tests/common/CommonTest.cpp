@@ -1,15 +1,18 @@
-// The registry off Windows: the .reg hive file regedit exports and the value queries the
-// pages make. The debug switches read from it are checked in the frame, where the log shows.
+// Registry hive files and queries, telegram words, help windows; the pages and the frame show the rest.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
 #include "HiveFile.h"
+#include "QT27Controls/common/HelpUtilities.h"
+#include "QT27Controls/common/NumberFunctions.h"
 #include "QT27Controls/common/RegManagement.h"
 #include "QT27Controls/common/RegistryHive.h"
+#include "rmox/Error.h"
 #include "support/ScopedEnv.h"
 
 using commontest::HiveEncoding;
+using namespace qt27;
 using namespace qt27::RegistryHive;
 
 namespace {
@@ -133,13 +136,34 @@ INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryQuery,
                                                           HiveEncoding::Utf8),
                                           testing::Bool()));
 
-TEST_F(RegistryFile, ValuesLongerThanTheBufferAndMissingFilesAnswerZero) {
-    write(kV5 + "\"Fits\"=\"" + QString(255, u'x') + "\"\n\"Long\"=\"" + QString(128, u'\u00E4') + "\"\n");
-    EXPECT_EQ(query("Fits"), QVariant(QString(255, u'x')))
-        << "255 bytes and the closing zero fill the buffer";
-    EXPECT_TRUE(failed(query("Long"))) << "256 bytes of UTF-8 and the zero do not";
-    dir.remove();
-    EXPECT_TRUE(failed(query("Fits")));
+TEST(NumberFunctions, WordsGoInAndOutInTheAskedByteOrderAndBadIndexesRaise) {
+    QByteArray array(4, '\0');
+    IntegerToBytes(-2, array, 0, true);
+    IntegerToBytes(0x1234, array, 2, false);
+    qint16 high = 0, low = 0;
+    BytesToInteger(QByteArray::fromHex("008001"), high, 1, true);
+    BytesToInteger(QByteArray::fromHex("008001"), low, 1, false);
+    EXPECT_EQ(array.toHex() + " " + QByteArray::number(high) + " " + QByteArray::number(low),
+              "fffe3412 -32767 384");
+    for (const auto& [size, index, error] : {std::tuple{4, 3, 9}, {4, -1, 9}, {1, 0, 9}, {40000, 32767, 6}}) {
+        QByteArray bytes(size, '\x11');
+        try {
+            IntegerToBytes(0x1234, bytes, static_cast<qint16>(index), true);
+            ADD_FAILURE() << "no error for " << index;
+        } catch (const rmox::Error& raised) {
+            EXPECT_EQ(raised.number(), error);
+        }
+        EXPECT_EQ(bytes, QByteArray(size, '\x11'));
+    }
+}
+
+TEST(HelpUtilities, OneWindowServesTheHelpFileUntilClosedAndAMissingTopicRaises) {
+    const quintptr handle = HelpUtilities::ShowHelp(nullptr, 21500);
+    EXPECT_EQ(HelpUtilities::ShowHelp(nullptr, 21400), handle);
+    EXPECT_EQ(HelpUtilities::OpenHelpWindowCount(), 1);
+    HelpUtilities::CloseAllHelp();
+    EXPECT_EQ(HelpUtilities::OpenHelpWindowCount(), 0);
+    EXPECT_THROW(HelpUtilities::ShowHelp(nullptr, 12345), rmox::Error);
 }
 
 }  // namespace

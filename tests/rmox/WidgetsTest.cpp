@@ -1,10 +1,12 @@
-// The button bar's buttons as a user sees and presses them; the pages check how they use the bar.
+// The button bar and the gauge's slider as a user presses and drags them; the pages check how they use them.
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "rmox/ButtonControl/ButtonControl.h"
+#include "rmox/GaugeCtl/GaugeCtl.h"
 
 namespace {
 
@@ -39,6 +41,29 @@ TEST(ButtonControl, EachButtonRaisesItsOwnEventUntilAPressIsAcknowledged) {
     bar.EndOperation();
     EXPECT_EQ(clickAll(), "Apply=Apply Cancel=Cancel =OK Help=Help Clos=Close PageButton=Connect")
         << "an ended operation frees the buttons";
+}
+
+TEST(GaugeCtl, DraggingTheSliderRaisesChangingThenChangedWithinTheScale) {
+    rmox::GaugeCtl gauge;
+    gauge.resize(420, 90);
+    gauge.setSliderVisible(true);
+    gauge.setSliderValue(500.0F);
+    gauge.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&gauge));
+    QSignalSpy changing(&gauge, &rmox::GaugeCtl::SliderChanging);
+    QSignalSpy changed(&gauge, &rmox::GaugeCtl::SliderChanged);
+    const QPoint grip = gauge.sliderHandleCenter().toPoint();
+    const int quarter = qRound(gauge.xOfPermille(750.0F) - gauge.xOfPermille(500.0F));
+    QTest::mousePress(&gauge, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(&gauge, grip + QPoint(quarter, 0));
+    const float moved = gauge.SliderValue();
+    EXPECT_NEAR(moved, 750.0F, 1000.0F / gauge.barRect().width());
+    QTest::mouseRelease(&gauge, Qt::LeftButton, {}, grip + QPoint(3 * quarter, 0));
+    ASSERT_EQ(changing.count(), 1);
+    EXPECT_EQ(changing[0][0].toFloat(), moved);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toFloat(), 1000.0F) << "the slider stays on the scale";
+    EXPECT_EQ(gauge.SliderValue(), 1000.0F);
 }
 
 }  // namespace
