@@ -53,6 +53,9 @@ TEST_F(ProjectFile, RoundTripKeepsEveryValueAndResavingGivesTheSameBytes) {
     // clang-format on
     ASSERT_TRUE(project.save(path));
     EXPECT_EQ(StationProject::load(path), project);
+    StationProject fewer = project;
+    fewer.modules.removeLast();
+    EXPECT_NE(fewer, project) << "the check before a save that the file reads back sees every difference";
     const QByteArray first = read();
     ASSERT_TRUE(StationProject::load(path).save(path));
     EXPECT_EQ(read(), first) << "a commit changes only what changed";

@@ -63,7 +63,6 @@ TEST(GaugeCtl, DraggingTheSliderRaisesChangingThenChangedWithinTheScale) {
     EXPECT_EQ(changing[0][0].toFloat(), moved);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toFloat(), 1000.0F) << "the slider stays on the scale";
-    EXPECT_EQ(gauge.SliderValue(), 1000.0F);
 }
 
 }  // namespace
