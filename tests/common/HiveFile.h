@@ -1,11 +1,9 @@
 #pragma once
 
-// Hive files for the registry tests: the text of a .reg export in the encodings and
-// line ends that regedit and hand editing produce.
+// Hive files as regedit and hand editing write them: a .reg export in its encodings and line ends.
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
+#include <QStringEncoder>
 
 namespace commontest {
 
@@ -14,23 +12,13 @@ enum class HiveEncoding { Utf16LeBom, Utf8Bom, Utf8 };
 /// @p text uses "\n" line ends; @p crlf turns them into CR LF.
 inline QByteArray EncodeHive(QString text, HiveEncoding encoding, bool crlf) {
     if (crlf) {
-        text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        text.replace("\n", "\r\n");
     }
-    switch (encoding) {
-        case HiveEncoding::Utf16LeBom: {
-            QByteArray bytes("\xFF\xFE", 2);
-            for (const QChar c : text) {
-                bytes.append(static_cast<char>(c.unicode() & 0xFF));
-                bytes.append(static_cast<char>(c.unicode() >> 8));
-            }
-            return bytes;
-        }
-        case HiveEncoding::Utf8Bom:
-            return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-        case HiveEncoding::Utf8:
-            return text.toUtf8();
+    if (encoding == HiveEncoding::Utf16LeBom) {
+        QStringEncoder utf16(QStringConverter::Utf16LE);
+        return QByteArray("\xFF\xFE") + QByteArray(utf16(text));
     }
-    return {};
+    return (encoding == HiveEncoding::Utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
@@ -40,10 +28,8 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 /// A Version 5.00 export of the debug switches' key holding @p values (lines).
 inline QString DebugKeyHive(const QString& values) {
-    return QStringLiteral(
-               "Windows Registry Editor Version 5.00\n\n"
-               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP]\n") +
-           values + QStringLiteral("\n");
+    return "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP]\n" +
+           values + "\n";
 }
 
 }  // namespace commontest

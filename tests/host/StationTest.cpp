@@ -1,3 +1,4 @@
+// The station project file (strict, exact, atomic) and the station: requests, locks, a protected file.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -5,457 +6,260 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <functional>
 
 #include "HostTestSupport.h"
-#include "QT27Controls/common/ApplicationFolder.h"
-#include "QT27Controls/communication/CommunicationService.h"
-#include "QT27Controls/framework/DtmEvents.h"
 #include "QT27Controls/framework/FdtChannel.h"
 #include "host/BaseDtm.h"
-#include "host/MessageService.h"
 #include "host/ParameterManager.h"
 #include "host/QT27Dtm.h"
 #include "host/Station.h"
-#include "rmox/Communication/DocumentReaders.h"
 #include "rmox/Error.h"
-#include "rmox/ResourceServer/ResourceManager.h"
 
+using host::ModuleRecord;
 using host::StationProject;
-using hosttest::readFile;
-using hosttest::writeFile;
 
 namespace {
 
-class StationFixture : public testing::Test {
+class ProjectFile : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath(QStringLiteral("station.xml"));
-        ASSERT_TRUE(station.open(path)) << station.lastError().toStdString();
+    QByteArray read() const { return hosttest::readFile(path); }
+    bool write(const QByteArray& content) const { return hosttest::writeFile(path, content); }
+    QString loadError() const {
+        try {
+            StationProject::load(path);
+        } catch (const rmox::Error& error) {
+            return error.description().contains(QDir::toNativeSeparators(path)) ? error.description()
+                                                                                : "unnamed";
+        }
+        return "loaded";
     }
+    /// Runs @p save while no file may grow beyond @p bytes.
+    static bool withFileSizeLimit(rlim_t bytes, const std::function<bool()>& save) {
+        const hosttest::FileSizeLimit limit(bytes);
+        return save();
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("station.xml");
+};
 
+TEST_F(ProjectFile, RoundTripKeepsEveryValueAndResavingGivesTheSameBytes) {
+    StationProject project = StationProject::builtIn();
+    project.stationName = "Süd <\"&'> Halle";
+    project.busAddress = 126;
+    // clang-format off
+    project.modules[1] = ModuleRecord{9, "abc", "  QT27-N  4AI ", "", -3, {"", "T&<2>", " x ", "\u00B5A"}, "\xFF",
+                                      "  one\r\ntwo\ttab\rlone CR\n\n  end  \U0001F600", "\x01\xFE"};
+    // clang-format on
+    ASSERT_TRUE(project.save(path));
+    EXPECT_EQ(StationProject::load(path), project);
+    StationProject fewer = project;
+    fewer.modules.removeLast();
+    EXPECT_NE(fewer, project) << "the check before a save that the file reads back sees every difference";
+    const QByteArray first = read();
+    ASSERT_TRUE(StationProject::load(path).save(path));
+    EXPECT_EQ(read(), first) << "a commit changes only what changed";
+}
+
+class CorruptProjectFile : public ProjectFile,
+                           public testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(CorruptProjectFile, IsRefusedWithAMessageNamingFileLineAndProblemAndLeftAlone) {
+    // Content starting with "M" is the inside of module 3, from line 3 on.
+    const QByteArray body = GetParam().first;
+    const QByteArray content =
+        body.startsWith('M') ? "<Station busAddress='12'>\n<Module slot='3' typeCode='37' typeName='Q'>\n" +
+                                   body.mid(1) + "</Module></Station>"
+                             : body;
+    ASSERT_TRUE(write(content));
+    EXPECT_TRUE(loadError().contains(GetParam().second)) << loadError().toStdString();
+    EXPECT_EQ(read(), content);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
+    std::pair{"  \n", "is empty"},
+    std::pair{"<Station busAddress='12'>\n<Module slot='3'", "is not well-formed: Premature end of document. (line 2, column"},
+    std::pair{"<Plant/>", "line 1: the root element is <Plant>, expected <Station>"},
+    std::pair{"<Station busAddress='127'/>", "attribute \"busAddress\" of <Station> is 127, outside 0 to 126"},
+    std::pair{"<Station busAddress='1'><Module/></Station>", "<Module> has no attribute \"slot\""},
+    std::pair{"<Station busAddress='1'><Module slot='x'/></Station>", "\"slot\" of <Module> is not a whole number: \"x\""},
+    std::pair{"M<Parameters byteArray='5C0G'/>", "line 3: attribute \"byteArray\" of <Parameters> is not hexadecimal"},
+    std::pair{"M<Comment>x</Comment>", "line 2: the module in slot 3 has no <Parameters> element"},
+    std::pair{"M<QsData byteArray=''/><QsData byteArray=''/>", "slot 3 has more than one <QsData> element"},
+    std::pair{"M<Parameters byteArray=''/></Module>\n<Module slot='3' typeCode='' typeName=''><Parameters byteArray=''/>",
+              "line 4: slot 3 appears twice (first at line 2)"},
+    std::pair{"M<Channel number='2' tag=''/><Channel number='2' tag=''/>", "channel 2 of slot 3 appears twice"},
+    std::pair{"M<Parameters byteArray=''/><Ranges/>", "unknown element <Ranges>"},
+    std::pair{"M<Parameters byteArray='' length='5'/>", "<Parameters> has an unknown attribute \"length\""},
+    std::pair{"M oops<Parameters byteArray=''/>", "unexpected text \"oops\""}));
+// clang-format on
+
+TEST_F(ProjectFile, FailedWritesLeaveThePreviousFileIntactAndNameTheFile) {
+    EXPECT_TRUE(loadError().contains("does not exist"));
+    ASSERT_TRUE(StationProject::builtIn().save(path));
+    const QByteArray before = read();
+    StationProject changed = StationProject::builtIn();
+    changed.modules[0].comment = QString(2000, u'x');
+    QString error;
+    EXPECT_FALSE(withFileSizeLimit(before.size() + 100, [&] { return changed.save(path, &error); }));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"station.xml"})
+        << "no temporary file left";
+    changed.modules[0].channelTags[0] = "bell\x07";  // XML cannot carry it: refused before writing
+    EXPECT_FALSE(changed.save(path));
+    EXPECT_EQ(read(), before);
+}
+
+class StationTest : public ProjectFile {
+protected:
+    void SetUp() override { ASSERT_TRUE(station.open(path)) << station.lastError().toStdString(); }
     host::BaseDtm* base(int slot) { return station.dtmForSlot(slot)->baseDtm(); }
     host::ParameterManager* manager(int slot) { return base(slot)->parameterManager(); }
-
-    // Replaces the file as another program would, keeping the station's view of it stale.
-    void editFile(const std::function<void(StationProject&)>& change) {
+    ModuleRecord stored(int slot) { return *StationProject::load(path).module(slot); }
+    /// Replaces the file as another program would, leaving the station's view of it stale.
+    void edit(const std::function<void(StationProject&)>& change) {
         StationProject project = StationProject::load(path);
         change(project);
-        ASSERT_TRUE(writeFile(path, project.toXml()));
+        ASSERT_TRUE(write(project.toXml()));
     }
-
-    QTemporaryDir dir;
-    QString path;
+    static QString last(const QSignalSpy& errors) {
+        return errors.isEmpty() ? "none" : errors.last().at(1).toString();
+    }
     host::Station station;
 };
 
-}  // namespace
+/// A request document taken apart: element, "attribute=value" sorted, CommunicationData bytes.
+QStringList parts(const QString& document) {
+    QXmlStreamReader xml(document);
+    QStringList parts;
+    if (xml.readNextStartElement() && xml.readNextStartElement()) {
+        for (const QXmlStreamAttribute& attribute : xml.attributes()) {
+            parts << attribute.name().toString() + "=" + attribute.value().toString();
+        }
+        parts.sort();
+        parts.prepend(xml.name().toString());
+        while (xml.readNextStartElement()) {
+            parts << xml.attributes().value("byteArray").toString();
+            xml.skipCurrentElement();
+        }
+    }
+    return parts;
+}
 
-TEST_F(StationFixture, OpenWritesBuiltInStationAndCreatesOneDtmPerModule) {
+TEST_F(StationTest, OpenWritesTheBuiltInStationWhoseModulesBuildTheRequests) {
     EXPECT_EQ(StationProject::load(path), StationProject::builtIn());
-    const auto modules = station.modules();
-    ASSERT_EQ(modules.size(), StationProject::builtIn().modules.size());
-    for (const auto& module : modules) {
-        host::QT27Dtm* dtm = station.dtmForSlot(module.slot);
-        ASSERT_NE(dtm, nullptr);
-        EXPECT_EQ(dtm->slot(), module.slot);
-        EXPECT_EQ(dtm->BaseDtm(), dtm->baseDtm());
-        EXPECT_EQ(dtm->baseDtm()->ParameterManager(), dtm->baseDtm()->parameterManager());
-        EXPECT_EQ(module.tags.size(), 4);
-    }
-    EXPECT_EQ(station.dtmForSlot(1), nullptr);
+    EXPECT_THROW(station.dtmForSlot(3)->Channels()->Item(5), rmox::Error);
+    EXPECT_THROW(manager(3)->RequestDocument("XYZ", QString()), rmox::Error);
+    host::ParameterManager& m = *manager(7);
+    const QString r = "C2 \"<&>\"", ref = "communicationReference=" + r;
+    // clang-format off
+    EXPECT_EQ(parts(m.OutputValuesReadRequest(r)), QStringList({"ReadRequest", ref, "index=17", "length=8", "slot=7"}));
+    EXPECT_EQ(parts(m.DiagnosisReadRequest(r)), QStringList({"ReadRequest", ref, "index=18", "slot=7"}));
+    EXPECT_EQ(parts(m.QsDataReadRequest(r)), QStringList({"ReadRequest", ref, "index=19", "slot=7"}));
+    EXPECT_EQ(parts(m.OutputValuesWriteRequest(r, QByteArray::fromHex("0180000aff"))),
+              QStringList({"WriteRequest", ref, "index=20", "slot=7", "0180000AFF"}));
+    EXPECT_EQ(parts(m.ForcingEnableRequest(r)), QStringList({"WriteRequest", ref, "index=21", "slot=7", "01"}));
+    EXPECT_EQ(parts(m.ConnectRequest(false)), QStringList({"ConnectRequest", "api=0", "slot=7"}));
+    // clang-format on
+    EXPECT_EQ(m.SystemTag(), "QT27 slot 07 LI-401");
 }
 
-TEST_F(StationFixture, DataSetDocumentIsReadableByModuleDocumentReader) {
-    editFile([](StationProject& project) { project.modules[0].typeCode = QStringLiteral("abc"); });
-    ASSERT_TRUE(station.reloadFromDisk());
-    for (const auto& module : station.modules()) {
-        host::QT27Dtm* dtm = station.dtmForSlot(module.slot);
-        const QString document =
-            manager(module.slot)->RequestDocument(QStringLiteral("FDT"), dtm->DocumentKey());
-        rmox::ModuleData data;
-        QString moduleDocument;
-        rmox::ModuleDocumentReader().ReadDocument(document, data, moduleDocument);
-        EXPECT_EQ(data.SlotNumber, module.slot);
-        EXPECT_EQ(data.ModuleTypeCode, module.typeCode);
-        EXPECT_EQ(data.ModuleTypeName, module.typeName);
-        EXPECT_EQ(moduleDocument, base(module.slot)->ModuleDocument());
-        QByteArray parameters;
-        EXPECT_TRUE(manager(module.slot)->ReadParameters(parameters));
-        EXPECT_TRUE(document.contains(QString::fromLatin1(parameters.toHex().toUpper())));
-    }
-    EXPECT_EQ(station.modules().first().typeCode, QStringLiteral("abc"));
-    EXPECT_THROW(manager(3)->RequestDocument(QStringLiteral("XYZ"), QString()), rmox::Error);
-}
-
-TEST_F(StationFixture, ChannelsAnswerWithTheirNumberAndTag) {
-    host::QT27Dtm* dtm = station.dtmForSlot(4);
-    qt27::FdtChannels* channels = dtm->Channels();
-    ASSERT_EQ(channels->Count(), 4);
-    const QStringList tags = station.project().module(4)->channelTags;
-    for (int position = 1; position <= channels->Count(); ++position) {
-        rmox::ChannelData data;
-        rmox::ChannelDocumentReader().ReadDocument(
-            channels->Item(position)->RequestDocument(QStringLiteral("FDT"), dtm->DocumentKey()), data,
-            dtm->baseDtm()->ModuleDocument());
-        EXPECT_EQ(data.ChannelNumber, position);
-        EXPECT_EQ(data.Tag, tags[position - 1]);
-    }
-    EXPECT_THROW(channels->Item(0), rmox::Error);
-    EXPECT_THROW(channels->Item(5), rmox::Error);
-}
-
-TEST_F(StationFixture, BaseDtmAnswersFromTheProject) {
-    editFile([](StationProject& project) {
-        project.modules[1].stateValue = 3;
-        project.modules[1].documentKey = QStringLiteral("KEY-4");
-    });
-    ASSERT_TRUE(station.reloadFromDisk());
-    host::BaseDtm* dtm = base(4);
-    EXPECT_EQ(dtm->StateValue(), 3);
-    EXPECT_EQ(base(3)->StateValue(), 6);
-    EXPECT_EQ(station.dtmForSlot(4)->DocumentKey(), QStringLiteral("KEY-4"));
-
-    rmox::DtmInformationData information;
-    QString error;
-    ASSERT_TRUE(rmox::DtmInformationReader().ReadDocument(dtm->DtmInformation(), information, &error))
-        << error.toStdString();
-    EXPECT_EQ(information.DtmName, QStringLiteral("rimox QT27 DTM"));
-    EXPECT_FALSE(information.DtmRevision.isEmpty());
-    EXPECT_EQ(information.FdtVersionMajor, 1);
-    EXPECT_EQ(information.FdtVersionMinor, 2);
-
-    QObject* communication = dtm->CommunicationObject();
-    ASSERT_NE(communication, nullptr);
-    EXPECT_EQ(communication->property("busAddress").toInt(), 12);
-    EXPECT_EQ(communication->property("slot").toInt(), 4);
-    EXPECT_NE(dtm->SchemaObject(), nullptr);
-}
-
-TEST_F(StationFixture, CommitWritesOnlyTheChangedBytesAndRaisesParameterChanged) {
-    const QByteArray before = readFile(path);
-    QByteArray parameters;
-    manager(5)->ReadParameters(parameters);
-    const QByteArray changed = QByteArray::fromHex("5C5C5C5C01");
-    ASSERT_NE(parameters, changed);
-    QSignalSpy managerSpy(manager(5), &qt27::ParameterManager::ParameterChanged);
-    QSignalSpy otherModuleSpy(manager(3), &qt27::ParameterManager::ParameterChanged);
-    QSignalSpy errors(base(5), &host::BaseDtm::errorMessage);
-
+TEST_F(StationTest, ChangesAreWrittenAtOnceOnlyWhereTheyChangedAndAFailureKeepsThem) {
+    const QByteArray before = read();
+    const QByteArray old = station.moduleRecord(5)->parameters, changed = QByteArray::fromHex("5C5C5C5C01");
+    QSignalSpy changes(manager(5), &qt27::ParameterManager::ParameterChanged);
     ASSERT_TRUE(manager(5)->WriteParameters(changed));
-    EXPECT_EQ(readFile(path), before) << "WriteParameters only stages";
+    EXPECT_EQ(read(), before) << "WriteParameters only stages";
     EXPECT_TRUE(manager(5)->CommitParameters());
-
-    QByteArray expected = before;
-    const QByteArray oldAttribute = "byteArray=\"" + parameters.toHex().toUpper() + "\"";
-    ASSERT_EQ(expected.count(oldAttribute), 1);
-    expected.replace(oldAttribute, "byteArray=\"" + changed.toHex().toUpper() + "\"");
-    EXPECT_EQ(readFile(path), expected);
-    EXPECT_EQ(managerSpy.count(), 1);
-    EXPECT_EQ(otherModuleSpy.count(), 0);
-    EXPECT_EQ(errors.count(), 0);
-    manager(5)->ReadParameters(parameters);
-    EXPECT_EQ(parameters, changed);
-
-    // The same bytes again: nothing to write, nobody to tell.
-    ASSERT_TRUE(manager(5)->WriteParameters(changed));
-    EXPECT_TRUE(manager(5)->CommitParameters());
-    EXPECT_EQ(managerSpy.count(), 1);
-    EXPECT_FALSE(manager(5)->WriteParameters(QByteArray()));
-}
-
-TEST_F(StationFixture, FailedCommitReportsFileAndReasonAndKeepsChangeForNextWrite) {
-    const QByteArray before = readFile(path);
-    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
-    QSignalSpy projectErrors(&station, &host::Station::projectError);
-    const QByteArray changed = QByteArray::fromHex("0102030405");
-
-    bool committed = true;
-    ASSERT_TRUE(manager(3)->WriteParameters(changed));
-    {
-        hosttest::FileSizeLimit limit(before.size() / 2);
-        committed = manager(3)->CommitParameters();
-    }
-    EXPECT_FALSE(committed);
-    EXPECT_EQ(readFile(path), before);
-    ASSERT_EQ(errors.count(), 1);
-    EXPECT_EQ(errors[0][0].toString(), manager(3)->SystemTag());
-    EXPECT_TRUE(errors[0][1].toString().contains(QDir::toNativeSeparators(path)))
-        << errors[0][1].toString().toStdString();
-    EXPECT_EQ(projectErrors.count(), 1);
-    EXPECT_TRUE(station.hasUnsavedChanges());
-
-    QByteArray parameters;
-    manager(3)->ReadParameters(parameters);
-    EXPECT_EQ(parameters, changed);
-    EXPECT_TRUE(station.save());
-    EXPECT_FALSE(station.hasUnsavedChanges());
-    EXPECT_EQ(StationProject::load(path).module(3)->parameters, changed);
-}
-
-TEST_F(StationFixture, VanishedFolderMakesCommitFailWithTheFileName) {
-    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
-    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
-    ASSERT_TRUE(manager(3)->WriteParameters(QByteArray::fromHex("0000000000")));
-    EXPECT_FALSE(manager(3)->CommitParameters());
-    ASSERT_EQ(errors.count(), 1);
-    EXPECT_TRUE(errors[0][1].toString().contains(QDir::toNativeSeparators(path)));
-}
-
-TEST_F(StationFixture, CommentAndProductionDataAreStoredAtOnce) {
-    manager(4)->SetComment(QStringLiteral("first line\r\nsecond\x01 line"));
+    EXPECT_EQ(read(), QByteArray(before).replace(old.toHex().toUpper(), changed.toHex().toUpper()));
+    EXPECT_TRUE(manager(5)->WriteParameters(changed) && manager(5)->CommitParameters());
+    EXPECT_EQ(changes.count(), 1) << "the same bytes again: nobody to tell";
+    manager(4)->SetComment("first line\r\nsecond\x01 line");
     manager(4)->SetStoredQsData(QByteArray::fromHex("A1B2C3"));
-    const StationProject onDisk = StationProject::load(path);
-    EXPECT_EQ(onDisk.module(4)->comment, QStringLiteral("first line\r\nsecond line"));
-    EXPECT_EQ(onDisk.module(4)->qsData, QByteArray::fromHex("A1B2C3"));
-    EXPECT_EQ(manager(4)->Comment(), QStringLiteral("first line\r\nsecond line"));
-    EXPECT_EQ(manager(4)->StoredQsData(), QByteArray::fromHex("A1B2C3"));
-    EXPECT_TRUE(manager(3)->StoredQsData().isEmpty());
+    EXPECT_EQ(stored(4).comment + stored(4).qsData.toHex(), "first line\r\nsecond linea1b2c3");
+
+    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
+    const QByteArray written = read();
+    ASSERT_TRUE(manager(3)->WriteParameters(QByteArray::fromHex("0102030405")));
+    EXPECT_FALSE(withFileSizeLimit(written.size() / 2, [&] { return manager(3)->CommitParameters(); }));
+    EXPECT_EQ(read(), written);
+    ASSERT_EQ(errors.count(), 1);
+    EXPECT_EQ(errors.at(0).at(0).toString(), manager(3)->SystemTag());
+    EXPECT_TRUE(last(errors).contains(QDir::toNativeSeparators(path))) << last(errors).toStdString();
+    EXPECT_TRUE(station.hasUnsavedChanges() && station.save() && !station.hasUnsavedChanges());
+    EXPECT_EQ(stored(3).parameters, QByteArray::fromHex("0102030405"));
 }
 
-TEST_F(StationFixture, DataSetLockDecidesHoldsLockAndMayEdit) {
+TEST_F(StationTest, DataSetLockDecidesWhoMayEditAndChangesOfOthersAreRefused) {
     host::BaseDtm* dtm = base(3);
     QSignalSpy locks(dtm, &qt27::BaseDtm::LockDataSet);
     QSignalSpy unlocks(dtm, &qt27::BaseDtm::UnlockDataSet);
-    EXPECT_EQ(dtm->userName(), QStringLiteral("engineer"));
-    EXPECT_FALSE(dtm->HoldsLock());
-    EXPECT_TRUE(dtm->MayEdit());
-
-    EXPECT_TRUE(dtm->lockDataSetAs(QStringLiteral("engineer")));
-    EXPECT_TRUE(dtm->HoldsLock());
-    EXPECT_TRUE(dtm->MayEdit());
-    EXPECT_FALSE(dtm->lockDataSetAs(QStringLiteral("operator")));
-    EXPECT_FALSE(dtm->unlockDataSetAs(QStringLiteral("operator")));
-    EXPECT_TRUE(dtm->unlockDataSetAs(QStringLiteral("engineer")));
-    EXPECT_FALSE(dtm->HoldsLock());
-
-    EXPECT_TRUE(dtm->lockDataSetAs(QStringLiteral("operator")));
-    EXPECT_FALSE(dtm->HoldsLock());
-    EXPECT_FALSE(dtm->MayEdit());
-    EXPECT_TRUE(dtm->unlockDataSetAs(QStringLiteral("COMPATIBILITY")));
-    EXPECT_EQ(dtm->lockOwner(), QStringLiteral("operator"));
+    EXPECT_TRUE(dtm->MayEdit() && !dtm->HoldsLock() && !dtm->lockDataSetAs(QString()));
+    EXPECT_TRUE(dtm->lockDataSetAs("engineer") && dtm->HoldsLock() && dtm->MayEdit());
+    EXPECT_FALSE(dtm->lockDataSetAs("operator") || dtm->unlockDataSetAs("operator"));
+    EXPECT_TRUE(dtm->unlockDataSetAs("engineer") && !dtm->HoldsLock() && !dtm->unlockDataSetAs("engineer"));
+    EXPECT_TRUE(dtm->lockDataSetAs("operator") && dtm->unlockDataSetAs("COMPATIBILITY"));
+    EXPECT_FALSE(dtm->HoldsLock() || dtm->MayEdit()) << "the compatibility unlock leaves the lock";
     EXPECT_TRUE(base(4)->MayEdit()) << "each module has its own lock";
-
-    const auto names = [](const QSignalSpy& spy) {
-        QStringList result;
-        for (const QList<QVariant>& arguments : spy) {
-            result.append(arguments[0].toString());
-        }
-        return result;
-    };
-    EXPECT_EQ(names(locks), QStringList({QStringLiteral("engineer"), QStringLiteral("operator")}));
-    EXPECT_EQ(names(unlocks), QStringList({QStringLiteral("engineer"), QStringLiteral("COMPATIBILITY")}));
-}
-
-TEST_F(StationFixture, ChangesAreRefusedWhileAnotherUserHoldsTheLock) {
-    const QByteArray before = readFile(path);
-    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
-    QSignalSpy changes(manager(3), &qt27::ParameterManager::ParameterChanged);
-    ASSERT_TRUE(base(3)->lockDataSetAs(QStringLiteral("operator")));
-
+    EXPECT_EQ(locks.count() + unlocks.count(), 4);
+    const QByteArray before = read();
+    QSignalSpy errors(dtm, &host::BaseDtm::errorMessage);
     manager(3)->WriteParameters(QByteArray::fromHex("FFFFFFFF00"));
     EXPECT_FALSE(manager(3)->CommitParameters());
-    manager(3)->SetComment(QStringLiteral("not mine"));
+    manager(3)->SetComment("not mine");
     manager(3)->SetStoredQsData(manager(3)->StoredQsData());  // unchanged: nothing to refuse
-    EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(changes.count(), 0);
-    ASSERT_EQ(errors.count(), 2);
-    EXPECT_TRUE(errors[0][1].toString().contains(QStringLiteral("operator")));
-
-    station.setUserName(QStringLiteral("operator"));
-    EXPECT_TRUE(base(3)->HoldsLock());
-    manager(3)->SetComment(QStringLiteral("mine now"));
-    EXPECT_EQ(StationProject::load(path).module(3)->comment, QStringLiteral("mine now"));
+    EXPECT_EQ(read(), before);
+    EXPECT_EQ(errors.count(), 2);
+    EXPECT_TRUE(last(errors).contains("locked by operator")) << last(errors).toStdString();
+    station.setUserName("operator");
+    manager(3)->SetComment("mine now");
+    EXPECT_EQ(stored(3).comment, "mine now");
 }
 
-TEST_F(StationFixture, BaseDtmPassesPageCallsOnAsSignals) {
-    host::BaseDtm* dtm = base(7);
-    QSignalSpy opened(dtm, &host::BaseDtm::uiOpened);
-    QSignalSpy closing(dtm, &host::BaseDtm::closeUiRequested);
-    QSignalSpy released(dtm, &host::BaseDtm::uiReleased);
-    QSignalSpy dataChanged(dtm, &host::BaseDtm::dataChanged);
-    QSignalSpy editingEnded(dtm, &host::BaseDtm::editingEnded);
-    QSignalSpy errors(dtm, &host::BaseDtm::errorMessage);
-
-    EXPECT_TRUE(dtm->UiOpened(QStringLiteral("INV1")));
-    EXPECT_TRUE(dtm->CloseUi(QStringLiteral("INV1")));
-    EXPECT_TRUE(dtm->UiReleased(QStringLiteral("INV1")));
-    dtm->NotifyDataChanged();
-    dtm->EndEditing();
-    dtm->DtmEvents()->OnErrorMessage(QStringLiteral("TAG"), QStringLiteral("Transaction failed"));
-
-    ASSERT_EQ(opened.count(), 1);
-    EXPECT_EQ(opened[0][0].toString(), QStringLiteral("INV1"));
-    EXPECT_EQ(closing[0][0].toString(), QStringLiteral("INV1"));
-    EXPECT_EQ(released[0][0].toString(), QStringLiteral("INV1"));
-    EXPECT_EQ(dataChanged.count(), 1);
-    EXPECT_EQ(editingEnded.count(), 1);
-    ASSERT_EQ(errors.count(), 1);
-    EXPECT_EQ(errors[0][0].toString(), QStringLiteral("TAG"));
-    EXPECT_EQ(errors[0][1].toString(), QStringLiteral("Transaction failed"));
-}
-
-TEST_F(StationFixture, MessageServiceAsksThroughTheAnswerFunction) {
-    QStringList asked;
-    base(3)->messageService()->setAnswerFunction([&](const QString& text, const QString& title, int buttons) {
-        asked = {text, title, QString::number(buttons)};
-        return qt27::MessageService::AnswerNo;
+TEST_F(StationTest, ReloadTellsOnlyTheModulesWhoseDataChangedAndFollowsModulesComingAndGoing) {
+    QSignalSpy manager3(manager(3), &qt27::ParameterManager::ParameterChanged);
+    QSignalSpy base3(base(3), &qt27::BaseDtm::ParameterChanged);
+    QSignalSpy manager4(manager(4), &qt27::ParameterManager::ParameterChanged);
+    QSignalSpy modulesChanged(&station, &host::Station::modulesChanged);
+    const QPointer<host::QT27Dtm> leaving = station.dtmForSlot(7);
+    edit([](StationProject& project) {
+        project.module(3)->parameters = QByteArray::fromHex("0000000000");
+        project.module(4)->channelTags[2] = "NEW-TAG";
+        project.modules.removeIf([](const ModuleRecord& module) { return module.slot == 7; });
     });
-    EXPECT_EQ(base(3)->MessageService()->AskUser(QStringLiteral("Save?"), QStringLiteral("QT27Ex"), 4),
-              qt27::MessageService::AnswerNo);
-    EXPECT_EQ(asked, QStringList({QStringLiteral("Save?"), QStringLiteral("QT27Ex"), QStringLiteral("4")}));
+    ASSERT_TRUE(station.reloadFromDisk());
+    EXPECT_EQ(QList<qsizetype>({manager3.count(), base3.count(), manager4.count(), modulesChanged.count()}),
+              QList<qsizetype>({1, 1, 1, 1}));
+    EXPECT_EQ(station.dtmForSlot(7), nullptr);
+    ASSERT_FALSE(leaving.isNull())
+        << "a page still open on the vanished module keeps its data but cannot store";
+    QSignalSpy errors(leaving->baseDtm(), &host::BaseDtm::errorMessage);
+    leaving->baseDtm()->parameterManager()->SetComment("lost?");
+    EXPECT_EQ(leaving->baseDtm()->parameterManager()->Comment(), "Tank farm levels");
+    EXPECT_TRUE(last(errors).contains("no longer in the station project")) << last(errors).toStdString();
+    manager(5)->SetComment("after reload");
+    EXPECT_EQ(stored(5).comment, "after reload");
 }
 
-TEST_F(StationFixture, LanguageReachesEveryResourceManager) {
-    station.setLanguage(QStringLiteral("de"));
-    for (const auto& module : station.modules()) {
-        rmox::ResourceManager* resources = base(module.slot)->ResourceManager();
-        EXPECT_EQ(resources->Language(), QStringLiteral("de"));
-        EXPECT_EQ(resources->ResourceFolder(), qt27::DeviceResourceFolder());
-    }
+TEST_F(StationTest, FileThatCannotBeReadOrWasChangedElsewhereIsNeverOverwritten) {
+    edit([](StationProject& project) { project.stationName = "edited elsewhere"; });
+    const QByteArray edited = read();
+    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
+    manager(3)->SetComment("local change");
+    EXPECT_EQ(read(), edited);
+    EXPECT_TRUE(last(errors).contains("changed by someone else")) << last(errors).toStdString();
+    EXPECT_EQ(manager(3)->Comment(), "local change");
+    const QByteArray broken = "<Station busAddress='12'><Module slot='3'";
+    ASSERT_TRUE(write(broken));
+    QSignalSpy projectErrors(&station, &host::Station::projectError);
+    EXPECT_FALSE(station.reloadFromDisk() || station.save());
+    EXPECT_EQ(projectErrors.count(), 2);
+    EXPECT_EQ(manager(3)->Comment(), "local change");
+    EXPECT_EQ(read(), broken);
+    ASSERT_TRUE(StationProject::builtIn().save(path) && station.reloadFromDisk());
+    manager(3)->SetComment("written again");
+    EXPECT_EQ(stored(3).comment, "written again");
 }
-
-namespace {
-
-class NullService : public qt27::CommunicationService {
-public:
-    bool Connect(QObject*, qt27::IBaseCommunicationCallback*, const QString&, const QString&,
-                 const QString&) override {
-        return false;
-    }
-    bool Disconnect(const QString&, qt27::IBaseCommunicationCallback*, const QString&) override {
-        return false;
-    }
-    bool TransactionRequest(const QString&, qt27::IBaseCommunicationCallback*, const QString&,
-                            const QString&) override {
-        return false;
-    }
-    bool VerifyConnection(bool) override { return false; }
-};
 
 }  // namespace
-
-TEST_F(StationFixture, CommunicationObjectsLeaveTheListWhenDestroyed) {
-    host::QT27Dtm* dtm = station.dtmForSlot(3);
-    EXPECT_TRUE(dtm->CommunicationObjects().isEmpty());
-    auto first = std::make_unique<NullService>();
-    NullService second;
-    dtm->setCommunicationObjects({first.get(), &second});
-    EXPECT_EQ(dtm->CommunicationObjects(), (QList<qt27::CommunicationService*>{first.get(), &second}));
-    first.reset();
-    EXPECT_EQ(dtm->CommunicationObjects(), QList<qt27::CommunicationService*>{&second});
-}
-
-TEST_F(StationFixture, ReloadTellsOnlyTheModulesWhoseDataChanged) {
-    QSignalSpy managerChanged3(manager(3), &qt27::ParameterManager::ParameterChanged);
-    QSignalSpy baseChanged3(base(3), &qt27::BaseDtm::ParameterChanged);
-    QSignalSpy managerChanged4(manager(4), &qt27::ParameterManager::ParameterChanged);
-    QSignalSpy baseChanged7(base(7), &qt27::BaseDtm::ParameterChanged);
-    QSignalSpy managerChanged5(manager(5), &qt27::ParameterManager::ParameterChanged);
-    QSignalSpy modulesChanged(&station, &host::Station::modulesChanged);
-    editFile([](StationProject& project) {
-        project.module(3)->parameters = QByteArray::fromHex("0000000000");
-        project.module(4)->channelTags[2] = QStringLiteral("NEW-TAG");
-        project.module(7)->comment = QStringLiteral("edited outside");
-    });
-
-    ASSERT_TRUE(station.reloadFromDisk());
-    EXPECT_EQ(managerChanged3.count(), 1);
-    EXPECT_EQ(baseChanged3.count(), 1);
-    EXPECT_EQ(managerChanged4.count(), 1);
-    EXPECT_EQ(baseChanged7.count(), 1);
-    EXPECT_EQ(managerChanged5.count(), 0);
-    EXPECT_EQ(modulesChanged.count(), 0);
-    EXPECT_EQ(manager(7)->Comment(), QStringLiteral("edited outside"));
-
-    // After the reload the station writes again.
-    manager(5)->SetComment(QStringLiteral("after reload"));
-    EXPECT_EQ(StationProject::load(path).module(7)->comment, QStringLiteral("edited outside"));
-    EXPECT_EQ(StationProject::load(path).module(5)->comment, QStringLiteral("after reload"));
-}
-
-TEST_F(StationFixture, UnreadableFileOnReloadKeepsDataAndIsNeverOverwritten) {
-    const QByteArray broken = "<Station busAddress=\"12\"><Module slot=\"3\"";
-    ASSERT_TRUE(writeFile(path, broken));
-    QSignalSpy projectErrors(&station, &host::Station::projectError);
-    QSignalSpy changes(manager(3), &qt27::ParameterManager::ParameterChanged);
-
-    EXPECT_FALSE(station.reloadFromDisk());
-    ASSERT_EQ(projectErrors.count(), 1);
-    EXPECT_TRUE(projectErrors[0][0].toString().contains(QDir::toNativeSeparators(path)));
-    EXPECT_TRUE(projectErrors[0][0].toString().contains(QStringLiteral("not well-formed")));
-    EXPECT_EQ(changes.count(), 0);
-    EXPECT_EQ(manager(3)->record(), *StationProject::builtIn().module(3));
-
-    manager(3)->WriteParameters(QByteArray::fromHex("1111111111"));
-    EXPECT_FALSE(manager(3)->CommitParameters());
-    EXPECT_FALSE(station.save());
-    EXPECT_EQ(readFile(path), broken);
-
-    // Repaired by hand and reloaded: the station writes again.
-    ASSERT_TRUE(StationProject::builtIn().save(path));
-    ASSERT_TRUE(station.reloadFromDisk());
-    manager(3)->WriteParameters(QByteArray::fromHex("1111111111"));
-    EXPECT_TRUE(manager(3)->CommitParameters());
-    EXPECT_EQ(StationProject::load(path).module(3)->parameters, QByteArray::fromHex("1111111111"));
-}
-
-TEST(StationOpen, UnreadableFileGivesBuiltInStationInMemoryAndStaysUntouched) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("station.xml"));
-    const QByteArray broken = "<Station busAddress=\"12\"><Module typeCode=\"37\"/></Station>";
-    ASSERT_TRUE(writeFile(path, broken));
-    host::Station station;
-    QSignalSpy projectErrors(&station, &host::Station::projectError);
-
-    EXPECT_FALSE(station.open(path));
-    ASSERT_EQ(projectErrors.count(), 1);
-    EXPECT_TRUE(projectErrors[0][0].toString().contains(QStringLiteral("slot")));
-    EXPECT_EQ(station.project(), StationProject::builtIn());
-    ASSERT_NE(station.dtmForSlot(3), nullptr);
-    station.dtmForSlot(3)->baseDtm()->parameterManager()->SetComment(QStringLiteral("kept in memory"));
-    EXPECT_EQ(readFile(path), broken);
-    EXPECT_TRUE(station.hasUnsavedChanges());
-}
-
-TEST_F(StationFixture, FileChangedByAnotherProgramIsNotOverwritten) {
-    editFile([](StationProject& project) { project.stationName = QStringLiteral("edited elsewhere"); });
-    const QByteArray edited = readFile(path);
-    QSignalSpy errors(base(3), &host::BaseDtm::errorMessage);
-
-    manager(3)->SetComment(QStringLiteral("local change"));
-    EXPECT_EQ(readFile(path), edited);
-    ASSERT_EQ(errors.count(), 1);
-    EXPECT_TRUE(errors[0][1].toString().contains(QStringLiteral("changed by someone else")));
-    EXPECT_EQ(manager(3)->Comment(), QStringLiteral("local change"));
-}
-
-TEST_F(StationFixture, ModulesLeavingAndJoiningTheProjectOnReload) {
-    const QPointer<host::QT27Dtm> leaving = station.dtmForSlot(7);
-    const QString lastComment = leaving->baseDtm()->parameterManager()->Comment();
-    editFile([](StationProject& project) {
-        project.modules.removeIf([](const host::ModuleRecord& module) { return module.slot == 7; });
-        host::ModuleRecord joined = project.modules.first();
-        joined.slot = 12;
-        project.modules.append(joined);
-    });
-    QSignalSpy modulesChanged(&station, &host::Station::modulesChanged);
-
-    ASSERT_TRUE(station.reloadFromDisk());
-    EXPECT_EQ(modulesChanged.count(), 1);
-    EXPECT_EQ(station.dtmForSlot(7), nullptr);
-    ASSERT_NE(station.dtmForSlot(12), nullptr);
-    EXPECT_EQ(station.dtmForSlot(12)->baseDtm()->parameterManager()->SystemTag(),
-              QStringLiteral("QT27 slot 12 TI-101"));
-
-    // A page still open on the vanished module keeps working on the last data but cannot store.
-    ASSERT_FALSE(leaving.isNull());
-    host::ParameterManager* orphan = leaving->baseDtm()->parameterManager();
-    EXPECT_EQ(orphan->Comment(), lastComment);
-    EXPECT_NO_THROW(orphan->RequestDocument(QStringLiteral("FDT"), leaving->DocumentKey()));
-    QSignalSpy errors(leaving->baseDtm(), &host::BaseDtm::errorMessage);
-    const QByteArray before = readFile(path);
-    orphan->SetComment(QStringLiteral("lost?"));
-    EXPECT_EQ(errors.count(), 1);
-    EXPECT_EQ(readFile(path), before);
-}

@@ -1,0 +1,168 @@
+// Registry hive files and queries, telegram words, help windows; the pages and the frame show the rest.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "HiveFile.h"
+#include "QT27Controls/common/HelpUtilities.h"
+#include "QT27Controls/common/NumberFunctions.h"
+#include "QT27Controls/common/RegManagement.h"
+#include "QT27Controls/common/RegistryHive.h"
+#include "rmox/Error.h"
+#include "support/ScopedEnv.h"
+
+using commontest::HiveEncoding;
+using namespace qt27;
+using namespace qt27::RegistryHive;
+
+namespace {
+
+const QString kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP";
+const QString kV5 = "Windows Registry Editor Version 5.00\n\n[" + kKey + "]\n";
+
+Hive ParseV5(const QString& body) {
+    return Parse((kV5 + body).toUtf8());
+}
+
+/// The shown value of @p name: its text for text types, else its type and bytes in hex.
+QString Shown(const Hive& hive, const QString& name) {
+    const Value* value = hive.value(kKey, name);
+    if (value == nullptr) {
+        return "missing";
+    }
+    return ValueText(*value).isNull() ? QString::number(value->type) + ":" + value->data.toHex()
+                                      : ValueText(*value);
+}
+
+class RegistryHiveValue : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(RegistryHiveValue, IsReadWithItsTypeAndData) {
+    const Hive hive = ParseV5(QString::fromUtf8(GetParam().first) + "\n\"next\"=dword:1");
+    EXPECT_TRUE(hive.warnings.isEmpty()) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(Shown(hive, "v"), QString::fromUtf8(GetParam().second));
+    EXPECT_EQ(Shown(hive, "next"), "4:01000000");
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AllForms, RegistryHiveValue, testing::Values(
+    std::pair{"\"v\"=\"C:\\\\Temp\\\\\"", "C:\\Temp\\"},  // a closing backslash continues nothing
+    std::pair{"\"v\"=\"C:\\Temp\"", "C:\\Temp"},            std::pair{"\"v\"=\"say \\\"hi\\\"\"", "say \"hi\""},
+    std::pair{"\"V\"=\"Grüße €\" ; comment", "Grüße €"},  std::pair{"\"v\"=\"x;y\"", "x;y"},
+    std::pair{"\"v\"=dword:1234abCD", "4:cdab3412"},      std::pair{"\"v\"=DWORD:7 ; short", "4:07000000"},
+    std::pair{"\"v\" = hex:01,ff,10", "3:01ff10"},        std::pair{"\"v\"=hex:", "3:"},
+    std::pair{"\"v\"=hex(4):03,00,00,00", "4:03000000"},  std::pair{"\"v\"=hex(2):25,00,54,00,00,00", "%T"},
+    std::pair{"\"v\"=hex(b):01,00,00,00,00,00,00,00", "11:0100000000000000"},
+    std::pair{"\"v\"=hex(7):61,00,00,00,62,00,00,00,00,00", "a"},
+    std::pair{"\"v\"=hex(0):", "0:"},                      std::pair{"\"v\"=hex(1):41,00,00,00", "A"},
+    std::pair{"\"v\"=hex:01,02,\\\n  03,04,\\\n  05", "3:0102030405"}));
+// clang-format on
+
+TEST(RegistryHive, MalformedLinesAreSkippedWithAWarningAndTheRestIsRead) {
+    const Hive hive =
+        Parse(("Windows Registry Editor Version 5.00\n\"orphan\"=dword:1\n[" + kKey +
+               "]\n\"a\"=dword:xyz\n\"b\"=dword:123456789\n\"c\"=hex:1,234\n\"d\"=\"unterminated\n"
+               "\"e\" dword:1\n\"f\"=qword:1\n\"g\"=\"text\" garbage\n\"h\"=hex(zz):00\n\"i\"=hex(2)00\n"
+               "just words\n\"unnamed=1\n\"ok\"=dword:5\n[HKEY_NOWHERE\\x]\n\"lost\"=dword:1\n[HKEY_X\n")
+                  .toUtf8());
+    EXPECT_EQ(hive.warnings.size(), 15) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(hive.warnings.first().startsWith("line 2: "));
+    EXPECT_EQ(hive.key(kKey)->values.size(), 1);
+    EXPECT_EQ(Shown(hive, "ok"), "4:05000000");
+}
+
+TEST(RegistryHive, KeysIgnoreCaseHaveTheirParentsAndLaterLinesReplaceOrDelete) {
+    const Hive hive = ParseV5("@=\"default\"\n\"a\"=dword:1\n\"b\"=dword:1\n[" + kKey +
+                              "\\Sub]\n\"s\"=dword:1\n" + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n[" +
+                              kKey.toLower() + "]\n\"A\"=dword:2\n" + "\"b\"=-\n[-" + kKey + "\\SUB]\n");
+    EXPECT_TRUE(hive.warnings.isEmpty()) << hive.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(
+        QStringList({Shown(hive, ""), Shown(hive, "a"), Shown(hive, "b"), hive.key(kKey.toUpper())->path}),
+        QStringList({"default", "4:02000000", "missing", kKey}));
+    EXPECT_TRUE(!hive.key(kKey + "\\Sub") && !hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM"));
+    EXPECT_TRUE(hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\OMVEX") &&
+                hive.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"));
+}
+
+TEST(RegistryHive, EightBitExportsKeepTheirTextsAsUtf16) {
+    const Hive ansi = Parse("REGEDIT4\r\n\r\n[" + kKey.toLatin1() +
+                            "]\r\n\"s\"=\"M\xFCnchen\"\r\n\"h\"=hex(2):25,54,00\r\n");
+    EXPECT_EQ(Shown(ansi, "s"), "München");
+    EXPECT_EQ(ansi.value(kKey, "h")->data, QByteArray("%\0T\0\0\0", 6));
+}
+
+/// A hive file in a temporary folder that the registry queries read for the test's duration.
+class RegistryFile : public testing::Test {
+protected:
+    void write(const QString& text, HiveEncoding encoding = HiveEncoding::Utf16LeBom, bool crlf = true) {
+        ASSERT_TRUE(commontest::WriteFile(path, commontest::EncodeHive(text, encoding, crlf)));
+    }
+    static QVariant query(const QString& name, const QString& subKey = QString(),
+                          const QString& keyPath = "SOFTWARE\\Omvex\\DTM rimox-DP") {
+        return qt27::QueryRegistryValue(subKey, name, keyPath);
+    }
+    static bool failed(const QVariant& value) {
+        return value.typeId() == QMetaType::Short && value.toInt() == 0;
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("registry.reg");
+    testsupport::ScopedEnv env{"RIMOX_REGISTRY", path.toLocal8Bit()};
+};
+
+class RegistryQuery : public RegistryFile,
+                      public testing::WithParamInterface<std::tuple<HiveEncoding, bool>> {};
+
+TEST_P(RegistryQuery, AnswersTextsAndDwordsOfTheMachineKeyAndZeroForWhatIsMissing) {
+    write(kV5 + "@=\"Omvex rimox DTM\"\n\"Debug\"=dword:00000003\n\"Negative\"=dword:ffffffff\n" +
+              "\"Folder\"=\"C:\\\\Program Files\\\\Omvex\"\n\"Empty\"=\"\"\n\"Umlaut\"=\"Größe\"\n" +
+              "\"Blob\"=hex:01,02\n\"Expand\"=hex(2):25,00,00,00\n\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n" +
+              "\"Short\"=hex(4):05\n[" + kKey + "\\Channels]\n\"Count\"=dword:4\n" +
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Omvex\\DTM rimox-DP]\n\"User\"=dword:1\n",
+          std::get<0>(GetParam()), std::get<1>(GetParam()));
+    const QVariant zero = QVariant::fromValue<qint16>(0);
+    // clang-format off
+    const QVariantList answers = {
+        query("Folder"), query("Umlaut"), query(QString()), query("Empty"), query("debug"), query("Negative"),
+        query("Short"), query("Count", "Channels"), query("Count", "", "SOFTWARE\\Omvex\\DTM rimox-DP\\channels"),
+        query("Blob"), query("Expand"), query("Quad"), query("Nothing"), query("Debug", "Nowhere"), query("User")};
+    EXPECT_EQ(answers, QVariantList({"C:\\Program Files\\Omvex", "Größe", "Omvex rimox DTM", "", 3, -1,
+                                     5, 4, 4,
+                                     QVariant(), QVariant(), QVariant(), zero, zero, zero}));
+    // clang-format on
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFiles, RegistryQuery,
+                         testing::Combine(testing::Values(HiveEncoding::Utf16LeBom, HiveEncoding::Utf8Bom,
+                                                          HiveEncoding::Utf8),
+                                          testing::Bool()));
+
+TEST(NumberFunctions, WordsGoInAndOutInTheAskedByteOrderAndBadIndexesRaise) {
+    QByteArray array(4, '\0');
+    IntegerToBytes(-2, array, 0, true);
+    IntegerToBytes(0x1234, array, 2, false);
+    qint16 high = 0, low = 0;
+    BytesToInteger(QByteArray::fromHex("008001"), high, 1, true);
+    BytesToInteger(QByteArray::fromHex("008001"), low, 1, false);
+    EXPECT_EQ(array.toHex() + " " + QByteArray::number(high) + " " + QByteArray::number(low),
+              "fffe3412 -32767 384");
+    for (const auto& [size, index, error] : {std::tuple{4, 3, 9}, {4, -1, 9}, {1, 0, 9}, {40000, 32767, 6}}) {
+        QByteArray bytes(size, '\x11');
+        try {
+            IntegerToBytes(0x1234, bytes, static_cast<qint16>(index), true);
+            ADD_FAILURE() << "no error for " << index;
+        } catch (const rmox::Error& raised) {
+            EXPECT_EQ(raised.number(), error);
+        }
+        EXPECT_EQ(bytes, QByteArray(size, '\x11'));
+    }
+}
+
+TEST(HelpUtilities, OneWindowServesTheHelpFileUntilClosedAndAMissingTopicRaises) {
+    const quintptr handle = HelpUtilities::ShowHelp(nullptr, 21500);
+    EXPECT_EQ(HelpUtilities::ShowHelp(nullptr, 21400), handle);
+    HelpUtilities::CloseAllHelp();
+    EXPECT_EQ(HelpUtilities::OpenHelpWindowCount(), 0);
+    EXPECT_THROW(HelpUtilities::ShowHelp(nullptr, 12345), rmox::Error);
+}
+
+}  // namespace
