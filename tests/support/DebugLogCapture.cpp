@@ -6,16 +6,9 @@
 
 namespace testsupport {
 
-namespace {
-
-const QString kPrefix = QStringLiteral("rimox::QT27Controls::");
-
-}  // namespace
-
-DebugLogCapture::DebugLogCapture() {
+DebugLogCapture::DebugLogCapture() : m_capturing(true) {
     qt27::ReadDebugSettings(1);
     testing::internal::CaptureStderr();
-    m_capturing = true;
 }
 
 DebugLogCapture::~DebugLogCapture() {
@@ -27,16 +20,12 @@ void DebugLogCapture::collect(bool goOn) {
     if (!m_capturing) {
         return;
     }
+    static const QString prefix = QStringLiteral("rimox::QT27Controls::");
     fflush(stderr);
     const QString text = QString::fromStdString(testing::internal::GetCapturedStderr());
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const qsizetype at = line.indexOf(kPrefix);
-        if (at >= 0) {
-            QString record = line.mid(at + kPrefix.size());
-            if (record.endsWith(QLatin1Char('\r'))) {
-                record.chop(1);
-            }
-            m_lines.append(record);
+        if (const qsizetype at = line.indexOf(prefix); at >= 0) {
+            m_lines.append(line.mid(at + prefix.size()).remove(QLatin1Char('\r')));
         }
     }
     m_capturing = goOn;
@@ -51,12 +40,8 @@ QStringList DebugLogCapture::lines() {
 }
 
 QStringList DebugLogCapture::linesFrom(const QString& sourcePrefix) {
-    QStringList result;
-    for (const QString& line : lines()) {
-        if (line.startsWith(sourcePrefix)) {
-            result.append(line);
-        }
-    }
+    QStringList result = lines();
+    result.removeIf([&](const QString& line) { return !line.startsWith(sourcePrefix); });
     return result;
 }
 

@@ -1,40 +1,23 @@
 #include "FakeCommunication.h"
 
-#include <QXmlStreamWriter>
-#include <functional>
-
 namespace testsupport {
 
 namespace {
 
-QString fdt(const std::function<void(QXmlStreamWriter&)>& body) {
-    QString text;
-    QXmlStreamWriter xml(&text);
-    xml.writeStartElement(QStringLiteral("FDT"));
-    body(xml);
-    xml.writeEndElement();
-    return text;
-}
-
-void readResponseStart(QXmlStreamWriter& xml, const QString& reference, const QString& errorCode) {
-    xml.writeStartElement(QStringLiteral("ReadResponse"));
-    xml.writeAttribute(QStringLiteral("slot"), QStringLiteral("3"));
-    xml.writeAttribute(QStringLiteral("index"), QStringLiteral("16"));
-    xml.writeAttribute(QStringLiteral("communicationReference"), reference);
-    xml.writeAttribute(QStringLiteral("errorCode"), errorCode);
+QString readResponseOf(const QString& reference, const QString& errorCode, const QString& rest) {
+    return QStringLiteral(
+               "<FDT><ReadResponse slot=\"3\" index=\"16\" communicationReference=\"%1\" "
+               "errorCode=\"%2\"%3</FDT>")
+        .arg(reference.toHtmlEscaped(), errorCode, rest);
 }
 
 }  // namespace
-
-FakeCommunication::FakeCommunication(QStringList* log) : m_log(log) {}
 
 bool FakeCommunication::record(Request request, qt27::IBaseCommunicationCallback* callback,
                                const QString& logEntry) {
     int& refusals = m_refusals[request.kind];
     request.accepted = refusals == 0;
-    if (refusals > 0) {
-        --refusals;
-    }
+    refusals = qMax(0, refusals - 1);
     if (callback != nullptr) {
         m_callback = callback;
         m_callbackObject = dynamic_cast<QObject*>(callback);
@@ -48,80 +31,43 @@ bool FakeCommunication::record(Request request, qt27::IBaseCommunicationCallback
 
 bool FakeCommunication::Connect(QObject* communicationObject, qt27::IBaseCommunicationCallback* callback,
                                 const QString& invokeId, const QString& documentKey, const QString& request) {
-    Request entry;
-    entry.kind = Kind::Connect;
-    entry.invokeId = invokeId;
-    entry.document = request;
-    entry.documentKey = documentKey;
-    entry.communicationObject = communicationObject;
-    return record(entry, callback, QStringLiteral("Connect(%1)").arg(invokeId));
+    return record({Kind::Connect, invokeId, {}, request, documentKey, communicationObject, true}, callback,
+                  QStringLiteral("Connect(%1)").arg(invokeId));
 }
 
 bool FakeCommunication::Disconnect(const QString& communicationReference,
                                    qt27::IBaseCommunicationCallback* callback, const QString& invokeId) {
-    Request entry;
-    entry.kind = Kind::Disconnect;
-    entry.invokeId = invokeId;
-    entry.reference = communicationReference;
-    return record(entry, callback, QStringLiteral("Disconnect(%1)").arg(invokeId));
+    return record({Kind::Disconnect, invokeId, communicationReference, {}, {}, nullptr, true}, callback,
+                  QStringLiteral("Disconnect(%1)").arg(invokeId));
 }
 
 bool FakeCommunication::TransactionRequest(const QString& communicationReference,
                                            qt27::IBaseCommunicationCallback* callback,
                                            const QString& invokeId, const QString& request) {
-    Request entry;
-    entry.kind = Kind::Transaction;
-    entry.invokeId = invokeId;
-    entry.reference = communicationReference;
-    entry.document = request;
-    return record(entry, callback, QStringLiteral("TransactionRequest(%1)").arg(invokeId));
+    return record({Kind::Transaction, invokeId, communicationReference, request, {}, nullptr, true}, callback,
+                  QStringLiteral("TransactionRequest(%1)").arg(invokeId));
 }
 
 bool FakeCommunication::VerifyConnection(bool verify) {
     ++verifications;
-    Request entry;
-    entry.kind = Kind::VerifyConnection;
-    return record(entry, nullptr, QStringLiteral("VerifyConnection(%1)").arg(verify ? 1 : 0));
-}
-
-void FakeCommunication::refuseNext(Kind kind, int count) {
-    m_refusals[kind] += count;
+    return record({Kind::VerifyConnection, {}, {}, {}, {}, nullptr, true}, nullptr,
+                  QStringLiteral("VerifyConnection(%1)").arg(verify ? 1 : 0));
 }
 
 QList<FakeCommunication::Request> FakeCommunication::requestsOf(Kind kind) const {
     QList<Request> result;
-    for (const Request& request : requests) {
-        if (request.kind == kind) {
-            result.append(request);
-        }
-    }
+    std::copy_if(requests.begin(), requests.end(), std::back_inserter(result),
+                 [kind](const Request& request) { return request.kind == kind; });
     return result;
-}
-
-FakeCommunication::Request FakeCommunication::last(Kind kind) const {
-    const QList<Request> matching = requestsOf(kind);
-    return matching.isEmpty() ? Request() : matching.last();
-}
-
-qt27::IBaseCommunicationCallback* FakeCommunication::target() const {
-    // An answer never reaches a destroyed page.
-    return m_callbackObject.isNull() ? nullptr : m_callback;
-}
-
-QString FakeCommunication::idFor(Kind kind, const QString& invokeId) {
-    const QString id = invokeId.isNull() ? last(kind).invokeId : invokeId;
-    m_answered.insert(id);
-    return id;
 }
 
 QList<FakeCommunication::Request> FakeCommunication::outstanding() const {
     QList<Request> result;
-    for (const Request& request : requests) {
-        if (request.accepted && request.kind != Kind::VerifyConnection &&
-            !m_answered.contains(request.invokeId)) {
-            result.append(request);
-        }
-    }
+    std::copy_if(requests.begin(), requests.end(), std::back_inserter(result),
+                 [this](const Request& request) {
+                     return request.accepted && request.kind != Kind::VerifyConnection &&
+                            !m_answered.contains(request.invokeId);
+                 });
     return result;
 }
 
@@ -131,38 +77,41 @@ bool FakeCommunication::answerOldestOutstanding() {
         return false;
     }
     const Request& oldest = open.first();
-    switch (oldest.kind) {
-        case Kind::Connect:
-            answerConnect(ConnectAnswer::Connected, oldest.invokeId);
-            break;
-        case Kind::Disconnect:
-            answerDisconnect(oldest.invokeId);
-            break;
-        case Kind::Transaction:
-            answerRead(QByteArray::fromHex("000001000200030004"), oldest.invokeId);
-            break;
-        case Kind::VerifyConnection:
-            break;
+    if (oldest.kind == Kind::Connect) {
+        answerConnect(ConnectAnswer::Connected, oldest.invokeId);
+    } else if (oldest.kind == Kind::Disconnect) {
+        answerDisconnect(oldest.invokeId);
+    } else {
+        answerRead(QByteArray::fromHex("000001000200030004"), oldest.invokeId);
     }
     return true;
 }
 
-void FakeCommunication::answerConnect(ConnectAnswer how, const QString& invokeId) {
-    if (auto* callback = target()) {
-        callback->OnConnectResponse(idFor(Kind::Connect, invokeId), connectResponse(how, reference));
+void FakeCommunication::deliver(
+    Kind kind, const QString& invokeId,
+    const std::function<void(qt27::IBaseCommunicationCallback*, const QString&)>& answer) {
+    if (m_callbackObject) {
+        const QString id = invokeId.isNull() ? last(kind).invokeId : invokeId;
+        m_answered.insert(id);
+        answer(m_callback, id);
     }
+}
+
+void FakeCommunication::answerConnect(ConnectAnswer how, const QString& invokeId) {
+    deliver(Kind::Connect, invokeId, [&](auto* callback, const QString& id) {
+        callback->OnConnectResponse(id, connectResponse(how, reference));
+    });
 }
 
 void FakeCommunication::answerDisconnect(const QString& invokeId) {
-    if (auto* callback = target()) {
-        callback->OnDisconnectResponse(idFor(Kind::Disconnect, invokeId), disconnectResponse(reference));
-    }
+    deliver(Kind::Disconnect, invokeId, [&](auto* callback, const QString& id) {
+        callback->OnDisconnectResponse(id, disconnectResponse(reference));
+    });
 }
 
 void FakeCommunication::answerTransaction(const QString& response, const QString& invokeId) {
-    if (auto* callback = target()) {
-        callback->OnTransactionResponse(idFor(Kind::Transaction, invokeId), response);
-    }
+    deliver(Kind::Transaction, invokeId,
+            [&](auto* callback, const QString& id) { callback->OnTransactionResponse(id, response); });
 }
 
 void FakeCommunication::answerRead(const QByteArray& data, const QString& invokeId) {
@@ -185,14 +134,14 @@ void FakeCommunication::abort() {
     for (const Request& request : requests) {
         m_answered.insert(request.invokeId);
     }
-    if (auto* callback = target()) {
-        callback->OnAbort(reference);
+    if (m_callbackObject) {
+        m_callback->OnAbort(reference);
     }
 }
 
 void FakeCommunication::requestVerification(const QString& invokeId) {
-    if (auto* callback = target()) {
-        callback->VerifyConnectionRequest(invokeId, QStringLiteral("<FDT><VerifyConnection/></FDT>"));
+    if (m_callbackObject) {
+        m_callback->VerifyConnectionRequest(invokeId, QStringLiteral("<FDT><VerifyConnection/></FDT>"));
     }
 }
 
@@ -200,55 +149,31 @@ QString FakeCommunication::connectResponse(ConnectAnswer how, const QString& ref
     if (how == ConnectAnswer::Unreadable) {
         return unreadableResponse();
     }
-    return fdt([&](QXmlStreamWriter& xml) {
-        xml.writeStartElement(QStringLiteral("ConnectResponse"));
-        xml.writeAttribute(QStringLiteral("busAddress"), QStringLiteral("12"));
-        if (how == ConnectAnswer::Connected) {
-            xml.writeAttribute(QStringLiteral("communicationReference"), reference);
-            xml.writeAttribute(QStringLiteral("connectStatus"), QStringLiteral("deviceInDataExchange"));
-        } else {
-            xml.writeAttribute(QStringLiteral("errorCode"), QStringLiteral("1"));
-            xml.writeAttribute(QStringLiteral("errorText"), connectErrorText());
-        }
-        xml.writeEndElement();
-    });
+    return QStringLiteral("<FDT><ConnectResponse busAddress=\"12\" %1/></FDT>")
+        .arg(how == ConnectAnswer::Connected
+                 ? QStringLiteral("communicationReference=\"%1\" connectStatus=\"deviceInDataExchange\"")
+                       .arg(reference.toHtmlEscaped())
+                 : QStringLiteral("errorCode=\"1\" errorText=\"%1\"").arg(connectErrorText()));
 }
 
 QString FakeCommunication::disconnectResponse(const QString& reference) {
-    return fdt([&](QXmlStreamWriter& xml) {
-        xml.writeStartElement(QStringLiteral("DisconnectResponse"));
-        xml.writeAttribute(QStringLiteral("communicationReference"), reference);
-        xml.writeEndElement();
-    });
+    return QStringLiteral("<FDT><DisconnectResponse communicationReference=\"%1\"/></FDT>")
+        .arg(reference.toHtmlEscaped());
 }
 
 QString FakeCommunication::readResponse(const QByteArray& data, const QString& reference) {
-    return fdt([&](QXmlStreamWriter& xml) {
-        readResponseStart(xml, reference, QStringLiteral("0"));
-        xml.writeStartElement(QStringLiteral("CommunicationData"));
-        xml.writeAttribute(QStringLiteral("byteArray"), QString::fromLatin1(data.toHex().toUpper()));
-        xml.writeEndElement();
-        xml.writeEndElement();
-    });
+    return readResponseOf(reference, QStringLiteral("0"),
+                          QStringLiteral("><CommunicationData byteArray=\"%1\"/></ReadResponse>")
+                              .arg(QString::fromLatin1(data.toHex().toUpper())));
 }
 
 QString FakeCommunication::readErrorResponse(const QString& errorText, const QString& reference) {
-    return fdt([&](QXmlStreamWriter& xml) {
-        readResponseStart(xml, reference, QStringLiteral("DE80B0"));
-        xml.writeAttribute(QStringLiteral("errorText"), errorText);
-        xml.writeEndElement();
-    });
+    return readResponseOf(reference, QStringLiteral("DE80B0"),
+                          QStringLiteral(" errorText=\"%1\"/>").arg(errorText.toHtmlEscaped()));
 }
 
 QString FakeCommunication::readResponseWithoutParts(const QString& reference) {
-    return fdt([&](QXmlStreamWriter& xml) {
-        readResponseStart(xml, reference, QStringLiteral("0"));
-        xml.writeEndElement();
-    });
-}
-
-QString FakeCommunication::unreadableResponse() {
-    return QStringLiteral("<FDT><ReadResponse slot=\"3\" communicationRef");
+    return readResponseOf(reference, QStringLiteral("0"), QStringLiteral("/>"));
 }
 
 }  // namespace testsupport

@@ -1,9 +1,8 @@
 #pragma once
 
 // A scripted fake of the host's communication service. It records every request,
-// accepts or refuses each one as the test scripted it, and answers only when the
-// test says so, with response documents in the format of
-// rmox/Communication/DOCUMENTS.md.
+// accepts or refuses each one as the test scripted it, and answers only when the test
+// says so, with response documents in the format of rmox/Communication/DOCUMENTS.md.
 
 #include <QByteArray>
 #include <QList>
@@ -11,6 +10,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
+#include <functional>
 
 #include "QT27Controls/communication/CommunicationService.h"
 #include "QT27Controls/communication/IBaseCommunicationCallback.h"
@@ -22,7 +22,6 @@ class FakeCommunication : public qt27::CommunicationService {
 
 public:
     enum class Kind { Connect, Disconnect, Transaction, VerifyConnection };
-
     struct Request {
         Kind kind = Kind::Connect;
         QString invokeId;
@@ -32,11 +31,10 @@ public:
         QObject* communicationObject = nullptr;  ///< Connect
         bool accepted = true;
     };
-
     enum class ConnectAnswer { Connected, NoConnectPart, Unreadable };
 
     /// Every request is also appended to @p log (e.g. "Connect(ID)"), when given.
-    explicit FakeCommunication(QStringList* log = nullptr);
+    explicit FakeCommunication(QStringList* log = nullptr) : m_log(log) {}
 
     bool Connect(QObject* communicationObject, qt27::IBaseCommunicationCallback* callback,
                  const QString& invokeId, const QString& documentKey, const QString& request) override;
@@ -46,16 +44,15 @@ public:
                             const QString& invokeId, const QString& request) override;
     bool VerifyConnection(bool verify) override;
 
-    // Script.
     /// The next @p count requests of @p kind are refused.
-    void refuseNext(Kind kind, int count = 1);
+    void refuseNext(Kind kind, int count = 1) { m_refusals[kind] += count; }
 
     // What the pages asked for.
     QList<Request> requests;
     QList<Request> requestsOf(Kind kind) const;
     int count(Kind kind) const { return static_cast<int>(requestsOf(kind).size()); }
     /// The last request of @p kind; a default request when there is none.
-    Request last(Kind kind) const;
+    Request last(Kind kind) const { return requestsOf(kind).value(requestsOf(kind).size() - 1); }
 
     // Answers; a null @p invokeId answers the last request of that kind, an empty but
     // non-null one sends an empty id. Answers go to the callback of the last request
@@ -85,7 +82,9 @@ public:
     static QString readResponse(const QByteArray& data, const QString& reference);
     static QString readErrorResponse(const QString& errorText, const QString& reference);
     static QString readResponseWithoutParts(const QString& reference);
-    static QString unreadableResponse();
+    static QString unreadableResponse() {
+        return QStringLiteral("<FDT><ReadResponse slot=\"3\" communicationRef");
+    }
 
     /// The reference that a successful connect hands out.
     QString reference = QStringLiteral("C2137DD1-7842-11D4-A3C9-005004DC410F");
@@ -95,9 +94,9 @@ public:
 
 private:
     bool record(Request request, qt27::IBaseCommunicationCallback* callback, const QString& logEntry);
-    qt27::IBaseCommunicationCallback* target() const;
-    /// The id an answer carries; marks it answered.
-    QString idFor(Kind kind, const QString& invokeId);
+    /// Delivers an answer to the last callback unless it is destroyed; marks the id answered.
+    void deliver(Kind kind, const QString& invokeId,
+                 const std::function<void(qt27::IBaseCommunicationCallback*, const QString&)>& answer);
 
     QStringList* m_log;
     QMap<Kind, int> m_refusals;

@@ -48,17 +48,6 @@ qt27::FdtChannel* FakeChannels::Item(int position) {
     return channels[static_cast<size_t>(position - 1)].get();
 }
 
-int FakeMessageService::AskUser(const QString& text, const QString& title, int buttons) {
-    questions.append({text, title, QString::number(buttons)});
-    m_log->append(QStringLiteral("AskUser(%1)").arg(title));
-    return answer;
-}
-
-void FakeDtmEvents::OnErrorMessage(const QString& systemTag, const QString& errorText) {
-    errors.append({systemTag, errorText});
-    m_log->append(QStringLiteral("OnErrorMessage(%1)").arg(errorText));
-}
-
 QString FakeParameterManager::RequestDocument(const QString& tag, const QString& /*documentKey*/) {
     m_log->append(QStringLiteral("RequestDocument(%1)").arg(tag));
     if (failDocument) {
@@ -87,17 +76,9 @@ bool FakeParameterManager::CommitParameters() {
     return true;
 }
 
-QString FakeParameterManager::Comment() {
-    return m_module->comment;
-}
-
 void FakeParameterManager::SetComment(const QString& comment) {
     m_log->append(QStringLiteral("SetComment(%1)").arg(comment));
     m_module->comment = comment;
-}
-
-QByteArray FakeParameterManager::StoredQsData() {
-    return qsData;
 }
 
 void FakeParameterManager::SetStoredQsData(const QByteArray& data) {
@@ -105,39 +86,19 @@ void FakeParameterManager::SetStoredQsData(const QByteArray& data) {
     qsData = data;
 }
 
-QString FakeParameterManager::ConnectRequest(bool /*withBusAddress*/) {
-    return QStringLiteral("<FDT><ConnectRequest/></FDT>");
+QString FakeParameterManager::ConnectRequest(bool withBusAddress) {
+    return QStringLiteral("<FDT><ConnectRequest withBusAddress=\"%1\"/></FDT>").arg(withBusAddress ? 1 : 0);
 }
 
-QString FakeParameterManager::ValuesReadRequest(const QString& communicationReference) {
-    return QStringLiteral("<FDT><ReadRequest kind=\"values\" communicationReference=\"%1\"/></FDT>")
-        .arg(communicationReference);
+QString FakeParameterManager::OutputValuesWriteRequest(const QString& ref, const QByteArray& forceTelegram) {
+    return doc("Write", "outputValues", ref,
+               QStringLiteral(" byteArray=\"%1\"").arg(QString::fromLatin1(forceTelegram.toHex().toUpper())));
 }
 
-QString FakeParameterManager::OutputValuesReadRequest(const QString& communicationReference) {
-    return QStringLiteral("<FDT><ReadRequest kind=\"outputValues\" communicationReference=\"%1\"/></FDT>")
-        .arg(communicationReference);
-}
-
-QString FakeParameterManager::OutputValuesWriteRequest(const QString& communicationReference,
-                                                       const QByteArray& forceTelegram) {
-    return QStringLiteral("<FDT><WriteRequest communicationReference=\"%1\" byteArray=\"%2\"/></FDT>")
-        .arg(communicationReference, QString::fromLatin1(forceTelegram.toHex().toUpper()));
-}
-
-QString FakeParameterManager::ForcingEnableRequest(const QString& communicationReference) {
-    return QStringLiteral("<FDT><WriteRequest kind=\"enable\" communicationReference=\"%1\"/></FDT>")
-        .arg(communicationReference);
-}
-
-QString FakeParameterManager::DiagnosisReadRequest(const QString& communicationReference) {
-    return QStringLiteral("<FDT><ReadRequest kind=\"diagnosis\" communicationReference=\"%1\"/></FDT>")
-        .arg(communicationReference);
-}
-
-QString FakeParameterManager::QsDataReadRequest(const QString& communicationReference) {
-    return QStringLiteral("<FDT><ReadRequest kind=\"qsData\" communicationReference=\"%1\"/></FDT>")
-        .arg(communicationReference);
+QString FakeParameterManager::doc(const char* element, const char* kind, const QString& ref,
+                                  const QString& more) {
+    return QStringLiteral("<FDT><%1Request kind=\"%2\" communicationReference=\"%3\"%4/></FDT>")
+        .arg(QLatin1String(element), QLatin1String(kind), ref, more);
 }
 
 FakeBaseDtm::FakeBaseDtm(FakeModule* module, QStringList* log)
@@ -147,46 +108,6 @@ FakeBaseDtm::FakeBaseDtm(FakeModule* module, QStringList* log)
     dtmInformation = QStringLiteral(
         "<FDT><DtmInformation name=\"rimox QT27 DTM\" revision=\"1.0.3\">"
         "<FdtVersion major=\"1\" minor=\"2\"/></DtmInformation></FDT>");
-}
-
-QString FakeBaseDtm::ModuleDocument() {
-    return moduleDocument(*m_module);
-}
-
-bool FakeBaseDtm::HoldsLock() {
-    m_log->append(QStringLiteral("HoldsLock"));
-    return holdsLock;
-}
-
-bool FakeBaseDtm::MayEdit() {
-    m_log->append(QStringLiteral("MayEdit"));
-    return mayEdit;
-}
-
-bool FakeBaseDtm::UiOpened(const QString& invokeId) {
-    m_log->append(QStringLiteral("UiOpened(%1)").arg(invokeId));
-    return true;
-}
-
-bool FakeBaseDtm::CloseUi(const QString& invokeId) {
-    m_log->append(QStringLiteral("CloseUi(%1)").arg(invokeId));
-    return true;
-}
-
-bool FakeBaseDtm::UiReleased(const QString& invokeId) {
-    m_log->append(QStringLiteral("UiReleased(%1)").arg(invokeId));
-    ++uiReleasedCount;
-    return true;
-}
-
-bool FakeBaseDtm::NotifyDataChanged() {
-    m_log->append(QStringLiteral("NotifyDataChanged"));
-    return true;
-}
-
-bool FakeBaseDtm::EndEditing() {
-    m_log->append(QStringLiteral("EndEditing"));
-    return true;
 }
 
 FakeDtm::FakeDtm(const FakeModule& moduleIn) : module(moduleIn), base(&module, &log) {

@@ -55,7 +55,11 @@ public:
 class FakeMessageService : public qt27::MessageService {
 public:
     explicit FakeMessageService(QStringList* log) : m_log(log) {}
-    int AskUser(const QString& text, const QString& title, int buttons) override;
+    int AskUser(const QString& text, const QString& title, int buttons) override {
+        questions.append({text, title, QString::number(buttons)});
+        m_log->append(QStringLiteral("AskUser(%1)").arg(title));
+        return answer;
+    }
     int answer = AnswerYes;
     QList<QStringList> questions;  ///< text, title, buttons
 
@@ -66,13 +70,18 @@ private:
 class FakeDtmEvents : public qt27::DtmEvents {
 public:
     explicit FakeDtmEvents(QStringList* log) : m_log(log) {}
-    void OnErrorMessage(const QString& systemTag, const QString& errorText) override;
+    void OnErrorMessage(const QString& systemTag, const QString& errorText) override {
+        errors.append({systemTag, errorText});
+        m_log->append(QStringLiteral("OnErrorMessage(%1)").arg(errorText));
+    }
     QList<QPair<QString, QString>> errors;
 
 private:
     QStringList* m_log;
 };
 
+/// The request documents name their kind and reference, e.g.
+/// <FDT><ReadRequest kind="values" communicationReference="..."/></FDT>.
 class FakeParameterManager : public qt27::ParameterManager {
     Q_OBJECT
 public:
@@ -82,18 +91,17 @@ public:
     bool ReadParameters(QByteArray& parameters) override;
     bool WriteParameters(const QByteArray& parameters) override;
     bool CommitParameters() override;
-    QString Comment() override;
+    QString Comment() override { return m_module->comment; }
     void SetComment(const QString& comment) override;
-    QByteArray StoredQsData() override;
+    QByteArray StoredQsData() override { return qsData; }
     void SetStoredQsData(const QByteArray& data) override;
     QString ConnectRequest(bool withBusAddress) override;
-    QString ValuesReadRequest(const QString& communicationReference) override;
-    QString OutputValuesReadRequest(const QString& communicationReference) override;
-    QString OutputValuesWriteRequest(const QString& communicationReference,
-                                     const QByteArray& forceTelegram) override;
-    QString ForcingEnableRequest(const QString& communicationReference) override;
-    QString DiagnosisReadRequest(const QString& communicationReference) override;
-    QString QsDataReadRequest(const QString& communicationReference) override;
+    QString ValuesReadRequest(const QString& ref) override { return doc("Read", "values", ref); }
+    QString OutputValuesReadRequest(const QString& ref) override { return doc("Read", "outputValues", ref); }
+    QString OutputValuesWriteRequest(const QString& ref, const QByteArray& forceTelegram) override;
+    QString ForcingEnableRequest(const QString& ref) override { return doc("Write", "enable", ref); }
+    QString DiagnosisReadRequest(const QString& ref) override { return doc("Read", "diagnosis", ref); }
+    QString QsDataReadRequest(const QString& ref) override { return doc("Read", "qsData", ref); }
     QString SystemTag() override { return QStringLiteral("QT27 slot 7"); }
 
     QByteArray written;  ///< what WriteParameters received last
@@ -102,6 +110,8 @@ public:
     bool failDocument = false;  ///< RequestDocument raises an error
 
 private:
+    static QString doc(const char* element, const char* kind, const QString& ref, const QString& more = {});
+
     FakeModule* m_module;
     QStringList* m_log;
 };
@@ -111,7 +121,7 @@ class FakeBaseDtm : public qt27::BaseDtm {
 public:
     FakeBaseDtm(FakeModule* module, QStringList* log);
 
-    QString ModuleDocument() override;
+    QString ModuleDocument() override { return moduleDocument(*m_module); }
     rmox::ResourceManager* ResourceManager() override { return &resources; }
     qt27::ParameterManager* ParameterManager() override { return &parameterManager; }
     qt27::MessageService* MessageService() override { return &messages; }
@@ -119,13 +129,20 @@ public:
     QObject* CommunicationObject() override { return this; }
     QObject* SchemaObject() override { return nullptr; }
     int StateValue() override { return stateValue; }
-    bool HoldsLock() override;
-    bool MayEdit() override;
-    bool UiOpened(const QString& invokeId) override;
-    bool CloseUi(const QString& invokeId) override;
-    bool UiReleased(const QString& invokeId) override;
-    bool NotifyDataChanged() override;
-    bool EndEditing() override;
+    bool HoldsLock() override { return note(QStringLiteral("HoldsLock"), holdsLock); }
+    bool MayEdit() override { return note(QStringLiteral("MayEdit"), mayEdit); }
+    bool UiOpened(const QString& invokeId) override {
+        return note(QStringLiteral("UiOpened(%1)").arg(invokeId));
+    }
+    bool CloseUi(const QString& invokeId) override {
+        return note(QStringLiteral("CloseUi(%1)").arg(invokeId));
+    }
+    bool UiReleased(const QString& invokeId) override {
+        ++uiReleasedCount;
+        return note(QStringLiteral("UiReleased(%1)").arg(invokeId));
+    }
+    bool NotifyDataChanged() override { return note(QStringLiteral("NotifyDataChanged")); }
+    bool EndEditing() override { return note(QStringLiteral("EndEditing")); }
     qt27::DtmEvents* DtmEvents() override { return &events; }
 
     rmox::ResourceManager resources;
@@ -139,6 +156,11 @@ public:
     int uiReleasedCount = 0;
 
 private:
+    bool note(const QString& entry, bool answer = true) {
+        m_log->append(entry);
+        return answer;
+    }
+
     FakeModule* m_module;
     QStringList* m_log;
 };

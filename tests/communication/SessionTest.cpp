@@ -1,0 +1,319 @@
+// The online session and the read cycle as the host, the communication service and
+// the button bar see them, for both families: the read-cycle pages (Observation, and
+// Simulation's session rules on the bare read-cycle page) and the one-shot pages
+// (Diagnosis, Identification on a minimal page). Each row starts the page in a state
+// of the session, plays a script of events and answers, and states what the button
+// bar and the host saw and the state the session ends in.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <QVariant>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "QT27Controls/communication/ReadCyclePage.h"
+#include "QT27Controls/observation/Observation.h"
+#include "rmox/Communication/CallQueue.h"
+#include "rmox/Communication/ResponseReader.h"
+#include "support/PageSession.h"
+
+namespace {
+
+using qt27::SessionVariant;
+using testsupport::FakeCommunication;
+using testsupport::runQueue;
+using Kind = FakeCommunication::Kind;
+using Answer = FakeCommunication::ConnectAnswer;
+
+/// Diagnosis or Identification as far as the session goes: its read method sends a
+/// read, and an answer with data is followed by the disconnect.
+class OneShotPage : public qt27::OnlinePage {
+    Q_OBJECT
+public:
+    explicit OneShotPage(SessionVariant variant) : OnlinePage(variant, ButtonBar) {}
+    Q_INVOKABLE void ReadDiag(const QVariant&) {
+        sendOneShotRead(requestBuilder()->DiagnosisReadRequest(reference()));
+    }
+    Q_INVOKABLE void CallReadQsData(const QVariant&) {
+        sendOneShotRead(requestBuilder()->QsDataReadRequest(reference()));
+    }
+
+protected:
+    QString reference() const { return communicationReference; }
+    void handleTransactionResponse(const QString& invokeID, const QString& response) override {
+        if (!isOwnAnswer(invokeID)) {
+            return;
+        }
+        sOnlineInvokeId.clear();
+        rmox::ResponseReader reader;
+        if (parseResponse(reader, response) && reader.HasDataPart()) {
+            queueCall("CallDisconnect");
+        }
+    }
+};
+
+/// A page of the variant: O Observation, S Simulation, D Diagnosis, I Identification.
+std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
+    switch (variant) {
+        case 'O':
+            return std::make_unique<qt27::Observation>();
+        case 'S':
+            return std::make_unique<qt27::ReadCyclePage>(SessionVariant::Simulation,
+                                                         qt27::PageFrame::ButtonBar);
+        default:
+            return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
+                                                                : SessionVariant::Identification);
+    }
+}
+
+struct Play {
+    testsupport::PageSession session;
+    std::unique_ptr<qt27::OnlinePage> page;
+    FakeCommunication& comm = session.comm;
+    rmox::CallQueue queue;
+};
+
+const QByteArray kValues = QByteArray::fromHex("000001000200030004");
+
+// The words of a script; "q" runs the calls queued so far.
+const std::map<QString, std::function<void(Play&)>> kEvents = {
+    {"q", [](Play&) { runQueue(); }},
+    {"Init", [](Play& r) { EXPECT_TRUE(r.session.init(*r.page)); }},
+    {"State5", [](Play& r) { r.session.dtm.base.stateValue = 5; }},
+    {"Connected", [](Play& r) { r.comm.answerConnect(); }},
+    {"NoConnectPart", [](Play& r) { r.comm.answerConnect(Answer::NoConnectPart); }},
+    {"Unreadable", [](Play& r) { r.comm.answerConnect(Answer::Unreadable); }},
+    {"ForeignConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QStringLiteral("FOREIGN-7")); }},
+    {"EmptyConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QLatin1String("")); }},
+    {"Data", [](Play& r) { r.comm.answerRead(kValues); }},
+    {"ErrorPart", [](Play& r) { r.comm.answerReadError(); }},
+    {"NoParts", [](Play& r) { r.comm.answerReadWithoutParts(); }},
+    {"UnreadableRead", [](Play& r) { r.comm.answerReadUnreadable(); }},
+    {"ForeignRead", [](Play& r) { r.comm.answerRead(kValues, QStringLiteral("FOREIGN-7")); }},
+    {"Disconnected", [](Play& r) { r.comm.answerDisconnect(); }},
+    {"ForeignDisconnect", [](Play& r) { r.comm.answerDisconnect(QStringLiteral("FOREIGN-7")); }},
+    {"Abort", [](Play& r) { r.comm.abort(); }},
+    {"Verify", [](Play& r) { r.comm.requestVerification(r.page->onlineInvokeId()); }},
+    {"ForeignVerify", [](Play& r) { r.comm.requestVerification(QStringLiteral("FOREIGN-7")); }},
+    {"EmptyVerify", [](Play& r) { r.comm.requestVerification(QLatin1String("")); }},
+    {"RefuseConnect", [](Play& r) { r.comm.refuseNext(Kind::Connect); }},
+    {"RefuseRead", [](Play& r) { r.comm.refuseNext(Kind::Transaction); }},
+    {"RefuseDisconnect", [](Play& r) { r.comm.refuseNext(Kind::Disconnect); }},
+    {"Close", [](Play& r) { r.page->ctlButtons_Clos(); }},
+    {"Button", [](Play& r) { r.page->ctlButtons_PageButton(); }},
+    {"Release", [](Play& r) { EXPECT_TRUE(r.page->IDtmActiveXControl_PrepareToRelease()); }},
+    {"Tick", [](Play& r) { static_cast<qt27::ReadCyclePage*>(r.page.get())->timCyclic_Timer(); }},
+    {"CallDisconnect", [](Play& r) { r.queue.AddCall(r.page.get(), "CallDisconnect"); }},
+    {"Destroy", [](Play& r) { r.page.reset(); }},
+};
+
+enum State { Fresh, Started, Offline, Connecting, Online, Busy, Disconnecting };
+
+QString prefix(State state, bool readCycle) {
+    const QString online = readCycle ? "Init q Connected q Data" : "Init q Connected RefuseRead q";
+    const QString scripts[] = {"",
+                               "Init",
+                               "RefuseConnect Init q",
+                               "Init q",
+                               online,
+                               "Init q Connected q",
+                               online + " CallDisconnect q"};
+    return scripts[state];
+}
+
+struct Row {
+    const char* variants;
+    State from;
+    const char* script;
+    const char* bar;
+    const char* host;
+    const char* state;
+};
+
+// clang-format off
+const Row kRows[] = {
+    // Start: the page button's caption, then the connect from the queue.
+    {"OS", Fresh, "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
+    {"DI", Fresh, "Init q", "S c6103 A S B", "UiOpened Connect", "wait+c"},
+    {"I", Fresh, "State5 Init q", "S c6103 A S", "UiOpened", "off"},
+    {"OSDI", Started, "Release q", "", "UiReleased", "rel"},
+    // Connecting.
+    {"O", Connecting, "Connected q", "on c7012 R E B", "Read:values", "busy"},
+    {"S", Connecting, "Connected q", "on c7012 R E", "Read:values", "busy"},
+    {"D", Connecting, "Connected q", "on B A", "Read:diagnosis", "busy"},
+    {"I", Connecting, "Connected q", "on B A", "Read:qsData", "busy"},
+    {"OS", Connecting, "NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
+    {"DI", Connecting, "NoConnectPart q", "E R", "Err(CE)", "off"},
+    {"O", Connecting, "Unreadable q", "R B B", "Err(?) Connect", "wait+c"},
+    {"S", Connecting, "Unreadable q", "R B", "Err(?) Connect", "wait+c"},
+    {"DI", Connecting, "Unreadable q", "R B A B", "Err(?) Connect", "wait+c"},
+    {"OSDI", Connecting, "ForeignConnect q", "", "", "wait"},
+    {"OSDI", Connecting, "EmptyConnect q", "", "", "wait"},
+    {"OSDI", Connecting, "Verify q", "", "Verify", "wait+c"},
+    {"OSDI", Connecting, "ForeignVerify q", "", "", "wait+c"},
+    {"OS", Connecting, "Button q", "A", "", "wait+c"},
+    {"DI", Connecting, "Button q", "B A", "", "wait+c"},
+    {"OSDI", Connecting, "Close q", "B A", "CloseUi", "wait+c"},
+    {"OS", Connecting, "Release Connected q Disconnected", "on c7012 R E off c7011 R", "UiReleased Disconnect", "rel"},
+    {"DI", Connecting, "Release Connected q Disconnected", "on off", "Disconnect UiReleased", "rel"},
+    {"DI", Connecting, "Release NoConnectPart q", "E R", "Err(CE) UiReleased", "rel"},
+    {"DI", Connecting, "Release Unreadable q", "R", "Err(?) UiReleased", "rel"},
+    {"D", Connecting, "CallDisconnect q Connected q NoParts q", "on B A", "Read:diagnosis", "on"},
+    // Offline after a refused connect.
+    {"OS", Offline, "Button q", "A B", "Connect", "wait+c"},
+    {"DI", Offline, "Button q", "B A B", "Connect", "wait+c"},
+    {"OS", Offline, "RefuseConnect Button q", "A B E", "Connect!", "off"},
+    {"DI", Offline, "RefuseConnect Button q", "B A B E", "Connect!", "off"},
+    {"OSDI", Offline, "Close q", "B A", "CloseUi", "off"},
+    {"OSDI", Offline, "CallDisconnect q", "", "", "off"},
+    {"OSDI", Offline, "EmptyConnect EmptyVerify q", "", "", "off"},
+    {"OS", Offline, "Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
+    {"DI", Offline, "Release Abort", "off E R", "UiReleased Box", "rel"},
+    // Online, nothing outstanding; the read-cycle pages' timer runs.
+    {"O", Online, "Tick q", "B", "Read:values", "busy"},
+    {"S", Online, "Tick q", "", "Read:values", "busy"},
+    {"O", Online, "RefuseRead Tick q", "B", "Read:values! Err(TF)", "on"},
+    {"S", Online, "RefuseRead Tick q", "", "Read:values! Err(TF)", "on"},
+    {"O", Online, "Button Tick q Data q Disconnected", "A B off c7011 R E R", "Read:values Disconnect", "off"},
+    {"D", Online, "Button q", "B A", "Read:diagnosis", "busy"},
+    {"I", Online, "Button q", "B A", "Read:qsData", "busy"},
+    {"OS", Online, "Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"DI", Online, "Close q Disconnected", "B A off", "Disconnect CloseUi", "off+x"},
+    {"OSDI", Online, "RefuseDisconnect Close q", "B A", "Disconnect!", "on+x"},
+    {"DI", Online, "CallDisconnect q Disconnected", "off E R", "Disconnect", "off"},
+    {"OS", Online, "Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
+    {"DI", Online, "Release q Disconnected", "B A off", "Disconnect UiReleased", "rel"},
+    {"O", Online, "Abort Tick q", "off c7011 R E R B B", "Err(1127) Connect", "wait+c"},
+    {"S", Online, "Abort Tick q", "off c7011 R E R B", "Err(1127) Connect", "wait+c"},
+    {"O", Online, "Abort Button Tick q", "off c7011 R E R A B B", "Err(1127) Connect", "wait+c"},
+    {"O", Online, "Abort Button q Connected", "off c7011 R E R A B on c7012 R E B", "Err(1127) Connect", "on"},
+    {"O", Online, "Tick Close q", "B B A", "Disconnect", "disc+d+x"},
+    {"OS", Online, "Close Abort q", "B A off c7011 R E R", "Err(1127) CloseUi", "off+x"},
+    {"DI", Online, "Close Abort q", "B A off E R", "Err(1127) CloseUi", "off+x"},
+    // Busy: a read outstanding.
+    {"OS", Busy, "Data q", "", "", "on+t"},
+    {"OS", Busy, "ErrorPart q", "", "Err(RE)", "on+t"},
+    {"OS", Busy, "NoParts q", "", "Err(ND)", "on+t"},
+    {"OS", Busy, "UnreadableRead q", "E R", "Err(?)", "on"},
+    {"OS", Busy, "ForeignRead q", "", "", "busy"},
+    {"O", Busy, "Button Data q", "A", "Disconnect", "disc+d+r"},
+    {"DI", Busy, "Data q", "", "Disconnect", "disc"},
+    {"DI", Busy, "NoParts q", "", "", "on"},
+    {"DI", Busy, "CallDisconnect q NoParts q", "", "Disconnect", "disc"},
+    {"DI", Busy, "Release q Data q Disconnected q", "off", "Disconnect UiReleased", "rel"},
+    {"OS", Busy, "Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
+    {"OS", Busy, "Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"O", Busy, "Button Release Data q Disconnected", "A off c7011 R", "Disconnect UiReleased", "rel"},
+    {"O", Busy, "Button Data RefuseDisconnect q Release q Disconnected", "A B A off c7011 R",
+     "Disconnect! Disconnect UiReleased", "rel"},
+    {"O", Busy, "Button Abort Button q Connected q Data", "A off c7011 R E R A B on c7012 R E B",
+     "Err(1127) Connect Read:values", "on+t"},
+    {"OS", Busy, "Release RefuseDisconnect q Abort", "off c7011 R E R", "Disconnect! Err(1127) UiReleased", "rel"},
+    {"O", Busy, "Button Data q Release Abort", "A off c7011 R E R", "Disconnect Err(1127) UiReleased", "rel"},
+    {"OS", Busy, "Release Abort q", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Busy, "Release Abort q", "off E R", "Err(1127) UiReleased", "rel"},
+    {"OSDI", Busy, "CallDisconnect Destroy q Data Abort", "", "", "gone"},
+    // Disconnecting.
+    {"O", Disconnecting, "ForeignDisconnect q", "off c7011 R", "", "disc+d+t"},
+    {"S", Disconnecting, "ForeignDisconnect q", "off c7011 R E R", "", "off+t"},
+    {"DI", Disconnecting, "ForeignDisconnect q", "off", "", "disc"},
+    {"O", Disconnecting, "Tick q", "B", "", "disc+d"},
+    {"O", Disconnecting, "Release Disconnected", "off c7011 R", "UiReleased", "rel"},
+    {"S", Disconnecting, "Release q Disconnected", "off c7011 R", "UiReleased", "rel"},
+    {"DI", Disconnecting, "Release q Disconnected", "off", "UiReleased", "rel"},
+    // An abort in every state takes the page offline, and the release follows at once.
+    {"OS", Offline, "Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", Connecting, "Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", Online, "Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", Busy, "Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", Disconnecting, "Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Offline, "Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Connecting, "Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Online, "Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Busy, "Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+    {"DI", Disconnecting, "Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+};
+// clang-format on
+
+struct Case {
+    const Row* row;
+    char variant;
+};
+
+std::vector<Case> cases() {
+    std::vector<Case> result;
+    for (const Row& row : kRows) {
+        for (const char* v = row.variants; *v != '\0'; ++v) {
+            result.push_back({&row, *v});
+        }
+    }
+    return result;
+}
+
+class SessionTest : public testing::TestWithParam<Case> {};
+
+TEST_P(SessionTest, ScriptShowsTheExpectedExchange) {
+    const Row& row = *GetParam().row;
+    const char variant = GetParam().variant;
+    SCOPED_TRACE(QStringLiteral("%1 from %2: %3").arg(variant).arg(row.from).arg(row.script).toStdString());
+    Play run;
+    run.page = makePage(variant);
+    const auto play = [&](const QString& script, QString* bar, QString* host) {
+        for (const QString& word : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            ASSERT_EQ(kEvents.count(word), 1u) << word.toStdString();
+            kEvents.at(word)(run);
+            bar->append(QLatin1Char(' ') + run.session.bar());
+        }
+        *host = run.session.host();
+    };
+    QString bar;
+    QString host;
+    play(prefix(row.from, variant == 'O' || variant == 'S'), &bar, &host);
+    bar.clear();
+    play(QString::fromLatin1(row.script), &bar, &host);
+
+    EXPECT_EQ(bar.simplified(), QLatin1String(row.bar));
+    EXPECT_EQ(host, QLatin1String(row.host));
+    EXPECT_EQ(run.page ? testsupport::sessionState(*run.page, run.comm) : QStringLiteral("gone"),
+              QLatin1String(row.state));
+    // Every request carries what the service needs, under an invoke id of its own.
+    QStringList ids;
+    for (const FakeCommunication::Request& request : run.comm.requests) {
+        ids.append(request.invokeId);
+        if (request.kind == Kind::Connect) {
+            EXPECT_EQ(request.documentKey, run.session.dtm.documentKey);
+            EXPECT_EQ(request.communicationObject, run.session.dtm.base.CommunicationObject());
+            EXPECT_EQ(request.document, run.session.dtm.base.parameterManager.ConnectRequest(true));
+        } else if (request.kind != Kind::VerifyConnection) {
+            EXPECT_EQ(request.reference, run.comm.reference);
+            EXPECT_TRUE(request.kind == Kind::Disconnect || request.document.contains(run.comm.reference));
+        }
+    }
+    ids.removeAll(QString());
+    EXPECT_EQ(ids.removeDuplicates(), 0);
+    for (const auto& error : run.session.dtm.base.events.errors) {
+        EXPECT_EQ(error.first, QStringLiteral("QT27 slot 7"));
+    }
+    // A released page stays released: asked again, it tells the host nothing more.
+    if (run.page && run.page->isReleased()) {
+        EXPECT_TRUE(run.page->IDtmActiveXControl_PrepareToRelease());
+        runQueue();
+        EXPECT_EQ(run.session.host(), QString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SessionTest, testing::ValuesIn(cases()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                             return "row" + std::to_string(info.param.row - kRows) + "_" + info.param.variant;
+                         });
+
+TEST(ReadCycleTest, TimerIsOffUntilTheFirstAnswerAndRunsEvery500ms) {
+    qt27::Observation page;
+    EXPECT_FALSE(page.cycleTimer()->isActive());
+    EXPECT_EQ(page.cycleTimer()->interval(), 500);
+}
+
+}  // namespace
+
+#include "SessionTest.moc"
