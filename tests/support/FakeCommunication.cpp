@@ -2,16 +2,13 @@
 
 namespace testsupport {
 
-namespace {
-
-QString readResponseOf(const QString& reference, const QString& errorCode, const QString& rest) {
+QString FakeCommunication::readResponseOf(const QString& reference, const QString& errorCode,
+                                          const QString& rest) {
     return QStringLiteral(
                "<FDT><ReadResponse slot=\"3\" index=\"16\" communicationReference=\"%1\" "
                "errorCode=\"%2\"%3</FDT>")
         .arg(reference.toHtmlEscaped(), errorCode, rest);
 }
-
-}  // namespace
 
 bool FakeCommunication::record(Request request, qt27::IBaseCommunicationCallback* callback,
                                const QString& logEntry) {
@@ -114,22 +111,6 @@ void FakeCommunication::answerTransaction(const QString& response, const QString
             [&](auto* callback, const QString& id) { callback->OnTransactionResponse(id, response); });
 }
 
-void FakeCommunication::answerRead(const QByteArray& data, const QString& invokeId) {
-    answerTransaction(readResponse(data, reference), invokeId);
-}
-
-void FakeCommunication::answerReadError(const QString& errorText, const QString& invokeId) {
-    answerTransaction(readErrorResponse(errorText, reference), invokeId);
-}
-
-void FakeCommunication::answerReadWithoutParts(const QString& invokeId) {
-    answerTransaction(readResponseWithoutParts(reference), invokeId);
-}
-
-void FakeCommunication::answerReadUnreadable(const QString& invokeId) {
-    answerTransaction(unreadableResponse(), invokeId);
-}
-
 void FakeCommunication::abort() {
     for (const Request& request : requests) {
         m_answered.insert(request.invokeId);
@@ -165,15 +146,6 @@ QString FakeCommunication::readResponse(const QByteArray& data, const QString& r
     return readResponseOf(reference, QStringLiteral("0"),
                           QStringLiteral("><CommunicationData byteArray=\"%1\"/></ReadResponse>")
                               .arg(QString::fromLatin1(data.toHex().toUpper())));
-}
-
-QString FakeCommunication::readErrorResponse(const QString& errorText, const QString& reference) {
-    return readResponseOf(reference, QStringLiteral("DE80B0"),
-                          QStringLiteral(" errorText=\"%1\"/>").arg(errorText.toHtmlEscaped()));
-}
-
-QString FakeCommunication::readResponseWithoutParts(const QString& reference) {
-    return readResponseOf(reference, QStringLiteral("0"), QStringLiteral("/>"));
 }
 
 }  // namespace testsupport

@@ -59,11 +59,19 @@ public:
     // and are dropped when it is destroyed.
     void answerConnect(ConnectAnswer how = ConnectAnswer::Connected, const QString& invokeId = QString());
     void answerDisconnect(const QString& invokeId = QString());
-    void answerRead(const QByteArray& data, const QString& invokeId = QString());
+    void answerRead(const QByteArray& data, const QString& invokeId = QString()) {
+        answerTransaction(readResponse(data, reference), invokeId);
+    }
     void answerReadError(const QString& errorText = QStringLiteral("Read of an invalid index"),
-                         const QString& invokeId = QString());
-    void answerReadWithoutParts(const QString& invokeId = QString());
-    void answerReadUnreadable(const QString& invokeId = QString());
+                         const QString& invokeId = QString()) {
+        answerTransaction(readErrorResponse(errorText, reference), invokeId);
+    }
+    void answerReadWithoutParts(const QString& invokeId = QString()) {
+        answerTransaction(readResponseWithoutParts(reference), invokeId);
+    }
+    void answerReadUnreadable(const QString& invokeId = QString()) {
+        answerTransaction(unreadableResponse(), invokeId);
+    }
     void answerTransaction(const QString& response, const QString& invokeId = QString());
     /// OnAbort to the last callback; nothing outstanding is answered afterwards.
     void abort();
@@ -80,8 +88,12 @@ public:
     static QString connectResponse(ConnectAnswer how, const QString& reference);
     static QString disconnectResponse(const QString& reference);
     static QString readResponse(const QByteArray& data, const QString& reference);
-    static QString readErrorResponse(const QString& errorText, const QString& reference);
-    static QString readResponseWithoutParts(const QString& reference);
+    static QString readErrorResponse(const QString& errorText, const QString& reference) {
+        return readResponseOf(reference, "DE80B0", " errorText=\"" + errorText.toHtmlEscaped() + "\"/>");
+    }
+    static QString readResponseWithoutParts(const QString& reference) {
+        return readResponseOf(reference, "0", "/>");
+    }
     static QString unreadableResponse() {
         return QStringLiteral("<FDT><ReadResponse slot=\"3\" communicationRef");
     }
@@ -93,6 +105,7 @@ public:
     int verifications = 0;
 
 private:
+    static QString readResponseOf(const QString& reference, const QString& errorCode, const QString& rest);
     bool record(Request request, qt27::IBaseCommunicationCallback* callback, const QString& logEntry);
     /// Delivers an answer to the last callback unless it is destroyed; marks the id answered.
     void deliver(Kind kind, const QString& invokeId,

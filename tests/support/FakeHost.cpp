@@ -49,7 +49,7 @@ qt27::FdtChannel* FakeChannels::Item(int position) {
 }
 
 QString FakeParameterManager::RequestDocument(const QString& tag, const QString& /*documentKey*/) {
-    m_log->append(QStringLiteral("RequestDocument(%1)").arg(tag));
+    *m_log << "RequestDocument(" + tag + ")";
     if (failDocument) {
         throw rmox::Error(rmox::Error::ObjectNotSet, QStringLiteral("data set not available"));
     }
@@ -57,32 +57,31 @@ QString FakeParameterManager::RequestDocument(const QString& tag, const QString&
 }
 
 bool FakeParameterManager::ReadParameters(QByteArray& parameters) {
-    m_log->append(QStringLiteral("ReadParameters"));
+    *m_log << "ReadParameters";
     parameters = m_module->parameters;
     return true;
 }
 
 bool FakeParameterManager::WriteParameters(const QByteArray& parameters) {
-    m_log->append(
-        QStringLiteral("WriteParameters(%1)").arg(QString::fromLatin1(parameters.toHex().toUpper())));
+    *m_log << "WriteParameters(" + parameters.toHex().toUpper() + ")";
     written = parameters;
     return true;
 }
 
 bool FakeParameterManager::CommitParameters() {
-    m_log->append(QStringLiteral("CommitParameters"));
+    *m_log << "CommitParameters";
     ++commits;
     m_module->parameters = written;
     return true;
 }
 
 void FakeParameterManager::SetComment(const QString& comment) {
-    m_log->append(QStringLiteral("SetComment(%1)").arg(comment));
+    *m_log << "SetComment(" + comment + ")";
     m_module->comment = comment;
 }
 
 void FakeParameterManager::SetStoredQsData(const QByteArray& data) {
-    m_log->append(QStringLiteral("SetStoredQsData"));
+    *m_log << "SetStoredQsData";
     qsData = data;
 }
 
@@ -122,12 +121,8 @@ void FakeDtm::rebuildChannels() {
 }
 
 QStringList FakeDtm::calls(const QString& prefix) const {
-    QStringList result;
-    for (const QString& entry : log) {
-        if (entry.startsWith(prefix)) {
-            result.append(entry);
-        }
-    }
+    QStringList result = log;
+    result.removeIf([&](const QString& entry) { return !entry.startsWith(prefix); });
     return result;
 }
 

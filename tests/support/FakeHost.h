@@ -57,7 +57,7 @@ public:
     explicit FakeMessageService(QStringList* log) : m_log(log) {}
     int AskUser(const QString& text, const QString& title, int buttons) override {
         questions.append({text, title, QString::number(buttons)});
-        m_log->append(QStringLiteral("AskUser(%1)").arg(title));
+        *m_log << "AskUser(" + title + ")";
         return answer;
     }
     int answer = AnswerYes;
@@ -72,7 +72,7 @@ public:
     explicit FakeDtmEvents(QStringList* log) : m_log(log) {}
     void OnErrorMessage(const QString& systemTag, const QString& errorText) override {
         errors.append({systemTag, errorText});
-        m_log->append(QStringLiteral("OnErrorMessage(%1)").arg(errorText));
+        *m_log << "OnErrorMessage(" + errorText + ")";
     }
     QList<QPair<QString, QString>> errors;
 
@@ -129,20 +129,16 @@ public:
     QObject* CommunicationObject() override { return this; }
     QObject* SchemaObject() override { return nullptr; }
     int StateValue() override { return stateValue; }
-    bool HoldsLock() override { return note(QStringLiteral("HoldsLock"), holdsLock); }
-    bool MayEdit() override { return note(QStringLiteral("MayEdit"), mayEdit); }
-    bool UiOpened(const QString& invokeId) override {
-        return note(QStringLiteral("UiOpened(%1)").arg(invokeId));
-    }
-    bool CloseUi(const QString& invokeId) override {
-        return note(QStringLiteral("CloseUi(%1)").arg(invokeId));
-    }
+    bool HoldsLock() override { return note("HoldsLock", holdsLock); }
+    bool MayEdit() override { return note("MayEdit", mayEdit); }
+    bool UiOpened(const QString& invokeId) override { return note("UiOpened(" + invokeId + ")"); }
+    bool CloseUi(const QString& invokeId) override { return note("CloseUi(" + invokeId + ")"); }
     bool UiReleased(const QString& invokeId) override {
         ++uiReleasedCount;
-        return note(QStringLiteral("UiReleased(%1)").arg(invokeId));
+        return note("UiReleased(" + invokeId + ")");
     }
-    bool NotifyDataChanged() override { return note(QStringLiteral("NotifyDataChanged")); }
-    bool EndEditing() override { return note(QStringLiteral("EndEditing")); }
+    bool NotifyDataChanged() override { return note("NotifyDataChanged"); }
+    bool EndEditing() override { return note("EndEditing"); }
     qt27::DtmEvents* DtmEvents() override { return &events; }
 
     rmox::ResourceManager resources;

@@ -91,6 +91,15 @@ inline int statePicture(const QWidget* channel) {
     return -1;
 }
 
+/// What the channel displays of an Observation page show: "<value text> <state picture>".
+inline QStringList channelsShow(const QWidget* page) {
+    QStringList result;
+    for (const QWidget* channel : page->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+        result << valueText(channel) + ' ' + QString::number(statePicture(channel));
+    }
+    return result;
+}
+
 /// The file name of the topic the help window @p handle shows; empty without one.
 inline QString helpTopicShown(quintptr handle) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
