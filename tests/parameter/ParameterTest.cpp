@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "QT27Controls/common/HelpUtilities.h"
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/parameter/ChannelParameter.h"
 #include "QT27Controls/parameter/Parameter.h"
@@ -262,7 +263,7 @@ TEST_F(ParameterTest, ReleaseAsksAboutUnsavedChangesAndClosesHelp) {
             list(editor(3), "cboRange")->setCurrentIndex(0);
         }
         bar()->helpButton()->click();
-        EXPECT_EQ(testsupport::helpTopicShown(page->helpWindowHandle()), QStringLiteral("21500.html"));
+        EXPECT_EQ(qt27::HelpUtilities::OpenHelpWindowCount(), 1);
         dtm.base.messages.answer = answer;
         host();
         EXPECT_TRUE(page->IDtmActiveXControl_PrepareToRelease());
@@ -273,7 +274,7 @@ TEST_F(ParameterTest, ReleaseAsksAboutUnsavedChangesAndClosesHelp) {
                               QStringList({"EndEditing", "UiReleased(INV-P)"}));
         EXPECT_EQ(dtm.base.messages.questions.value(0).value(0),
                   answer == 0 ? QString() : dtm.base.resources.GetString(6501, qt27::CommonResourceFolder()));
-        EXPECT_EQ(testsupport::helpTopicShown(page->helpWindowHandle()), QString());
+        EXPECT_EQ(qt27::HelpUtilities::OpenHelpWindowCount(), 0);
         emit dtm.base.LockDataSet(QStringLiteral("operator"));
         EXPECT_TRUE(bar()->okButton()->isEnabled());
         dtm.base.messages.questions.clear();

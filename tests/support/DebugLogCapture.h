@@ -1,7 +1,7 @@
 #pragma once
 
-// Captures the debug log of the pages: switches the debugger sink on (standard error
-// on this platform) and collects its records as "source: message", without the
+// Captures the debug log of the pages: switches the debugger sink on (standard error on
+// this platform) and collects its records as "source: message", without the
 // "rimox::QT27Controls::" prefix. Create it after the page, whose creation reads the
 // debug switches again.
 
@@ -15,14 +15,8 @@ namespace testsupport {
 
 class DebugLogCapture {
 public:
-    DebugLogCapture() {
-        qt27::ReadDebugSettings(1);
-        testing::internal::CaptureStderr();
-    }
-    ~DebugLogCapture() {
-        collect(false);
-        qt27::ReadDebugSettings(-1);
-    }
+    DebugLogCapture() { qt27::ReadDebugSettings(1), testing::internal::CaptureStderr(); }
+    ~DebugLogCapture() { collect(false), qt27::ReadDebugSettings(-1); }
     DebugLogCapture(const DebugLogCapture&) = delete;
     DebugLogCapture& operator=(const DebugLogCapture&) = delete;
 
@@ -40,12 +34,11 @@ public:
 private:
     /// Takes the captured text; captures on when @p goOn.
     void collect(bool goOn = true) {
-        static const QString prefix = QStringLiteral("rimox::QT27Controls::");
         fflush(stderr);
         for (const QString& line :
              QString::fromStdString(testing::internal::GetCapturedStderr()).split('\n')) {
-            if (const qsizetype at = line.indexOf(prefix); at >= 0) {
-                m_lines.append(line.mid(at + prefix.size()).remove(QLatin1Char('\r')));
+            if (const qsizetype at = line.indexOf(QLatin1String("rimox::QT27Controls::")); at >= 0) {
+                m_lines.append(line.mid(at + 21).remove('\r'));
             }
         }
         if (goOn) {

@@ -1,6 +1,7 @@
 #include "PageSession.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -32,10 +33,6 @@ QString PageSession::commonText(int id) const {
     return dtm.base.resources.GetString(id, qt27::CommonResourceFolder());
 }
 
-QString PageSession::deviceText(int id) const {
-    return dtm.base.resources.GetString(id, qt27::DeviceResourceFolder());
-}
-
 QString PageSession::bar() {
     static const QMap<QString, QString> names = {{"BeginOperation()", "B"},    {"EndOperation()", "E"},
                                                  {"AcknowledgeButton()", "A"}, {"RefreshButtons()", "R"},
@@ -44,28 +41,29 @@ QString PageSession::bar() {
     QStringList result;
     for (const QString& entry : m_bar ? m_bar->OperationLog() : QStringList()) {
         for (int id : {7011, 7012, 6103}) {
-            if (entry == QStringLiteral("SetButtonCaption(0,\"\",\"%1\")").arg(commonText(id))) {
-                result << QStringLiteral("c%1").arg(id);
-            }
+            result << (entry == "SetButtonCaption(0,\"\",\"" + commonText(id) + "\")"
+                           ? "c" + QString::number(id)
+                           : "");
         }
         result << names.value(entry);
     }
     if (m_bar) {
         m_bar->clearOperationLog();
     }
-    return result.join(QLatin1Char(' ')).simplified();
+    return result.join(' ').simplified();
 }
 
 QString PageSession::host() {
     static const QRegularExpression requestKind(QStringLiteral("<(\\w+)Request kind=\"(\\w+)\""));
-    const QMap<QString, QString> codes = {{deviceText(1127), "1127"},
-                                          {"Transaction failed", "TF"},
-                                          {"No data read and no communcation error ...", "ND"},
-                                          {FakeCommunication::connectErrorText(), "CE"},
-                                          {"Read of an invalid index", "RE"}};
+    const QMap<QString, QString> codes = {
+        {dtm.base.resources.GetString(1127, qt27::DeviceResourceFolder()), "1127"},
+        {"Transaction failed", "TF"},
+        {"No data read and no communcation error ...", "ND"},
+        {FakeCommunication::connectErrorText(), "CE"},
+        {"Read of an invalid index", "RE"}};
     QStringList result;
     for (const QString& entry : dtm.log.mid(m_logMark)) {
-        const QString name = entry.section(QLatin1Char('('), 0, 0);
+        const QString name = entry.section('(', 0, 0);
         if (QStringList{"Connect", "Disconnect", "TransactionRequest", "VerifyConnection"}.contains(name)) {
             const FakeCommunication::Request& request = comm.requests.at(m_requestMark++);
             const QRegularExpressionMatch kind = requestKind.match(request.document);
@@ -75,19 +73,16 @@ QString PageSession::host() {
                           (request.accepted ? "" : "!");
         } else if (name == "OnErrorMessage") {
             const QString text = entry.mid(name.size() + 1).chopped(1);
-            result << QStringLiteral("Err(%1)").arg(codes.value(text, text.isEmpty() ? "" : "?"));
+            result << "Err(" + codes.value(text, text.isEmpty() ? "" : "?") + ")";
         } else if (QStringList{"UiOpened", "CloseUi", "UiReleased", "EndEditing", "Box"}.contains(name)) {
             result << name;
         }
     }
     m_logMark = dtm.log.size();
-    return result.join(QLatin1Char(' '));
+    return result.join(' ');
 }
 
 QString sessionState(const qt27::OnlinePage& page, const FakeCommunication& comm) {
-    if (page.isReleased()) {
-        return QStringLiteral("rel");
-    }
     const QString id = page.onlineInvokeId();
     const auto* cycle = qobject_cast<const qt27::ReadCyclePage*>(&page);
     QString state = !page.isOnline() ? (id.isEmpty() ? "off" : "wait")
@@ -104,7 +99,25 @@ QString sessionState(const qt27::OnlinePage& page, const FakeCommunication& comm
     for (const auto& [set, flag] : flags) {
         state += set ? flag : "";
     }
-    return state;
+    return page.isReleased() ? QStringLiteral("rel") : state;
+}
+
+int statePicture(const QWidget* channel) {
+    const QImage shown = child<QLabel>(channel, "imgState")->pixmap().toImage();
+    for (int id : {150, 152, 153, 155}) {
+        if (rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).toImage() == shown) {
+            return id;
+        }
+    }
+    return shown.isNull() ? 0 : -1;
+}
+
+QStringList channelsShow(const QWidget* page) {
+    QStringList result;
+    for (const QWidget* channel : page->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+        result << valueText(channel) + ' ' + QString::number(statePicture(channel));
+    }
+    return result;
 }
 
 }  // namespace testsupport
