@@ -1,11 +1,10 @@
 // The channel value display with the documented scaling tables (under a German locale
-// and separator), its pictures and texts; the Observation page on the scripted host.
+// and separator), its texts and pictures; the Observation page on the scripted host.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLocale>
-#include <QPushButton>
 #include <memory>
 #include <tuple>
 
@@ -18,9 +17,7 @@
 
 namespace {
 
-using qt27::ChannelObservation;
 using testsupport::child;
-using testsupport::statePicture;
 using testsupport::valueText;
 
 rmox::GaugeCtl* gauge(const QWidget* channel) {
@@ -42,16 +39,15 @@ protected:
     }
     /// What the page does: type, manager, range, then initializing off; then the unit.
     void configure(int type, int range, int unit) {
-        control->setTyp(static_cast<qint16>(type));
-        control->setResourceManager(&german);
-        control->setRange(static_cast<quint8>(range));
-        control->setIsInitializing(false);
-        units(c())->setCurrentIndex(unit);
+        control.setTyp(static_cast<qint16>(type));
+        control.setResourceManager(&german);
+        control.setRange(static_cast<quint8>(range));
+        control.setIsInitializing(false);
+        units(&control)->setCurrentIndex(unit);
     }
-    const QWidget* c() const { return control.get(); }
 
     rmox::ResourceManager german;
-    std::unique_ptr<ChannelObservation> control = std::make_unique<ChannelObservation>();
+    qt27::ChannelObservation control;
 };
 
 struct Row {
@@ -84,30 +80,30 @@ const Row kRows[] = {
 
 class ScalingTableTest : public ChannelObservationTest, public testing::WithParamInterface<Row> {};
 
-// Displayed value (raw + offset) / denominator; gauge position raw / divisor, so that
-// the end of every range meets the red zone.
+// Displayed value (raw + offset) / denominator; gauge position raw / divisor, so that the
+// end of every range meets the red zone.
 TEST_P(ScalingTableTest, GaugeZonesUnitAndValuesFollowTheRow) {
     const Row& row = GetParam();
     configure(row.type, row.range, row.unit);
-    EXPECT_EQ(gauge(c())->ScaleMin(), row.min);
-    EXPECT_EQ(gauge(c())->ScaleMax(), row.max);
-    EXPECT_EQ(gauge(c())->ScaleStep(), row.step);
-    EXPECT_EQ(gauge(c())->ScaleDivisions(), 5);
-    EXPECT_EQ(units(c())->itemText(1), QLatin1String(row.unitText));
+    const rmox::GaugeCtl* shown = gauge(&control);
+    EXPECT_EQ(
+        std::make_tuple(shown->ScaleMin(), shown->ScaleMax(), shown->ScaleStep(), shown->ScaleDivisions()),
+        std::make_tuple(row.min, row.max, row.step, 5));
+    EXPECT_EQ(units(&control)->itemText(1), QLatin1String(row.unitText));
     const float zones[3][2] = {{row.liveZero, row.rangeEnd}, {row.rangeEnd, 1000}, {0, row.liveZero}};
     for (int zone = 0; zone < 3; ++zone) {
-        EXPECT_NEAR(gauge(c())->ZoneStart(zone), zones[zone][0], row.type == 37 ? 0 : 0.001) << zone;
-        EXPECT_NEAR(gauge(c())->ZoneEnd(zone), zones[zone][1], row.type == 37 ? 0 : 0.001) << zone;
+        EXPECT_NEAR(shown->ZoneStart(zone), zones[zone][0], row.type == 37 ? 0 : 0.001) << zone;
+        EXPECT_NEAR(shown->ZoneEnd(zone), zones[zone][1], row.type == 37 ? 0 : 0.001) << zone;
     }
     const int fullScale = row.range < 2 ? 10000 : row.type == 37 ? 20000 : 5000;
     for (int raw : {4321, 0, fullScale}) {
-        control->SetCurrentValue(static_cast<qint16>(raw));
-        const double shown = (raw + row.offset) / row.factorDenominator;
-        EXPECT_EQ(valueText(c()), QString::number(shown, 'f', row.unit == 0 ? 1 : 3).replace('.', ','))
+        control.SetCurrentValue(static_cast<qint16>(raw));
+        const double value = (raw + row.offset) / row.factorDenominator;
+        EXPECT_EQ(valueText(&control), QString::number(value, 'f', row.unit == 0 ? 1 : 3).replace('.', ','))
             << raw;
-        EXPECT_NEAR(gauge(c())->Value(), raw / row.divisor, 0.01) << raw;
+        EXPECT_NEAR(shown->Value(), raw / row.divisor, 0.01) << raw;
     }
-    EXPECT_NEAR(gauge(c())->Value(), 833.3, 0.05);
+    EXPECT_NEAR(shown->Value(), 833.3, 0.05);
 }
 
 INSTANTIATE_TEST_SUITE_P(Documented, ScalingTableTest, testing::ValuesIn(kRows));
@@ -115,55 +111,54 @@ INSTANTIATE_TEST_SUITE_P(Documented, ScalingTableTest, testing::ValuesIn(kRows))
 // Created with the volts of range 0; a range waits for the end of initializing. A type,
 // range or unit without scaling shows "-/-" and leaves the gauge as it was.
 TEST_F(ChannelObservationTest, RangeWaitsForInitializingAndUnknownCombinationsShowDashes) {
-    EXPECT_FALSE(gauge(c())->SliderVisible());
-    EXPECT_EQ(gauge(c())->ZoneColor(0), 65280);
-    EXPECT_EQ(gauge(c())->ZoneColor(1), 255);
-    EXPECT_EQ(gauge(c())->ZoneColor(2), 255);
-    EXPECT_EQ(units(c())->currentText(), QStringLiteral("V"));
-    control->SetCurrentValue(12000);
-    control->setRange(3);
-    EXPECT_EQ(valueText(c()), QStringLiteral("12.000"));
-    control->setIsInitializing(false);
-    EXPECT_EQ(gauge(c())->ScaleMax(), 24.0);
-    EXPECT_NEAR(gauge(c())->Value(), 500, 0.01);
-    const std::tuple<int, int, int> unknown[] = {
-        {12, 0, 1}, {293, 0, 1}, {-1, 0, 1}, {37, 4, 1}, {37, 0, -1}};
-    for (const auto& [type, range, unit] : unknown) {
+    EXPECT_EQ(caption(&control), QStringLiteral("channel 0: "));
+    EXPECT_FALSE(gauge(&control)->SliderVisible());
+    EXPECT_EQ(std::make_tuple(gauge(&control)->ZoneColor(0), gauge(&control)->ZoneColor(1),
+                              gauge(&control)->ZoneColor(2)),
+              std::make_tuple(65280, 255, 255));
+    EXPECT_EQ(units(&control)->currentText(), QStringLiteral("V"));
+    control.SetCurrentValue(12000);
+    control.setRange(3);
+    EXPECT_EQ(valueText(&control), QStringLiteral("12.000"));
+    control.setIsInitializing(false);
+    EXPECT_EQ(valueText(&control), QStringLiteral("12.000"));
+    EXPECT_NEAR(gauge(&control)->Value(), 500, 0.01);
+    for (const auto& [type, range, unit] :
+         {std::tuple{12, 0, 1}, {293, 0, 1}, {-1, 0, 1}, {37, 4, 1}, {37, 0, -1}}) {
         configure(37, 0, 1);
-        control->setTyp(static_cast<qint16>(type));
-        control->setRange(static_cast<quint8>(range));
-        units(c())->setCurrentIndex(unit);
-        control->SetCurrentValue(7000);
-        EXPECT_EQ(
-            valueText(c()) + QString::number(gauge(c())->Value()) + QString::number(gauge(c())->ScaleMax()),
-            QStringLiteral("-/-012"))
-            << type << " " << range << " " << unit;
+        control.setTyp(static_cast<qint16>(type));
+        control.setRange(static_cast<quint8>(range));
+        units(&control)->setCurrentIndex(unit);
+        control.SetCurrentValue(7000);
+        EXPECT_EQ(valueText(&control), QStringLiteral("-/-")) << type << " " << range << " " << unit;
+        EXPECT_EQ(gauge(&control)->Value(), 0.0F);
+        EXPECT_EQ(gauge(&control)->ScaleMax(), 12.0);
     }
 }
 
-// The manager gives the texts and the caption until its owner destroys it; then the
-// caption falls back and a value shows no picture rather than the last one.
+// The manager gives the texts until its owner destroys it; then the caption falls back
+// and a value shows no picture rather than the last one.
 TEST_F(ChannelObservationTest, ManagerGivesTextsUntilItsOwnerDestroysIt) {
-    control->setChannelNumber(3);
-    control->setChannelTag(QStringLiteral("TI-101"));
+    control.setChannelNumber(3);
+    control.setChannelTag(QStringLiteral("TI-101"));
     auto owned = std::make_unique<rmox::ResourceManager>();
     owned->ConfigureFrom(german);
-    control->setResourceManager(owned.get());
-    EXPECT_EQ(caption(c()) + child<QLabel>(c(), "lblState")->text(),
-              QStringLiteral("Kanal 3: TI-101Zustand"));
-    EXPECT_EQ(control->DeviceResourceManager()->Language(), QStringLiteral("de"));
-    control->setIsInitializing(false);
-    control->SetCurrentValue(1000);
-    EXPECT_EQ(statePicture(c()), 150);
+    control.setResourceManager(owned.get());
+    EXPECT_EQ(caption(&control), QStringLiteral("Kanal 3: TI-101"));
+    EXPECT_EQ(child<QLabel>(&control, "lblState")->text(), QStringLiteral("Zustand"));
+    EXPECT_EQ(control.DeviceResourceManager()->Language(), QStringLiteral("de"));
+    control.setIsInitializing(false);
+    control.SetCurrentValue(1000);
+    EXPECT_EQ(testsupport::statePicture(&control), 150);
     owned.reset();
-    control->setChannelNumber(-4);
-    control->SetCurrentValue(1500, true);
-    EXPECT_EQ(caption(c()), QStringLiteral("channel -4: TI-101"));
-    EXPECT_EQ(statePicture(c()), 0);
-    EXPECT_EQ(valueText(c()), QStringLiteral("1,500"));
-    control->show();
-    control->resize(900, 200);
-    EXPECT_EQ(child(c(), "fraChannelObservation")->geometry(), QRect(0, 0, 900, 200));
+    control.setChannelNumber(-4);
+    control.SetCurrentValue(1500, true);
+    EXPECT_EQ(caption(&control), QStringLiteral("channel -4: TI-101"));
+    EXPECT_EQ(testsupport::statePicture(&control), 0);
+    EXPECT_EQ(valueText(&control), QStringLiteral("1,500"));
+    control.show();
+    control.resize(900, 200);
+    EXPECT_EQ(child(&control, "fraChannelObservation")->geometry(), QRect(0, 0, 900, 200));
 }
 
 // The way back from a number in the unit shown, or a gauge position, to a raw value.
@@ -172,9 +167,13 @@ TEST(ChannelScalingTest, NumbersAndGaugePositionsGiveRawValuesHalvesToEven) {
     EXPECT_EQ(qt27::RawFromNumber(50, qt27::ScalingFor(54, 0, 3)), 3000);
     EXPECT_EQ(qt27::RawFromPermille(1000.0F, qt27::ScalingFor(54, 1, 2)), 6000);
     const qt27::Scaling identity{1.0F, 1.0F, 0.0F};
-    const std::pair<double, int> ties[] = {{0.5, 0}, {1.5, 2},         {2.5, 2},          {-2.5, -2},
-                                           {2.6, 3}, {32766.5, 32766}, {-32768.5, -32768}};
-    for (const auto& [value, raw] : ties) {
+    for (const auto& [value, raw] : {std::pair{0.5, 0},
+                                     {1.5, 2},
+                                     {2.5, 2},
+                                     {-2.5, -2},
+                                     {2.6, 3},
+                                     {32766.5, 32766},
+                                     {-32768.5, -32768}}) {
         EXPECT_EQ(qt27::RawFromNumber(value, identity), raw) << value;
         EXPECT_EQ(qt27::RawFromPermille(static_cast<float>(value), identity), raw) << value;
     }
@@ -188,69 +187,68 @@ TEST(ChannelScalingTest, NumbersAndGaugePositionsGiveRawValuesHalvesToEven) {
 /// Forced mask 05; 12000 valid, 5000 invalid, 6000 invalid, 20000 valid.
 const QByteArray kTelegram = QByteArray::fromHex("052EE0938897704E20");
 
-/// The Observation page of a type 37 module with the ranges 4..20 mA, 0..10 V, 2..10 V,
-/// 0..20 mA (the bits around the range bits set on some channels), online after Init.
+/// The Observation page online after Init, for a module of three channels with the ranges
+/// 4..20 mA, 0..10 V, 2..10 V, 0..20 mA (the bits around the range bits set on some).
 struct ObservationPage {
-    explicit ObservationPage(const char* type = "37",
-                             const QByteArray& bytes = QByteArray::fromHex("0CF3F70B00"),
-                             int failingChannel = -1)
+    explicit ObservationPage(const char* type = "37", const char* bytes = "0CF3F70B00", int failing = -1)
         : session(module(type, bytes)) {
-        session.dtm.channels.channels[failingChannel < 0 ? 0 : failingChannel]->fail = failingChannel >= 0;
+        session.dtm.channels.channels[qMax(failing, 0)]->fail = failing >= 0;
         EXPECT_TRUE(session.init(page));
         testsupport::runQueue();
         session.comm.answerConnect();
         testsupport::runQueue();
     }
-    static testsupport::FakeModule module(const char* type, const QByteArray& bytes) {
+    static testsupport::FakeModule module(const char* type, const char* bytes) {
         testsupport::FakeModule module;
         module.typeCode = QLatin1String(type);
-        module.parameters = bytes;
+        module.parameters = QByteArray::fromHex(bytes);
         module.tags.removeLast();
         return module;
     }
-    const QWidget* channel(int index) const { return page.channelObservation(index); }
+    QStringList shows() const { return testsupport::channelsShow(&page); }
 
     testsupport::PageSession session;
     qt27::Observation page;
 };
 
-// The range of channel i comes from bits 2-3 of byte i, the tag from the host's channel i;
-// what the page cannot read stays at the default.
+// The range of channel i comes from bits 2-3 of byte i, the tag from the host's channel
+// i; what the page cannot read stays at the default.
 TEST(ObservationTest, InitConfiguresEveryChannelFromItsByteAndTag) {
     ObservationPage open;
     const char* units37[] = {"mA", "V", "V", "mA"};
     for (int index = 0; index < 4; ++index) {
-        EXPECT_EQ(units(open.channel(index))->itemText(1), QLatin1String(units37[index])) << index;
-        EXPECT_EQ(caption(open.channel(index)),
+        const QWidget* channel = open.page.channelObservation(index);
+        EXPECT_EQ(units(channel)->itemText(1), QLatin1String(units37[index])) << index;
+        EXPECT_EQ(caption(channel),
                   index < 3 ? QStringLiteral("Channel %1: TI-10%1").arg(index + 1) : "Channel 4: ");
     }
     EXPECT_EQ(child<QLabel>(&open.page, "lblSlotNumber")->text(), QStringLiteral("07"));
     EXPECT_EQ(child<QLabel>(&open.page, "lblSlotNumberLabel")->text(), open.session.commonText(6002));
-    ObservationPage shorter("54", QByteArray::fromHex("0C08"), 1);
+    ObservationPage shorter("54", "0C08", 1);
     const double scales[] = {6, 6, 12, 12};
     for (int index = 0; index < 4; ++index) {
-        EXPECT_EQ(gauge(shorter.channel(index))->ScaleMax(), scales[index]) << index;
+        EXPECT_EQ(gauge(shorter.page.channelObservation(index))->ScaleMax(), scales[index]) << index;
     }
-    EXPECT_EQ(caption(shorter.channel(1)), QStringLiteral("Channel 2: "));
+    EXPECT_EQ(caption(shorter.page.channelObservation(1)), QStringLiteral("Channel 2: "));
 }
 
-// The flags of the telegram choose the pictures; a refused connect or an abort takes
-// them away and the values stay. A type code that is no number leaves the displays at
-// type 37; a number without scaling tables shows unknown values.
+// The flags of the telegram choose the pictures; an abort or a refused connect takes them
+// away and the values stay. A type code that is no number leaves the displays at type
+// 37; other numbers have no scaling tables.
 TEST(ObservationTest, ValuesAndPicturesFollowTheSession) {
     ObservationPage open;
     open.session.comm.answerRead(kTelegram);
-    const QStringList first = {"12.000 153", "5.000 152", "6.000 155", "20.000 150"};
-    EXPECT_EQ(testsupport::channelsShow(&open.page), first);
+    const QStringList values = {"12.000 153", "5.000 152", "6.000 155", "20.000 150"};
+    const QStringList withoutPictures = {"12.000 0", "5.000 0", "6.000 0", "20.000 0"};
+    EXPECT_EQ(open.shows(), values);
     open.session.comm.abort();
-    EXPECT_EQ(testsupport::channelsShow(&open.page),
-              QStringList({"12.000 0", "5.000 0", "6.000 0", "20.000 0"}));
+    EXPECT_EQ(open.shows(), withoutPictures);
     open.page.ctlButtons_PageButton();
     testsupport::runQueue();
     open.session.comm.answerConnect();
     testsupport::runQueue();
     open.session.comm.answerRead(kTelegram);
-    EXPECT_EQ(testsupport::channelsShow(&open.page), first);
+    EXPECT_EQ(open.shows(), values);
     open.page.ctlButtons_PageButton();
     open.page.timCyclic_Timer();
     testsupport::runQueue();
@@ -260,12 +258,12 @@ TEST(ObservationTest, ValuesAndPicturesFollowTheSession) {
     open.session.comm.refuseNext(testsupport::FakeCommunication::Kind::Connect);
     open.page.ctlButtons_PageButton();
     testsupport::runQueue();
-    EXPECT_EQ(testsupport::channelsShow(&open.page),
-              QStringList({"12.000 0", "5.000 0", "6.000 0", "20.000 0"}));
-    for (const auto& [type, text] : {std::pair{"QT", "12.000 153"}, std::pair{"12", "-/- 153"}}) {
+    EXPECT_EQ(open.shows(), withoutPictures);
+    for (const auto& [type, shown] :
+         {std::pair{"QT", "12.000 153"}, {"12", "-/- 153"}, {"32767", "-/- 153"}}) {
         ObservationPage other(type);
         other.session.comm.answerRead(kTelegram);
-        EXPECT_EQ(testsupport::channelsShow(&other.page).value(0), QLatin1String(text)) << type;
+        EXPECT_EQ(other.shows().value(0), QLatin1String(shown)) << type;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "QT27Controls/common/ApplicationFolder.h"
 #include "QT27Controls/communication/CommunicationService.h"
 #include "QT27Controls/framework/BaseDtm.h"
 #include "QT27Controls/framework/DtmEvents.h"
@@ -18,6 +19,9 @@
 #include "QT27Controls/framework/MessageService.h"
 #include "QT27Controls/framework/ParameterManager.h"
 #include "QT27Controls/framework/QT27Dtm.h"
+#include "host/HostDocuments.h"
+#include "host/StationProject.h"
+#include "rmox/Error.h"
 #include "rmox/ResourceServer/ResourceManager.h"
 
 namespace testsupport {
@@ -33,14 +37,34 @@ struct FakeModule {
     QString comment;
 };
 
-QString dataSetDocument(const FakeModule& module);
-QString moduleDocument(const FakeModule& module);
-QString channelDocument(int number, const QString& tag);
+/// The fake module in the form the host's document writers take.
+inline host::ModuleRecord moduleRecord(const FakeModule& module) {
+    host::ModuleRecord record;
+    record.slot = module.slot;
+    record.typeCode = module.typeCode;
+    record.typeName = module.typeName;
+    record.parameters = module.parameters;
+    record.comment = module.comment;
+    return record;
+}
+inline QString dataSetDocument(const FakeModule& module) {
+    return host::documents::dataSetDocument(moduleRecord(module));
+}
+inline QString moduleDocument(const FakeModule& module) {
+    return host::documents::moduleDocument(moduleRecord(module));
+}
+inline QString channelDocument(int number, const QString& tag) {
+    return host::documents::channelDocument(number, tag);
+}
 
 class FakeChannel : public qt27::FdtChannel {
 public:
     explicit FakeChannel(QString document) : document(std::move(document)) {}
-    QString RequestDocument(const QString& tag, const QString& documentKey) override;
+    QString RequestDocument(const QString& /*tag*/, const QString& /*documentKey*/) override {
+        return fail ? throw rmox::Error(rmox::Error::ObjectNotSet,
+                                        QStringLiteral("channel document not available"))
+                    : document;
+    }
     QString document;
     bool fail = false;
 };
@@ -48,7 +72,12 @@ public:
 class FakeChannels : public qt27::FdtChannels {
 public:
     int Count() const override { return static_cast<int>(channels.size()); }
-    qt27::FdtChannel* Item(int position) override;
+    qt27::FdtChannel* Item(int position) override {
+        if (position < 1 || position > Count()) {
+            throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        }
+        return channels[static_cast<size_t>(position - 1)].get();
+    }
     std::vector<std::unique_ptr<FakeChannel>> channels;
 };
 
@@ -87,18 +116,47 @@ class FakeParameterManager : public qt27::ParameterManager {
 public:
     FakeParameterManager(FakeModule* module, QStringList* log) : m_module(module), m_log(log) {}
 
-    QString RequestDocument(const QString& tag, const QString& documentKey) override;
-    bool ReadParameters(QByteArray& parameters) override;
-    bool WriteParameters(const QByteArray& parameters) override;
-    bool CommitParameters() override;
+    QString RequestDocument(const QString& tag, const QString& /*documentKey*/) override {
+        *m_log << "RequestDocument(" + tag + ")";
+        return failDocument
+                   ? throw rmox::Error(rmox::Error::ObjectNotSet, QStringLiteral("data set not available"))
+                   : dataSetDocument(*m_module);
+    }
+    bool ReadParameters(QByteArray& parameters) override {
+        *m_log << "ReadParameters";
+        parameters = m_module->parameters;
+        return true;
+    }
+    bool WriteParameters(const QByteArray& parameters) override {
+        *m_log << "WriteParameters(" + parameters.toHex().toUpper() + ")";
+        written = parameters;
+        return true;
+    }
+    bool CommitParameters() override {
+        *m_log << "CommitParameters";
+        ++commits;
+        m_module->parameters = written;
+        return true;
+    }
     QString Comment() override { return m_module->comment; }
-    void SetComment(const QString& comment) override;
+    void SetComment(const QString& comment) override {
+        *m_log << "SetComment(" + comment + ")";
+        m_module->comment = comment;
+    }
     QByteArray StoredQsData() override { return qsData; }
-    void SetStoredQsData(const QByteArray& data) override;
-    QString ConnectRequest(bool withBusAddress) override;
+    void SetStoredQsData(const QByteArray& data) override {
+        *m_log << "SetStoredQsData";
+        qsData = data;
+    }
+    QString ConnectRequest(bool withBusAddress) override {
+        return QStringLiteral("<FDT><ConnectRequest withBusAddress=\"%1\"/></FDT>")
+            .arg(withBusAddress ? 1 : 0);
+    }
     QString ValuesReadRequest(const QString& ref) override { return doc("Read", "values", ref); }
     QString OutputValuesReadRequest(const QString& ref) override { return doc("Read", "outputValues", ref); }
-    QString OutputValuesWriteRequest(const QString& ref, const QByteArray& forceTelegram) override;
+    QString OutputValuesWriteRequest(const QString& ref, const QByteArray& forceTelegram) override {
+        return doc("Write", "outputValues", ref, " byteArray=\"" + forceTelegram.toHex().toUpper() + "\"");
+    }
     QString ForcingEnableRequest(const QString& ref) override { return doc("Write", "enable", ref); }
     QString DiagnosisReadRequest(const QString& ref) override { return doc("Read", "diagnosis", ref); }
     QString QsDataReadRequest(const QString& ref) override { return doc("Read", "qsData", ref); }
@@ -110,7 +168,10 @@ public:
     bool failDocument = false;  ///< RequestDocument raises an error
 
 private:
-    static QString doc(const char* element, const char* kind, const QString& ref, const QString& more = {});
+    static QString doc(const char* element, const char* kind, const QString& ref, const QString& more = {}) {
+        return QStringLiteral("<FDT><%1Request kind=\"%2\" communicationReference=\"%3\"%4/></FDT>")
+            .arg(QLatin1String(element), QLatin1String(kind), ref, more);
+    }
 
     FakeModule* m_module;
     QStringList* m_log;
@@ -119,7 +180,11 @@ private:
 class FakeBaseDtm : public qt27::BaseDtm {
     Q_OBJECT
 public:
-    FakeBaseDtm(FakeModule* module, QStringList* log);
+    FakeBaseDtm(FakeModule* module, QStringList* log)
+        : parameterManager(module, log), messages(log), events(log), m_module(module), m_log(log) {
+        resources.setLanguage(QStringLiteral("en"));
+        resources.setResourceFolder(qt27::DeviceResourceFolder());
+    }
 
     QString ModuleDocument() override { return moduleDocument(*m_module); }
     rmox::ResourceManager* ResourceManager() override { return &resources; }
@@ -145,7 +210,10 @@ public:
     FakeParameterManager parameterManager;
     FakeMessageService messages;
     FakeDtmEvents events;
-    QString dtmInformation;
+    QString dtmInformation = QStringLiteral(
+        "<FDT><DtmInformation name=\"rimox QT27 DTM\" revision=\"1.0.3\"><FdtVersion major=\"1\" "
+        "minor=\"2\"/>"
+        "</DtmInformation></FDT>");
     bool holdsLock = false;
     bool mayEdit = true;
     int stateValue = 6;
@@ -166,7 +234,9 @@ private:
 class FakeDtm : public qt27::QT27Dtm {
     Q_OBJECT
 public:
-    explicit FakeDtm(const FakeModule& module = FakeModule());
+    explicit FakeDtm(const FakeModule& module = FakeModule()) : module(module), base(&this->module, &log) {
+        rebuildChannels();
+    }
 
     qt27::BaseDtm* BaseDtm() override { return &base; }
     QList<qt27::CommunicationService*> CommunicationObjects() override { return communication; }
@@ -174,9 +244,19 @@ public:
     qt27::FdtChannels* Channels() override { return &channels; }
 
     /// Rebuilds the channel documents from module.tags.
-    void rebuildChannels();
+    void rebuildChannels() {
+        channels.channels.clear();
+        for (int i = 0; i < module.tags.size(); ++i) {
+            channels.channels.push_back(
+                std::make_unique<FakeChannel>(channelDocument(i + 1, module.tags[i])));
+        }
+    }
     /// Entries of `log` that start with @p prefix.
-    QStringList calls(const QString& prefix) const;
+    QStringList calls(const QString& prefix) const {
+        QStringList result = log;
+        result.removeIf([&](const QString& entry) { return !entry.startsWith(prefix); });
+        return result;
+    }
 
     FakeModule module;
     QStringList log;
