@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <ostream>
@@ -18,13 +20,19 @@
 namespace testsupport {
 
 /// Runs the calls queued so far, not those they queue in turn.
-void runQueue();
+inline void runQueue() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
 
 /// The fake host with its communication service; ReportError's message box without a
 /// host shows up in the host's log as "Box".
 struct PageSession {
-    explicit PageSession(const FakeModule& module = FakeModule());
-    ~PageSession();
+    explicit PageSession(const FakeModule& module = FakeModule()) : dtm(module) {
+        dtm.communication.append(&comm);
+        previousBox =
+            qt27::OnlinePage::setCriticalMessageBox([this](QWidget*, const QString&) { dtm.log << "Box"; });
+    }
+    ~PageSession() { qt27::OnlinePage::setCriticalMessageBox(previousBox); }
     /// IDtmActiveXControl_Init of @p page with the invoke id "INV-1".
     bool init(qt27::PageFrame& page) { return page.IDtmActiveXControl_Init("INV-1", QString(), &dtm); }
     QString commonText(int id) const {
@@ -49,10 +57,24 @@ inline QString valueText(const QWidget* channel) {
 }
 
 /// The state picture a channel display shows: 150, 152, 153 or 155; 0 none, -1 another.
-int statePicture(const QWidget* channel);
+inline int statePicture(const QWidget* channel) {
+    const QImage shown = child<QLabel>(channel, "imgState")->pixmap().toImage();
+    for (int id : {150, 152, 153, 155}) {
+        if (rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).toImage() == shown) {
+            return id;
+        }
+    }
+    return shown.isNull() ? 0 : -1;
+}
 
 /// What the channel displays below @p page show: "<value text> <state picture>".
-QStringList channelsShow(const QWidget* page);
+inline QStringList channelsShow(const QWidget* page) {
+    QStringList result;
+    for (const QWidget* channel : page->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+        result << valueText(channel) + ' ' + QString::number(statePicture(channel));
+    }
+    return result;
+}
 
 }  // namespace testsupport
 
