@@ -1,7 +1,6 @@
 // The online session and the read cycle as the host, the communication service and
-// the button bar see them, for both families: the read-cycle pages (Observation, and
-// Simulation's session rules on the bare read-cycle page) and the one-shot pages
-// (Diagnosis, Identification on a minimal page). Each row starts the page in a state
+// the button bar see them, for both families: the read-cycle page Observation and the
+// one-shot pages (Diagnosis, Identification on a minimal page). Each row starts the page in a state
 // of the session, plays a script of events and answers, and states what the button
 // bar and the host saw and the state the session ends in.
 #include <gtest/gtest.h>
@@ -55,14 +54,11 @@ protected:
     }
 };
 
-/// A page of the variant: O Observation, S Simulation, D Diagnosis, I Identification.
+/// A page of the variant: O Observation, D Diagnosis, I Identification.
 std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
     switch (variant) {
         case 'O':
             return std::make_unique<qt27::Observation>();
-        case 'S':
-            return std::make_unique<qt27::ReadCyclePage>(SessionVariant::Simulation,
-                                                         qt27::PageFrame::ButtonBar);
         default:
             return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
                                                                 : SessionVariant::Identification);
@@ -185,7 +181,6 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
     {"ForeignDisconnect", [](Play& r) { r.comm.answerDisconnect(QStringLiteral("FOREIGN-7")); }},
     {"Abort", [](Play& r) { r.comm.abort(); }},
     {"Verify", [](Play& r) { r.comm.requestVerification(r.page->onlineInvokeId()); }},
-    {"ForeignVerify", [](Play& r) { r.comm.requestVerification(QStringLiteral("FOREIGN-7")); }},
     {"EmptyVerify", [](Play& r) { r.comm.requestVerification(QLatin1String("")); }},
     {"RefuseConnect", [](Play& r) { r.comm.refuseNext(Kind::Connect); }},
     {"RefuseRead", [](Play& r) { r.comm.refuseNext(Kind::Transaction); }},
@@ -217,92 +212,86 @@ struct Row {
 // clang-format off
 const Row kRows[] = {
     // Start: the page button's caption, then the connect from the queue.
-    {"OS", "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
+    {"O", "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
     {"DI", "Init q", "S c6103 A S B", "UiOpened Connect", "wait+c"},
     {"I", "State5 Init q", "S c6103 A S", "UiOpened", "off"},
-    {"OSDI", "Started Release q", "", "UiReleased", "rel"},
+    {"ODI", "Started Release q", "", "UiReleased", "rel"},
     // Connecting.
     {"O", "Connecting Connected q", "on c7012 R E B", "Read:values", "busy"},
-    {"S", "Connecting Connected q", "on c7012 R E", "Read:values", "busy"},
     {"D", "Connecting Connected q", "on B A", "Read:diagnosis", "busy"},
     {"I", "Connecting Connected q", "on B A", "Read:qsData", "busy"},
-    {"OS", "Connecting NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
+    {"O", "Connecting NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
     {"DI", "Connecting NoConnectPart q", "E R", "Err(CE)", "off"},
     {"O", "Connecting Unreadable q", "R B B", "Err(?) Connect", "wait+c"},
-    {"S", "Connecting Unreadable q", "R B", "Err(?) Connect", "wait+c"},
     {"DI", "Connecting Unreadable q", "R B A B", "Err(?) Connect", "wait+c"},
-    {"OSDI", "Connecting ForeignConnect q", "", "", "wait"},
-    {"OSDI", "Connecting Verify q", "", "Verify", "wait+c"},
-    {"OS", "Connecting Button q", "A", "", "wait+c"},
+    {"ODI", "Connecting ForeignConnect q", "", "", "wait"},
+    {"ODI", "Connecting Verify q", "", "Verify", "wait+c"},
+    {"O", "Connecting Button q", "A", "", "wait+c"},
     {"DI", "Connecting Button q", "B A", "", "wait+c"},
-    {"OSDI", "Connecting Close q", "B A", "CloseUi", "wait+c"},
-    {"OS", "Connecting Release Connected q Disconnected", "on c7012 R E off c7011 R", "UiReleased Disconnect", "rel"},
+    {"ODI", "Connecting Close q", "B A", "CloseUi", "wait+c"},
+    {"O", "Connecting Release Connected q Disconnected", "on c7012 R E off c7011 R", "UiReleased Disconnect", "rel"},
     {"DI", "Connecting Release Connected q Disconnected", "on off", "Disconnect UiReleased", "rel"},
     {"DI", "Connecting Release NoConnectPart q", "E R", "Err(CE) UiReleased", "rel"},
     {"DI", "Connecting Release Unreadable q", "R", "Err(?) UiReleased", "rel"},
     {"D", "Connecting CallDisconnect q Connected q NoParts q", "on B A", "Read:diagnosis", "on"},
     // Offline after a refused connect.
-    {"OS", "Offline RefuseConnect Button q", "A B E", "Connect!", "off"},
+    {"O", "Offline RefuseConnect Button q", "A B E", "Connect!", "off"},
     {"DI", "Offline RefuseConnect Button q", "B A B E", "Connect!", "off"},
-    {"OSDI", "Offline Close q", "B A", "CloseUi", "off"},
-    {"OSDI", "Offline CallDisconnect q", "", "", "off"},
-    {"OSDI", "Offline EmptyConnect EmptyVerify q", "", "", "off"},
-    {"OS", "Offline Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
+    {"ODI", "Offline Close q", "B A", "CloseUi", "off"},
+    {"ODI", "Offline CallDisconnect q", "", "", "off"},
+    {"ODI", "Offline EmptyConnect EmptyVerify q", "", "", "off"},
+    {"O", "Offline Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
     {"DI", "Offline Release Abort", "off E R", "UiReleased Box", "rel"},
     // Online, nothing outstanding; the read-cycle pages' timer runs.
     {"O", "Online Tick q", "B", "Read:values", "busy"},
-    {"S", "Online Tick q", "", "Read:values", "busy"},
     {"O", "Online RefuseRead Tick q", "B", "Read:values! Err(TF)", "on"},
     {"O", "Online Button Tick q Data q Disconnected", "A B off c7011 R E R", "Read:values Disconnect", "off"},
     {"D", "Online Button q", "B A", "Read:diagnosis", "busy"},
     {"I", "Online Button q", "B A", "Read:qsData", "busy"},
-    {"OS", "Online Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"O", "Online Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"DI", "Online Close q Disconnected", "B A off", "Disconnect CloseUi", "off+x"},
-    {"OSDI", "Online RefuseDisconnect Close q", "B A", "Disconnect!", "on+x"},
+    {"ODI", "Online RefuseDisconnect Close q", "B A", "Disconnect!", "on+x"},
     {"DI", "Online CallDisconnect q Disconnected", "off E R", "Disconnect", "off"},
-    {"OS", "Online Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
+    {"O", "Online Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
     {"DI", "Online Release q Disconnected", "B A off", "Disconnect UiReleased", "rel"},
     {"O", "Online Abort Tick q", "off c7011 R E R B B", "Err(1127) Connect", "wait+c"},
-    {"O", "Online Abort Button Tick q", "off c7011 R E R A B B", "Err(1127) Connect", "wait+c"},
     {"O", "Online Abort Button q Connected", "off c7011 R E R A B on c7012 R E B", "Err(1127) Connect", "on"},
     {"O", "Online Tick Close q", "B B A", "Disconnect", "disc+d+x"},
-    {"OS", "Online Close Abort q", "B A off c7011 R E R", "Err(1127) CloseUi", "off+x"},
+    {"O", "Online Close Abort q", "B A off c7011 R E R", "Err(1127) CloseUi", "off+x"},
     {"DI", "Online Close Abort q", "B A off E R", "Err(1127) CloseUi", "off+x"},
     // Busy: a read outstanding.
-    {"OS", "Busy Data q", "", "", "on+t"},
-    {"OS", "Busy ErrorPart q", "", "Err(RE)", "on+t"},
-    {"OS", "Busy NoParts q", "", "Err(ND)", "on+t"},
-    {"OS", "Busy UnreadableRead q", "E R", "Err(?)", "on"},
-    {"OS", "Busy ForeignRead q", "", "", "busy"},
+    {"O", "Busy Data q", "", "", "on+t"},
+    {"O", "Busy ErrorPart q", "", "Err(RE)", "on+t"},
+    {"O", "Busy NoParts q", "", "Err(ND)", "on+t"},
+    {"O", "Busy UnreadableRead q", "E R", "Err(?)", "on"},
+    {"O", "Busy ForeignRead q", "", "", "busy"},
     {"O", "Busy Button Data q", "A", "Disconnect", "disc+d+r"},
     {"DI", "Busy Data q", "", "Disconnect", "disc"},
     {"DI", "Busy NoParts q", "", "", "on"},
     {"DI", "Busy CallDisconnect q NoParts q", "", "Disconnect", "disc"},
     {"DI", "Busy Release q Data q Disconnected q", "off", "Disconnect UiReleased", "rel"},
-    {"OS", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
-    {"OS", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"O", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
+    {"O", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"O", "Busy Button Release Data q Disconnected", "A off c7011 R", "Disconnect UiReleased", "rel"},
     {"O", "Busy Button Data RefuseDisconnect q Release q Disconnected", "A B A off c7011 R",
      "Disconnect! Disconnect UiReleased", "rel"},
     {"O", "Busy Button Abort Button q Connected q Data", "A off c7011 R E R A B on c7012 R E B",
      "Err(1127) Connect Read:values", "on+t"},
-    {"OS", "Busy Release RefuseDisconnect q Abort", "off c7011 R E R", "Disconnect! Err(1127) UiReleased", "rel"},
+    {"O", "Busy Release RefuseDisconnect q Abort", "off c7011 R E R", "Disconnect! Err(1127) UiReleased", "rel"},
     {"O", "Busy Button Data q Release Abort", "A off c7011 R E R", "Disconnect Err(1127) UiReleased", "rel"},
-    {"OS", "Busy Release Abort q", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"O", "Busy Release Abort q", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Busy Release Abort q", "off E R", "Err(1127) UiReleased", "rel"},
-    {"OSDI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
+    {"ODI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
     // Disconnecting.
     {"O", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+d+t"},
-    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R E R", "", "off+t"},
     {"DI", "Disconnecting ForeignDisconnect q", "off", "", "disc"},
     {"O", "Disconnecting Tick q", "B", "", "disc+d"},
     {"O", "Disconnecting Release Disconnected", "off c7011 R", "UiReleased", "rel"},
-    {"S", "Disconnecting Release q Disconnected", "off c7011 R", "UiReleased", "rel"},
     {"DI", "Disconnecting Release q Disconnected", "off", "UiReleased", "rel"},
     // An abort in every state takes the page offline, and the release follows at once.
-    {"OS", "Connecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
-    {"OS", "Busy Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
-    {"OS", "Disconnecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"O", "Connecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"O", "Busy Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"O", "Disconnecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Connecting Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Busy Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Disconnecting Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},

@@ -1,31 +1,26 @@
 // The frame application end to end on the simulated station: Observation in the
 // frame's window through the host's communication service, the release handshake in
-// every state of the session, Parameter's release question, and the screenshot path.
+// every state of the session, and the screenshot path.
 // Every wait is bounded and ends as soon as its condition holds.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
-#include "QT27Controls/parameter/ChannelParameter.h"
-#include "QT27Controls/parameter/Parameter.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/Screenshots.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
-#include "host/MessageService.h"
 #include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
@@ -199,30 +194,6 @@ TEST_P(FrameReleaseTest, EndsInOneUiReleasedAfterTheDisconnect) {
 
 INSTANTIATE_TEST_SUITE_P(States, FrameReleaseTest,
                          testing::Values("Connecting", "Online", "Busy", "Disconnecting", "Close"));
-
-// The user may take longer than the grace period to answer the release question: the
-// window stays until the page has released, and Yes stores the changes.
-TEST_F(FrameTest, ReleaseQuestionKeepsTheWindowAndYesStores) {
-    QPointer<QMdiSubWindow> sub = window->openPage(kSlot, QStringLiteral("Parameter"));
-    window->openPages().first()->setGracePeriod(1);
-    QPointer<qt27::Parameter> parameter = qobject_cast<qt27::Parameter*>(sub->widget());
-    QComboBox* range = testsupport::child<QComboBox>(parameter->channelParameter(1), "cboRange");
-    range->setCurrentIndex((range->currentIndex() + 1) % range->count());
-    const QByteArray edited = parameter->dataSet();
-    bool aliveAfterAnswer = false;
-    baseDtm->messageService()->setAnswerFunction([&](const QString&, const QString&, int) {
-        QEventLoop reading;
-        QTimer::singleShot(50, &reading, &QEventLoop::quit);
-        reading.exec();
-        aliveAfterAnswer = !parameter.isNull();
-        return int(qt27::MessageService::AnswerYes);
-    });
-    sub->close();
-    EXPECT_TRUE(waitFor([&] { return sub.isNull(); }));
-    EXPECT_TRUE(aliveAfterAnswer);
-    EXPECT_TRUE(window->errors().isEmpty()) << window->errors().join('\n').toStdString();
-    EXPECT_EQ(host::StationProject::load(station.projectPath()).module(kSlot)->parameters, edited);
-}
 
 // Every page of slot 3 rendered after it has shown the station's values (About its name,
 // revisions and pictures); each page is released on the way.

@@ -9,6 +9,7 @@
 #include <QPair>
 #include <QStringList>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "QT27Controls/common/ApplicationFolder.h"
@@ -40,11 +41,8 @@ struct FakeModule {
 /// The fake module in the form the host's document writers take.
 inline host::ModuleRecord moduleRecord(const FakeModule& module) {
     host::ModuleRecord record;
-    record.slot = module.slot;
-    record.typeCode = module.typeCode;
-    record.typeName = module.typeName;
-    record.parameters = module.parameters;
-    record.comment = module.comment;
+    std::tie(record.slot, record.typeCode, record.typeName, record.parameters, record.comment) =
+        std::tie(module.slot, module.typeCode, module.typeName, module.parameters, module.comment);
     return record;
 }
 inline QString dataSetDocument(const FakeModule& module) {
