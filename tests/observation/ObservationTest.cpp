@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLocale>
-#include <memory>
 #include <tuple>
 
 #include "QT27Controls/observation/ChannelObservation.h"

@@ -102,7 +102,6 @@ TEST_F(ParameterTest, InitShowsEachChannelByteInTheRangeListOfTheType) {
                                                       "DisableApply()", "StatusText(\"\")"}));
         expectShown(kRead);
         EXPECT_EQ(list(editor(0), "cboRange")->currentText(), type[1] == '7' ? "4..20 mA" : "1..5 V");
-        EXPECT_EQ(list(editor(0), "cboFailsafeValue")->currentText(), QStringLiteral("Maximum value"));
         EXPECT_EQ(caption(editor(3)), QStringLiteral("Channel 4: TI-104"));
         const QLabel* moduleType = child<QLabel>(page.get(), "lblModuleType");
         EXPECT_EQ(moduleType->text(), QStringLiteral("QT27Ex: "));
@@ -166,14 +165,14 @@ TEST_F(ParameterTest, DataSetChangesReadWhatCanBeRead) {
         }
         EXPECT_EQ(caption(editor(3)), QStringLiteral("Channel 4: TI-104"));
     }
-    for (int how = 0; how < 3; ++how) {
+    for (int how = 1; how < 3; ++how) {
         open();
         list(editor(0), "cboDamping")->setCurrentIndex(3);
         dtm.module.tags = QStringList{"AI-1", "AI-2", "AI-3", "AI-4"};
         dtm.module.parameters = QByteArray::fromHex("C3300D4411");
         dtm.rebuildChannels();
-        auto& channels = dtm.channels.channels;
-        how == 0 ? void(channels.erase(channels.begin() + 2)) : void(channels[2]->fail = how == 1);
+        const auto& channels = dtm.channels.channels;
+        channels[2]->fail = how == 1;
         channels[2]->document = how == 2 ? testsupport::channelDocument(9, "AI-9") : channels[2]->document;
         how == 1 ? dtm.base.ParameterChanged() : dtm.base.parameterManager.ParameterChanged();
         EXPECT_EQ(caption(editor(2)) + caption(editor(3)),
@@ -202,7 +201,8 @@ TEST_F(ParameterTest, ApplyWritesOnlyWhenDirtyOkThenClosesCancelDiscards) {
 TEST_F(ParameterTest, LockedByAnotherUserEveryEditorIsReadOnly) {
     const auto expectLocked = [&](bool locked, const char* status) {
         EXPECT_EQ(page->isLocked(), locked);
-        EXPECT_EQ(bar()->okButton()->isEnabled() || bar()->applyButton()->isEnabled(), !locked);
+        EXPECT_EQ(bar()->okButton()->isEnabled(), !locked);
+        EXPECT_EQ(bar()->applyButton()->isEnabled(), !locked);
         EXPECT_EQ(bar()->StatusText(), QLatin1String(status));
         EXPECT_EQ(editor(0)->Locked() + editor(3)->Locked(), 2 * locked);
         for (const char* name :

@@ -1,9 +1,7 @@
 #pragma once
 
-// Captures the debug log of the pages: switches the debugger sink on (standard error on
-// this platform) and collects its records as "source: message", without the
-// "rimox::QT27Controls::" prefix. Create it after the page, whose creation reads the
-// debug switches again.
+// Captures the pages' debug log from the debugger sink (standard error here) as "source:
+// message". Create it after the page, whose creation reads the debug switches again.
 
 #include <gtest/gtest.h>
 

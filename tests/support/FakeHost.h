@@ -89,8 +89,6 @@ public:
     }
     int answer = AnswerYes;
     QList<QStringList> questions;  ///< text, title, buttons
-
-private:
     QStringList* m_log;
 };
 
@@ -102,8 +100,6 @@ public:
         *m_log << "OnErrorMessage(" + errorText + ")";
     }
     QList<QPair<QString, QString>> errors;
-
-private:
     QStringList* m_log;
 };
 
