@@ -1,8 +1,8 @@
-// The online session and the read cycle as the host, the communication service and
-// the button bar see them, for both families: the read-cycle page Observation and the
-// one-shot pages (Diagnosis, Identification on a minimal page). Each row starts the page in a state
-// of the session, plays a script of events and answers, and states what the button
-// bar and the host saw and the state the session ends in.
+// The online session and the read cycle as the host, the communication service and the
+// button bar see them, for both families: the read-cycle page Observation and the one-shot
+// pages (Diagnosis, Identification on a minimal page). Each row starts the page in a state
+// of the session, plays a script of events and answers, and states what the button bar
+// and the host saw and the state the session ends in.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -56,13 +56,11 @@ protected:
 
 /// A page of the variant: O Observation, D Diagnosis, I Identification.
 std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
-    switch (variant) {
-        case 'O':
-            return std::make_unique<qt27::Observation>();
-        default:
-            return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
-                                                                : SessionVariant::Identification);
+    if (variant == 'O') {
+        return std::make_unique<qt27::Observation>();
     }
+    return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
+                                                        : SessionVariant::Identification);
 }
 
 /// One page of a variant on the scripted host, and in short form what it did.
