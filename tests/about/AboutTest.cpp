@@ -1,5 +1,4 @@
-// The routine that localises controls tagged with resource ids (the About page itself
-// is shown by the frame's screenshots).
+// The routine that localises controls tagged with resource ids (About: frame screenshots).
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -314,12 +314,6 @@ TEST_P(SessionTest, ScriptShowsTheExpectedExchange) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, SessionTest, testing::ValuesIn(cases()));
 
-TEST(ReadCycleTest, TimerIsOffUntilTheFirstAnswerAndRunsEvery500ms) {
-    qt27::Observation page;
-    EXPECT_FALSE(page.cycleTimer()->isActive());
-    EXPECT_EQ(page.cycleTimer()->interval(), 500);
-}
-
 // Forced mask 5, words 8000 0064 7FFF 0000; bytes beyond the ninth are ignored. A channel
 // whose word is cut off reads invalid with the value 0, forced as the mask says.
 TEST(ValueTelegramTest, ForcedMaskAndStatusWordsGiveTheFourChannels) {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLocale>
+#include <QTimer>
 #include <tuple>
 
 #include "QT27Controls/observation/ChannelObservation.h"
@@ -181,6 +182,8 @@ TEST(ObservationTest, InitConfiguresEveryChannelFromItsByteAndTag) {
         EXPECT_EQ(caption(channel),
                   index < 3 ? QStringLiteral("Channel %1: TI-10%1").arg(index + 1) : "Channel 4: ");
     }
+    EXPECT_FALSE(open.page.cycleTimer()->isActive());  // until the first answer, then every 500 ms
+    EXPECT_EQ(open.page.cycleTimer()->interval(), 500);
     EXPECT_EQ(child<QLabel>(&open.page, "lblSlotNumber")->text(), QStringLiteral("07"));
     EXPECT_EQ(child<QLabel>(&open.page, "lblSlotNumberLabel")->text(), open.session.commonText(6002));
 }

@@ -24,11 +24,8 @@ namespace {
 
 using testsupport::child;
 
-// Channels 1 to 4 and element 4:
-//   0x5C range 3, failsafe 1 (maximum value), open line off, short on,  damping 0
-//   0x01 range 0, failsafe 0, open line on,  short on,  damping 1
-//   0x26 range 1, failsafe 2, open line on,  short on,  damping 2
-//   0x8B range 2, failsafe 0, open line on,  short off, damping 3
+// Channels 1 to 4 and element 4: 5C range 3, failsafe 1 (maximum value), open line off;
+// 01 range 0, damping 1; 26 range 1, failsafe 2, damping 2; 8B range 2, short off, damping 3.
 const QByteArray kRead = QByteArray::fromHex("5C01268BA7");
 
 int at(const QByteArray& bytes, int index) {
@@ -154,22 +151,24 @@ TEST_F(ParameterTest, EditsChangeOnlyTheirBitsAndApplyWritesTheArray) {
     }
 }
 
-// A short array: the refresh stops at the first missing element. A channel that cannot be
-// read keeps its editor's tag; ParameterChanged of either source re-reads and keeps the
-// dirty flag.
+// A short array: the refresh stops at the first missing element, the editors after it keep
+// what they showed. A channel that cannot be read keeps its editor's tag; ParameterChanged of either source
+// re-reads and keeps the dirty flag.
 TEST_F(ParameterTest, DataSetChangesReadWhatCanBeRead) {
+    const QByteArray again = QByteArray::fromHex("C3300D4411");
     for (int length = 0; length < 5; ++length) {
-        open("37", kRead.left(length));
+        open();
+        dtm.module.parameters = again.left(length);
+        emit dtm.base.ParameterChanged();
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(editor(i)->FailSafeParameter(), i < length ? at(kRead, i) : 0) << length;
+            EXPECT_EQ(editor(i)->FailSafeParameter(), at(i < length ? again : kRead, i)) << length;
         }
-        EXPECT_EQ(caption(editor(3)), QStringLiteral("Channel 4: TI-104"));
     }
     for (int how = 1; how < 3; ++how) {
         open();
         list(editor(0), "cboDamping")->setCurrentIndex(3);
         dtm.module.tags = QStringList{"AI-1", "AI-2", "AI-3", "AI-4"};
-        dtm.module.parameters = QByteArray::fromHex("C3300D4411");
+        dtm.module.parameters = again;
         dtm.rebuildChannels();
         const auto& channels = dtm.channels.channels;
         channels[2]->fail = how == 1;
@@ -253,7 +252,7 @@ TEST_F(ParameterTest, ReleaseAsksAboutUnsavedChangesAndClosesHelp) {
 }
 
 // Failsafe selection 3 has no entry: an extra entry shows it and the bits stay until the
-// user picks a real one. Types outside a byte are refused.
+// user picks a real one. Types outside a byte are refused; type 54 selects its last range.
 TEST(ChannelParameterTest, SelectionWithoutEntryIsShownUntilTheUserChooses) {
     qt27::ChannelParameter control;
     QSignalSpy dirty(&control, &qt27::ChannelParameter::SetDirty);
@@ -269,6 +268,10 @@ TEST(ChannelParameterTest, SelectionWithoutEntryIsShownUntilTheUserChooses) {
     EXPECT_EQ(failsafe->count(), 3);
     EXPECT_EQ(dirty.count(), 2);
     EXPECT_THROW(control.setTyp(256), rmox::Error);
+    control.setRangeMode(0);
+    control.setTyp(54);  // the list of type 54, index 3 selected
+    EXPECT_EQ(list(&control, "cboRange")->currentText(), QStringLiteral("1..5 V"));
+    EXPECT_EQ(control.RangeMode(), 3);
 }
 
 // Every resource text replaces its design caption; a text that cannot be found keeps the

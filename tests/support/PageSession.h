@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <ostream>
 
 #include "FakeCommunication.h"
 #include "FakeHost.h"
