@@ -1,8 +1,8 @@
 // The online session and the read cycle as the host, the communication service and the
-// button bar see them, for both families: the read-cycle page Observation and the one-shot
-// pages (Diagnosis, Identification on a minimal page). Each row starts the page in a state
-// of the session, plays a script of events and answers, and states what the button bar
-// and the host saw and the state the session ends in.
+// button bar see them, for both families: the read-cycle pages (Observation; Simulation's
+// rules on the bare read-cycle page) and the one-shot pages (Diagnosis, Identification). Each row starts the
+// page in a state of the session, plays a script of events and answers, and states what the button bar and
+// the host saw and the state the session ends in.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -54,10 +54,12 @@ protected:
     }
 };
 
-/// A page of the variant: O Observation, D Diagnosis, I Identification.
+/// A page of the variant: O Observation, S Simulation, D Diagnosis, I Identification.
 std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
-    if (variant == 'O') {
-        return std::make_unique<qt27::Observation>();
+    if (variant == 'O' || variant == 'S') {
+        return variant == 'O' ? std::make_unique<qt27::Observation>()
+                              : std::make_unique<qt27::ReadCyclePage>(SessionVariant::Simulation,
+                                                                      qt27::PageFrame::ButtonBar);
     }
     return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
                                                         : SessionVariant::Identification);
@@ -86,11 +88,10 @@ struct Play {
         page ? page->buttons()->clearOperationLog() : void();
         return result.join(' ').simplified();
     }
-    /// What the host saw since the last call: Connect, Disconnect, Verify, Read:<kind> (a
-    /// transaction and the kind of its request), with "!" when refused; UiOpened, CloseUi,
-    /// UiReleased, EndEditing; Err(<text>) for an error report, with 1127 for the aborted
-    /// connection, TF "Transaction failed", ND "No data read ...", CE the connect error, RE
-    /// the read error, ? another text; Box for ReportError's box without a host.
+    /// What the host saw since the last call: Connect, Disconnect, Verify, Read:<kind>, with "!"
+    /// when refused; UiOpened, CloseUi, UiReleased, EndEditing; Err(<text>) for an error report:
+    /// 1127 the aborted connection, TF "Transaction failed", ND "No data read ...", CE the
+    /// connect error, RE the read error, ? another; Box for ReportError's box without a host.
     QString takeHost() {
         static const QRegularExpression requestKind(QStringLiteral("<(\\w+)Request kind=\"(\\w+)\""));
         const QMap<QString, QString> codes = {
@@ -199,6 +200,7 @@ const Row kRows[] = {
     {"I", "State5 Init q", "S c6103 A S", "UiOpened", "off"},
     {"ODI", "Started Release q", "", "UiReleased", "rel"},
     {"O", "Connecting Connected q", "on c7012 R E B", "Read:values", "busy"},
+    {"S", "Connecting Connected q", "on c7012 R E", "Read:values", "busy"},
     {"D", "Connecting Connected q", "on B A", "Read:diagnosis", "busy"},
     {"I", "Connecting Connected q", "on B A", "Read:qsData", "busy"},
     {"O", "Connecting NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
@@ -259,6 +261,7 @@ const Row kRows[] = {
     {"DI", "Busy Release Abort q", "off E R", "Err(1127) UiReleased", "rel"},
     {"ODI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
     {"O", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+d+t"},
+    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R E R", "", "off+t"},
     {"DI", "Disconnecting ForeignDisconnect q", "off", "", "disc"},
     {"O", "Disconnecting Tick q", "B", "", "disc+d"},
     {"O", "Disconnecting Release Disconnected", "off c7011 R", "UiReleased", "rel"},

@@ -1,7 +1,6 @@
-// The frame application end to end on the simulated station: Observation in the
-// frame's window through the host's communication service, the release handshake in
-// every state of the session, and the screenshot path.
-// Every wait is bounded and ends as soon as its condition holds.
+// The frame application end to end on the simulated station: Observation through the host's
+// communication service, the release handshake in every state of the session and the
+// screenshots. Every wait is bounded and ends as soon as its condition holds.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -33,9 +32,8 @@ using Fault = host::CommunicationService::Fault;
 using RequestKind = host::CommunicationService::RequestKind;
 constexpr auto kOneShot = host::CommunicationService::FaultMode::OneShot;
 
-// The built-in station's slot 3: type 37, channel bytes 5C 01 26 8B, i.e. the ranges
-// 4..20 mA, 0..10 V, 2..10 V and 0..20 mA; its signals at 50, 25, 75 and 100 %,
-// channel 1 shown in percent.
+// The built-in station's slot 3: type 37, bytes 5C 01 26 8B, i.e. 4..20 mA, 0..10 V, 2..10 V
+// and 0..20 mA; its signals at 50, 25, 75 and 100 %, channel 1 shown in percent.
 constexpr int kSlot = 3;
 const QStringList kShown = {"12.000 150", "25.0 150", "8.000 150", "20.000 150"};
 // A cycle far longer than any test: ticks come only when a test asks for them.

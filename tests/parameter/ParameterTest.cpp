@@ -1,6 +1,5 @@
-// The Parameter page on the scripted host, with the page frame it shares with all pages:
-// Init, what the page shows, how edits reach the working copy and the data set, data-set
-// changes, locks, the release question and help; the channel parameter editor's rules.
+// The Parameter page on the scripted host with the page frame all pages share: Init, edits,
+// the data set, locks, the release question, help; the channel parameter editor's rules.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -111,7 +110,6 @@ TEST_F(ParameterTest, InitShowsEachChannelByteInTheRangeListOfTheType) {
             QStringList({"Parameter: aDataSet0:0x5C", "Parameter: aDataSet1:0x1", "Parameter: aDataSet2:0x26",
                          "Parameter: aDataSet3:0x8B", "Parameter: aDataSet4:0xA7"}));
     }
-    EXPECT_TRUE(qt27::Parameter().IDtmActiveXControl_Init(QStringLiteral("INV"), QString(), nullptr));
     page->show();
     page->resize(700, 500);  // the button bar spans the bottom edge
     EXPECT_EQ(bar()->geometry(), QRect(0, 500 - bar()->height(), 700, bar()->height()));
@@ -164,16 +162,16 @@ TEST_F(ParameterTest, DataSetChangesReadWhatCanBeRead) {
             EXPECT_EQ(editor(i)->FailSafeParameter(), at(i < length ? again : kRead, i)) << length;
         }
     }
-    for (int how = 1; how < 3; ++how) {
+    for (const bool fails : {true, false}) {
         open();
         list(editor(0), "cboDamping")->setCurrentIndex(3);
         dtm.module.tags = QStringList{"AI-1", "AI-2", "AI-3", "AI-4"};
         dtm.module.parameters = again;
         dtm.rebuildChannels();
         const auto& channels = dtm.channels.channels;
-        channels[2]->fail = how == 1;
-        channels[2]->document = how == 2 ? testsupport::channelDocument(9, "AI-9") : channels[2]->document;
-        how == 1 ? dtm.base.ParameterChanged() : dtm.base.parameterManager.ParameterChanged();
+        channels[2]->fail = fails;
+        channels[2]->document = fails ? channels[2]->document : testsupport::channelDocument(9, "AI-9");
+        fails ? dtm.base.ParameterChanged() : dtm.base.parameterManager.ParameterChanged();
         EXPECT_EQ(caption(editor(2)) + caption(editor(3)),
                   QStringLiteral("Channel 3: TI-103Channel 4: AI-4"));
         expectShown(dtm.module.parameters);

@@ -128,12 +128,13 @@ public:
     /// disconnected, or a read with a complete value telegram. False when none is left.
     bool answerOldestOutstanding() {
         const QList<Request> open = outstanding();
-        if (!open.isEmpty() && open.first().kind == Kind::Connect) {
-            answerConnect(ConnectAnswer::Connected, open.first().invokeId);
-        } else if (!open.isEmpty() && open.first().kind == Kind::Disconnect) {
-            answerDisconnect(open.first().invokeId);
+        const Request oldest = open.value(0);
+        if (!open.isEmpty() && oldest.kind == Kind::Connect) {
+            answerConnect(ConnectAnswer::Connected, oldest.invokeId);
         } else if (!open.isEmpty()) {
-            answerRead(QByteArray::fromHex("000001000200030004"), open.first().invokeId);
+            oldest.kind == Kind::Disconnect
+                ? answerDisconnect(oldest.invokeId)
+                : answerRead(QByteArray::fromHex("000001000200030004"), oldest.invokeId);
         }
         return !open.isEmpty();
     }
