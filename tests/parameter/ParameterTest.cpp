@@ -1,623 +1,337 @@
-// The Parameter page against a scripted host: what it shows after Init, how the
-// user's edits reach the working copy of the parameter array, when it writes, and
-// its reaction to data-set changes, locks, release and help.
+// The Parameter page on the scripted host with the page frame all pages share: Init, edits,
+// the data set, locks, the release question, help; the channel parameter editor's rules.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTextBrowser>
-#include <ostream>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <functional>
+#include <memory>
 
-#include "QT27Controls/common/ApplicationFolder.h"
-#include "QT27Controls/common/DebugHelper.h"
 #include "QT27Controls/common/HelpUtilities.h"
+#include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/parameter/ChannelParameter.h"
 #include "QT27Controls/parameter/Parameter.h"
-#include "rmox/ButtonControl/ButtonControl.h"
 #include "support/DebugLogCapture.h"
-#include "support/FakeHost.h"
-
-using testsupport::DebugLogCapture;
-using testsupport::FakeDtm;
+#include "support/PageSession.h"
 
 namespace {
 
-constexpr int kChannels = 4;
+using testsupport::child;
 
-// The array read for channels 1 to 4 and element 4; each field takes several values:
-//   0x5C range 3, failsafe 1, open line off, short on,  damping 0
-//   0x01 range 0, failsafe 0, open line on,  short on,  damping 1
-//   0x26 range 1, failsafe 2, open line on,  short on,  damping 2
-//   0x8B range 2, failsafe 0, open line on,  short off, damping 3
+// Channels 1 to 4 and element 4: 5C range 3, failsafe 1 (maximum value), open line off;
+// 01 range 0, damping 1; 26 range 1, failsafe 2, damping 2; 8B range 2, short off, damping 3.
 const QByteArray kRead = QByteArray::fromHex("5C01268BA7");
-// Another array, for re-reads: every channel byte differs from kRead.
-const QByteArray kReadAgain = QByteArray::fromHex("C3300D4411");
 
-const QStringList kRanges37 = {"0..10 V", "2..10 V", "0..20 mA", "4..20 mA"};
-const QStringList kRanges54 = {"0..10 V", "2..10 V", "0..5 V", "1..5 V"};
-const QStringList kDampings = {"off", "100 ms", "2.6 s", "29.2 s"};
-
-QStringList items(const QComboBox* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) {
-        texts << list->itemText(i);
-    }
-    return texts;
+int at(const QByteArray& bytes, int index) {
+    return static_cast<quint8>(bytes[index]);
 }
-
-QString hex(const QByteArray& bytes) {
-    return QString::fromLatin1(bytes.toHex().toUpper());
+QComboBox* list(const QWidget* editor, const char* name) {
+    return child<QComboBox>(editor, name);
 }
-
-quint8 at(const QByteArray& bytes, int index) {
-    return static_cast<quint8>(bytes.at(index));
+QCheckBox* box(const QWidget* editor, const char* name) {
+    return child<QCheckBox>(editor, name);
 }
-
-QByteArray withElement(QByteArray bytes, int index, int value) {
-    bytes[index] = static_cast<char>(value);
-    return bytes;
+QString caption(const QWidget* editor) {
+    return child<QGroupBox>(editor, "fraChannelParameter")->title();
+}
+/// The byte as an editor shows it, each element in its own bits.
+int shown(const QWidget* editor) {
+    return (box(editor, "chkShortDetection")->isChecked() ? 0 : 0x80) |
+           (box(editor, "chkOpenLineDetection")->isChecked() ? 0 : 0x40) |
+           list(editor, "cboFailsafeValue")->currentIndex() << 4 |
+           list(editor, "cboRange")->currentIndex() << 2 | list(editor, "cboDamping")->currentIndex();
 }
 
 class ParameterTest : public testing::Test {
-protected:
-    void SetUp() override {
-        qt27::ReadDebugSettings(-1);
-        dtm.module.parameters = kRead;
+public:
+    void open(const char* typeCode = "37", const QByteArray& parameters = kRead) {
+        dtm.module = testsupport::FakeModule();
+        dtm.module.typeCode = QLatin1String(typeCode);
+        dtm.module.parameters = parameters;
+        dtm.rebuildChannels();
+        dtm.log.clear();
+        page = std::make_unique<qt27::Parameter>();
+        EXPECT_TRUE(page->IDtmActiveXControl_Init(QStringLiteral("INV-P"), QString(), &dtm));
     }
-    void TearDown() override {
-        qt27::HelpUtilities::CloseAllHelp();
-        qt27::ReadDebugSettings(-1);
+    qt27::ChannelParameter* editor(int i) const { return page->channelParameter(i); }
+    /// Selects @p entry of a list as the user does; answers the entry.
+    int choose(int i, const char* name, int entry) const {
+        return list(editor(i), name)->setCurrentIndex(entry), entry;
     }
-
-    void init() { ASSERT_TRUE(page.IDtmActiveXControl_Init(QStringLiteral("INV-P"), QString(), &dtm)); }
-
-    qt27::ChannelParameter* editor(int index) const { return page.channelParameter(index); }
-    template <typename T>
-    T* element(int index, const char* name) const {
-        T* found = editor(index)->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+    /// What the host saw since the last call, without the reading of the data set.
+    QStringList host() {
+        QStringList calls = dtm.log;
+        dtm.log.clear();
+        calls.removeIf([](const QString& call) {
+            return call.startsWith("RequestDocument") || call == "ReadParameters";
+        });
+        return calls;
     }
-    QComboBox* range(int index) const { return element<QComboBox>(index, "cboRange"); }
-    QComboBox* damping(int index) const { return element<QComboBox>(index, "cboDamping"); }
-    QComboBox* failsafe(int index) const { return element<QComboBox>(index, "cboFailsafeValue"); }
-    QCheckBox* openLine(int index) const { return element<QCheckBox>(index, "chkOpenLineDetection"); }
-    QCheckBox* shortDetection(int index) const { return element<QCheckBox>(index, "chkShortDetection"); }
-    QString caption(int index) const { return element<QGroupBox>(index, "fraChannelParameter")->title(); }
-    QString label(const char* name) const { return page.findChild<QLabel*>(QLatin1String(name))->text(); }
-    rmox::ButtonControl* bar() const { return page.buttons(); }
-    QStringList writes() const { return dtm.calls(QStringLiteral("WriteParameters")); }
-
-    /// Each editor shows its element of @p bytes: byte, damping and, for a type with
-    /// a range list, the range.
-    void expectEditorsShow(const QByteArray& bytes, bool withRange = true) const {
-        for (int i = 0; i < kChannels; ++i) {
-            EXPECT_EQ(editor(i)->FailSafeParameter(), at(bytes, i)) << "channel " << i + 1;
-            EXPECT_EQ(editor(i)->Damping(), at(bytes, i) & 3) << "channel " << i + 1;
-            if (withRange) {
-                EXPECT_EQ(editor(i)->RangeMode(), (at(bytes, i) >> 2) & 3) << "channel " << i + 1;
-            }
+    rmox::ButtonControl* bar() const { return page->buttons(); }
+    /// Each editor shows its element of @p bytes; the range bits only when @p withRange.
+    void expectShown(const QByteArray& bytes, bool withRange = true) const {
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(editor(i)->FailSafeParameter(), at(bytes, i)) << i;
+            EXPECT_EQ(shown(editor(i)) | (withRange ? 0 : 0x0C), at(bytes, i) | (withRange ? 0 : 0x0C)) << i;
         }
     }
 
-    FakeDtm dtm;
-    qt27::Parameter page;
+    testsupport::FakeDtm dtm;
+    std::unique_ptr<qt27::Parameter> page;
 };
 
-// --- What Init shows -----------------------------------------------------------
-
-struct ChannelShown {
-    int range;
-    const char* damping;
-    int failsafe;
-    bool openLineChecked;
-    bool shortChecked;
-};
-
-// kRead as the user sees it, channel 1 first.
-const ChannelShown kShown[kChannels] = {
-    {3, "off", 1, false, true},
-    {0, "100 ms", 0, true, true},
-    {1, "2.6 s", 2, true, true},
-    {2, "29.2 s", 0, true, false},
-};
-
-class ParameterInitTest : public ParameterTest, public testing::WithParamInterface<int> {};
-
-TEST_P(ParameterInitTest, EachEditorShowsItsOwnChannelByteInTheTypesRangeList) {
-    const int type = GetParam();
-    const QStringList& ranges = type == 37 ? kRanges37 : kRanges54;
-    dtm.module.typeCode = QString::number(type);
-    init();
-
-    for (int i = 0; i < kChannels; ++i) {
-        SCOPED_TRACE(testing::Message() << "channel " << i + 1);
-        const ChannelShown& shown = kShown[i];
-        EXPECT_EQ(editor(i)->Typ(), type);
-        EXPECT_EQ(editor(i)->ChannelNumber(), i + 1);
-        EXPECT_EQ(caption(i), QStringLiteral("Channel %1: TI-10%1").arg(i + 1));
-        EXPECT_EQ(range(i)->currentText(), ranges[shown.range]);
-        EXPECT_EQ(damping(i)->currentText(), QLatin1String(shown.damping));
-        EXPECT_EQ(failsafe(i)->currentIndex(), shown.failsafe);
-        EXPECT_EQ(openLine(i)->isChecked(), shown.openLineChecked);
-        EXPECT_EQ(shortDetection(i)->isChecked(), shown.shortChecked);
-    }
-    // Channel 1 in words: 0x5C holds the maximum value as failsafe value.
-    EXPECT_EQ(failsafe(0)->currentText(), QStringLiteral("Maximum value"));
-    EXPECT_EQ(page.dataSet(), kRead);
-    EXPECT_EQ(label("lblSlotNumber"), QStringLiteral("07"));
-    EXPECT_EQ(label("lblModuleType"), QStringLiteral("QT27Ex: "));
-    EXPECT_FALSE(page.isDirty());
-    EXPECT_FALSE(bar()->applyButton()->isEnabled());
-    EXPECT_EQ(dtm.log.last(), QStringLiteral("UiOpened(INV-P)"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Types, ParameterInitTest, testing::Values(37, 54));
-
-TEST_F(ParameterTest, InitRecordsTheReadAndEveryElementInTheDebugLog) {
-    DebugLogCapture capture;  // after the page: its creation reads the debug switches
-    init();
-    const QStringList expected = {
-        "Parameter: IDtmActiveXControl_Init",
-        "Parameter.IDtmActiveXControl_Init: ",
-        "Parameter: GetAllValues",
-        "Parameter: aDataSet0:0x5C",
-        "Parameter: aDataSet1:0x1",
-        "Parameter: aDataSet2:0x26",
-        "Parameter: aDataSet3:0x8B",
-        "Parameter: aDataSet4:0xA7",
-        "Parameter: IDtmActiveXControl_Init: finished",
-    };
-    EXPECT_EQ(capture.linesFrom(QStringLiteral("Parameter")), expected);
-}
-
-// --- User edits and the working copy -------------------------------------------
-
-enum class Edit { Damping, Failsafe, OpenLine, Short };
-
-std::ostream& operator<<(std::ostream& out, Edit edit) {
-    switch (edit) {
-        case Edit::Damping:
-            return out << "damping";
-        case Edit::Failsafe:
-            return out << "failsafe";
-        case Edit::OpenLine:
-            return out << "open line";
-        case Edit::Short:
-            return out << "short";
-    }
-    return out;
-}
-
-class ParameterUserEditTest : public ParameterTest,
-                              public testing::WithParamInterface<std::tuple<int, Edit>> {};
-
-// One edit of one editor changes only its own bits of its own element.
-TEST_P(ParameterUserEditTest, ChangesOnlyItsBitsOfItsElement) {
-    const auto [channel, edit] = GetParam();
-    init();
-    const quint8 read = at(kRead, channel);
-    quint8 expected = read;
-    switch (edit) {
-        case Edit::Damping: {
-            const int choice = ((read & 3) + 2) & 3;
-            damping(channel)->setCurrentIndex(choice);
-            expected = static_cast<quint8>((read & ~3) | choice);
-            break;
-        }
-        case Edit::Failsafe: {
-            const int choice = (((read >> 4) & 3) + 1) % 3;
-            failsafe(channel)->setCurrentIndex(choice);
-            expected = static_cast<quint8>((read & ~0x30) | (choice << 4));
-            break;
-        }
-        case Edit::OpenLine:
-            openLine(channel)->click();
-            expected = read ^ 0x40;
-            break;
-        case Edit::Short:
-            shortDetection(channel)->click();
-            expected = read ^ 0x80;
-            break;
-    }
-    EXPECT_EQ(hex(page.dataSet()), hex(withElement(kRead, channel, expected)));
-    EXPECT_TRUE(page.isDirty());
-    EXPECT_TRUE(bar()->applyButton()->isEnabled());
-    EXPECT_TRUE(writes().isEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(ChannelsAndEdits, ParameterUserEditTest,
-                         testing::Combine(testing::Range(0, kChannels),
-                                          testing::Values(Edit::Damping, Edit::Failsafe, Edit::OpenLine,
-                                                          Edit::Short)));
-
-TEST_F(ParameterTest, Damping26sOnChannel2SetsBits0And1OfElement1To2) {
-    init();
-    damping(1)->setCurrentIndex(damping(1)->findText(QStringLiteral("2.6 s")));
-    EXPECT_EQ(hex(page.dataSet()), hex(withElement(kRead, 1, (at(kRead, 1) & ~3) | 2)));
-}
-
-class ParameterRangeTest : public ParameterTest, public testing::WithParamInterface<std::tuple<int, int>> {};
-
-// A range selection changes bits 2-3 of exactly that element, pushes the whole
-// working copy into all four editors, and Apply writes and commits the array.
-TEST_P(ParameterRangeTest, SelectionChangesBits2And3OfItsElementAndRefreshesAllEditors) {
-    const auto [channel, type] = GetParam();
-    const QStringList& ranges = type == 37 ? kRanges37 : kRanges54;
-    dtm.module.typeCode = QString::number(type);
-    init();
-    // The other editors show something else than the working copy until the refresh.
-    for (int i = 0; i < kChannels; ++i) {
-        if (i != channel) {
-            editor(i)->setFailSafeParameter(static_cast<quint8>(~at(kRead, i)));
-            editor(i)->setDamping(static_cast<quint8>((at(kRead, i) + 1) & 3));
-            editor(i)->setRangeMode(static_cast<qint16>(((at(kRead, i) >> 2) + 1) & 3));
-        }
-    }
-
-    const int choice = (((at(kRead, channel) >> 2) & 3) + 2) & 3;
-    range(channel)->setCurrentIndex(choice);
-
-    const QByteArray expected = withElement(kRead, channel, (at(kRead, channel) & 0xF3) | (choice << 2));
-    EXPECT_EQ(hex(page.dataSet()), hex(expected));
-    expectEditorsShow(expected);
-    EXPECT_EQ(range(channel)->currentText(), ranges[choice]);
-    EXPECT_TRUE(page.isDirty());
-    EXPECT_TRUE(bar()->applyButton()->isEnabled());
-
-    dtm.log.clear();
-    bar()->applyButton()->click();
-    EXPECT_EQ(dtm.log, (QStringList{"WriteParameters(" + hex(expected) + ")", "CommitParameters"}));
-    EXPECT_FALSE(page.isDirty());
-    EXPECT_FALSE(bar()->applyButton()->isEnabled());
-}
-
-INSTANTIATE_TEST_SUITE_P(ChannelsAndTypes, ParameterRangeTest,
-                         testing::Combine(testing::Range(0, kChannels), testing::Values(37, 54)));
-
-TEST_F(ParameterTest, EditsOfSeveralChannelsAreAllWrittenTogether) {
-    init();
-    range(0)->setCurrentIndex(0);
-    damping(2)->setCurrentIndex(0);
-    shortDetection(3)->click();
-    range(3)->setCurrentIndex(1);
-    QByteArray expected = kRead;
-    expected[0] = static_cast<char>(at(kRead, 0) & 0xF3);
-    expected[2] = static_cast<char>(at(kRead, 2) & ~3);
-    expected[3] = static_cast<char>(((at(kRead, 3) & 0x73) | (1 << 2)));
-    bar()->applyButton()->click();
-    EXPECT_EQ(writes(), QStringList{"WriteParameters(" + hex(expected) + ")"});
-    EXPECT_EQ(dtm.module.parameters, expected);
-}
-
-// --- Module type codes without a range list -----------------------------------------
-
-TEST_F(ParameterTest, OtherTypeCodeNeitherShowsNorChangesNorWritesTheRangeBits) {
-    dtm.module.typeCode = QStringLiteral("12");
-    init();
-    for (int i = 0; i < kChannels; ++i) {
-        EXPECT_EQ(editor(i)->Typ(), 12);
-        EXPECT_EQ(items(range(i)), kRanges37);
-    }
-    expectEditorsShow(kRead, false);
-
-    range(1)->setCurrentIndex(2);  // channel 2 holds range 0
-    EXPECT_EQ(page.dataSet(), kRead);
-    EXPECT_TRUE(page.isDirty());
-
-    // The editors' range selections differ from the bits read; the bits read are written.
-    damping(3)->setCurrentIndex(0);
-    const QByteArray expected = withElement(kRead, 3, at(kRead, 3) & ~3);
-    bar()->applyButton()->click();
-    EXPECT_EQ(writes(), QStringList{"WriteParameters(" + hex(expected) + ")"});
-    EXPECT_EQ(dtm.calls(QStringLiteral("CommitParameters")).size(), 1);
-}
-
-TEST_F(ParameterTest, TypeCodeThatIsNoNumberIsLoggedPerEditorAndTheRestOfThePageIsFilled) {
-    dtm.module.typeCode = QStringLiteral("abc");
-    DebugLogCapture capture;
-    init();
-    EXPECT_EQ(capture.linesFrom(QStringLiteral("Parameter: Type mismatch")).size(), kChannels);
-    for (int i = 0; i < kChannels; ++i) {
-        SCOPED_TRACE(testing::Message() << "channel " << i + 1);
-        EXPECT_EQ(items(range(i)), kRanges37);
-        EXPECT_EQ(editor(i)->Typ(), 0);
-        EXPECT_EQ(caption(i), QStringLiteral("Channel %1: TI-10%1").arg(i + 1));
-        EXPECT_EQ(element<QLabel>(i, "lblRange")->text(), QStringLiteral("Range"));
-    }
-    expectEditorsShow(kRead, false);
-    EXPECT_EQ(label("lblSlotNumber"), QStringLiteral("07"));
-    EXPECT_EQ(dtm.log.last(), QStringLiteral("UiOpened(INV-P)"));
-}
-
-// --- Incomplete data --------------------------------------------------------------
-
-class ParameterShortArrayTest : public ParameterTest, public testing::WithParamInterface<int> {};
-
-// The refresh stops at the first missing element; what was read before is shown.
-TEST_P(ParameterShortArrayTest, IsLoggedAndTheRestOfThePageIsFilled) {
-    const int length = GetParam();
-    dtm.module.parameters = kRead.left(length);
-    DebugLogCapture capture;
-    init();
-    const QStringList lines = capture.linesFrom(QStringLiteral("Parameter"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Parameter: Subscript out of range")))
-        << lines.join('\n').toStdString();
-    EXPECT_EQ(capture.linesFrom(QStringLiteral("Parameter: aDataSet")).size(), std::min(length, kChannels));
-    for (int i = 0; i < kChannels; ++i) {
-        SCOPED_TRACE(testing::Message() << "channel " << i + 1);
-        EXPECT_EQ(editor(i)->FailSafeParameter(), i < length ? at(kRead, i) : 0);
-        EXPECT_EQ(caption(i), QStringLiteral("Channel %1: TI-10%1").arg(i + 1));
-    }
-    EXPECT_EQ(label("lblSlotNumber"), QStringLiteral("07"));
-    EXPECT_EQ(lines.last(), QStringLiteral("Parameter: IDtmActiveXControl_Init: finished"));
-    EXPECT_EQ(dtm.log.last(), QStringLiteral("UiOpened(INV-P)"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Lengths, ParameterShortArrayTest, testing::Range(0, 5));
-
-enum class Missing { Absent, DocumentFails, NumberOutOfRange };
-
-std::ostream& operator<<(std::ostream& out, Missing missing) {
-    switch (missing) {
-        case Missing::Absent:
-            return out << "absent";
-        case Missing::DocumentFails:
-            return out << "document fails";
-        case Missing::NumberOutOfRange:
-            return out << "number out of range";
-    }
-    return out;
-}
-
-class ParameterMissingChannelTest : public ParameterTest,
-                                    public testing::WithParamInterface<std::tuple<int, Missing>> {};
-
-// A channel that cannot be read leaves its editor with the tag it had; the others
-// get their new tags and the parameters are read all the same.
-TEST_P(ParameterMissingChannelTest, KeepsThatEditorsTagAndSetsTheOthers) {
-    const auto [missing, how] = GetParam();
-    init();
-    dtm.module.tags = QStringList{"AI-1", "AI-2", "AI-3", "AI-4"};
-    dtm.module.parameters = kReadAgain;
-    dtm.rebuildChannels();
-    auto& channels = dtm.channels.channels;
-    switch (how) {
-        case Missing::Absent:
-            channels.erase(channels.begin() + missing);
-            break;
-        case Missing::DocumentFails:
-            channels[static_cast<size_t>(missing)]->fail = true;
-            break;
-        case Missing::NumberOutOfRange:
-            channels[static_cast<size_t>(missing)]->document = testsupport::channelDocument(9, "AI-9");
-            break;
-    }
-    DebugLogCapture capture;
-    emit dtm.base.ParameterChanged();
-
-    for (int i = 0; i < kChannels; ++i) {
-        EXPECT_EQ(caption(i), i == missing ? QStringLiteral("Channel %1: TI-10%1").arg(i + 1)
-                                           : QStringLiteral("Channel %1: AI-%1").arg(i + 1));
-    }
-    expectEditorsShow(kReadAgain);
-    const QStringList errors =
-        capture.linesFrom(QStringLiteral("Parameter: "))
-            .filter(QRegularExpression(QStringLiteral("^Parameter: (?!GetAllValues|aDataSet)")));
-    EXPECT_EQ(errors.size(), how == Missing::Absent ? 0 : 1) << errors.join('\n').toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(ChannelsAndWays, ParameterMissingChannelTest,
-                         testing::Combine(testing::Range(0, kChannels),
-                                          testing::Values(Missing::Absent, Missing::DocumentFails,
-                                                          Missing::NumberOutOfRange)));
-
-// --- ParameterChanged ----------------------------------------------------------------
-
-TEST_F(ParameterTest, TwoParameterChangedInARowReadTwiceAndShowTheLastData) {
-    init();
-    DebugLogCapture capture;
-    dtm.log.clear();
-    dtm.module.parameters = kReadAgain;
-    emit dtm.base.ParameterChanged();
-    dtm.module.parameters = withElement(kReadAgain, 2, 0x00);
-    emit dtm.base.parameterManager.ParameterChanged();
-    EXPECT_EQ(capture.linesFrom(QStringLiteral("Parameter: GetAllValues")).size(), 2);
-    EXPECT_EQ(dtm.calls(QStringLiteral("ReadParameters")).size(), 2);
-    EXPECT_EQ(page.dataSet(), withElement(kReadAgain, 2, 0x00));
-    expectEditorsShow(page.dataSet());
-}
-
-enum class Source { BaseDtm, ParameterManager };
-
-class ParameterChangedTest : public ParameterTest,
-                             public testing::WithParamInterface<std::tuple<Source, bool>> {};
-
-TEST_P(ParameterChangedTest, ReplacesTheWorkingCopyAndKeepsTheDirtyFlag) {
-    const auto [source, dirty] = GetParam();
-    init();
-    if (dirty) {
-        damping(0)->setCurrentIndex(3);
-    }
-    dtm.module.parameters = kReadAgain;
-    if (source == Source::BaseDtm) {
+TEST_F(ParameterTest, InitShowsEachChannelByteInTheRangeListOfTheType) {
+    for (const char* type : {"37", "54"}) {
+        open(type);
+        EXPECT_EQ(dtm.log, QStringList({"RequestDocument(FDT)", "MayEdit", "RequestDocument(FDT)",
+                                        "ReadParameters", "RequestDocument(FDT)", "RequestDocument(FDT)",
+                                        "RequestDocument(FDT)", "RequestDocument(FDT)", "UiOpened(INV-P)"}));
+        const QString size = QStringLiteral("SetSize(%1,%2)")
+                                 .arg(qt27::pixelsToTwips(page->height()))
+                                 .arg(qt27::pixelsToTwips(page->width()));
+        EXPECT_EQ(bar()->OperationLog(), QStringList({"ResourceManager()", size, "SetButtons(1,1,1,0)",
+                                                      "DisableApply()", "StatusText(\"\")"}));
+        expectShown(kRead);
+        EXPECT_EQ(list(editor(0), "cboRange")->currentText(), type[1] == '7' ? "4..20 mA" : "1..5 V");
+        EXPECT_EQ(caption(editor(3)), QStringLiteral("Channel 4: TI-104"));
+        const QLabel* moduleType = child<QLabel>(page.get(), "lblModuleType");
+        EXPECT_EQ(moduleType->text(), QStringLiteral("QT27Ex: "));
+        EXPECT_EQ(moduleType->x() + moduleType->width() + qt27::twipsToPixels(120),
+                  child(page.get(), "lblSlotNumberLabel")->x());
+        testsupport::DebugLogCapture log;
         emit dtm.base.ParameterChanged();
-    } else {
-        emit dtm.base.parameterManager.ParameterChanged();
+        EXPECT_EQ(
+            log.linesFrom("Parameter: aDataSet"),
+            QStringList({"Parameter: aDataSet0:0x5C", "Parameter: aDataSet1:0x1", "Parameter: aDataSet2:0x26",
+                         "Parameter: aDataSet3:0x8B", "Parameter: aDataSet4:0xA7"}));
     }
-    EXPECT_EQ(page.dataSet(), kReadAgain);
-    expectEditorsShow(kReadAgain);
-    EXPECT_EQ(page.isDirty(), dirty);
-    EXPECT_EQ(bar()->applyButton()->isEnabled(), dirty);
-    EXPECT_TRUE(writes().isEmpty());
+    page->show();
+    page->resize(700, 500);  // the button bar spans the bottom edge
+    EXPECT_EQ(bar()->geometry(), QRect(0, 500 - bar()->height(), 700, bar()->height()));
 }
 
-INSTANTIATE_TEST_SUITE_P(SourcesAndDirty, ParameterChangedTest,
-                         testing::Combine(testing::Values(Source::BaseDtm, Source::ParameterManager),
-                                          testing::Bool()));
+// One edit of one editor changes only its own bits of its own element; a range choice
+// shows the whole working copy in all editors again; Apply writes and commits.
+TEST_F(ParameterTest, EditsChangeOnlyTheirBitsAndApplyWritesTheArray) {
+    const std::pair<int, std::function<int(ParameterTest&, int, int)>> edits[] = {
+        {0x03, [](ParameterTest& t, int i, int b) { return t.choose(i, "cboDamping", (b + 2) & 3); }},
+        {0x30, [](ParameterTest& t, int i,
+                  int b) { return t.choose(i, "cboFailsafeValue", (((b >> 4) & 3) + 1) % 3) << 4; }},
+        {0x0C,
+         [](ParameterTest& t, int i, int b) { return t.choose(i, "cboRange", ((b >> 2) + 2) & 3) << 2; }},
+        {0x40, [](ParameterTest& t, int i,
+                  int b) { return box(t.editor(i), "chkOpenLineDetection")->click(), ~b & 0x40; }},
+        {0x80, [](ParameterTest& t, int i,
+                  int b) { return box(t.editor(i), "chkShortDetection")->click(), ~b & 0x80; }},
+    };
+    for (int i = 0; i < 4; ++i) {
+        for (const auto& [bits, edit] : edits) {
+            open();
+            const int other = (i + 1) % 4;
+            editor(other)->setFailSafeParameter(0xFF);  // shown again by a range choice only
+            QByteArray expected = kRead;
+            expected[i] = static_cast<char>((at(kRead, i) & ~bits) | edit(*this, i, at(kRead, i)));
+            EXPECT_EQ(page->dataSet(), expected) << i << " " << bits;
+            EXPECT_EQ(editor(other)->FailSafeParameter(), bits == 0x0C ? at(kRead, other) : 0xFF);
+            EXPECT_TRUE(bar()->applyButton()->isEnabled());
+            editor(other)->setFailSafeParameter(at(kRead, other));
+            host();
+            bar()->applyButton()->click();
+            EXPECT_EQ(host(), QStringList({"WriteParameters(" + expected.toHex().toUpper() + ")",
+                                           "CommitParameters"}));
+            EXPECT_FALSE(bar()->applyButton()->isEnabled());
+        }
+    }
+}
 
-// --- Apply and OK ----------------------------------------------------------------------
+// A short array: the refresh stops at the first missing element, the editors after it keep
+// what they showed. A channel that cannot be read keeps its editor's tag; ParameterChanged of either source
+// re-reads and keeps the dirty flag.
+TEST_F(ParameterTest, DataSetChangesReadWhatCanBeRead) {
+    const QByteArray again = QByteArray::fromHex("C3300D4411");
+    for (int length = 0; length < 5; ++length) {
+        open();
+        dtm.module.parameters = again.left(length);
+        emit dtm.base.ParameterChanged();
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(editor(i)->FailSafeParameter(), at(i < length ? again : kRead, i)) << length;
+        }
+    }
+    for (const bool fails : {true, false}) {
+        open();
+        list(editor(0), "cboDamping")->setCurrentIndex(3);
+        dtm.module.tags = QStringList{"AI-1", "AI-2", "AI-3", "AI-4"};
+        dtm.module.parameters = again;
+        dtm.rebuildChannels();
+        const auto& channels = dtm.channels.channels;
+        channels[2]->fail = fails;
+        channels[2]->document = fails ? channels[2]->document : testsupport::channelDocument(9, "AI-9");
+        fails ? dtm.base.ParameterChanged() : dtm.base.parameterManager.ParameterChanged();
+        EXPECT_EQ(caption(editor(2)) + caption(editor(3)),
+                  QStringLiteral("Channel 3: TI-103Channel 4: AI-4"));
+        expectShown(dtm.module.parameters);
+        EXPECT_TRUE(bar()->applyButton()->isEnabled());
+    }
+}
 
-TEST_F(ParameterTest, ApplyWhileDirtyWritesAndCommitsEvenWhenTheEditsRestoredTheValuesRead) {
-    init();
-    damping(1)->setCurrentIndex(3);
-    damping(1)->setCurrentIndex(at(kRead, 1) & 3);
-    openLine(0)->click();
-    openLine(0)->click();
-    ASSERT_TRUE(page.isDirty());
-    EXPECT_EQ(page.dataSet(), kRead);
-    dtm.log.clear();
+TEST_F(ParameterTest, ApplyWritesOnlyWhenDirtyOkThenClosesCancelDiscards) {
+    open();
     bar()->applyButton()->click();
-    EXPECT_EQ(dtm.log, (QStringList{"WriteParameters(" + hex(kRead) + ")", "CommitParameters"}));
+    list(editor(1), "cboDamping")->setCurrentIndex(3);
+    list(editor(1), "cboDamping")->setCurrentIndex(1);  // back to the value read: still written
+    host();
+    page->ctlButtons_Ok();
+    page->ctlButtons_Ok();
+    box(editor(2), "chkShortDetection")->click();
+    page->ctlButtons_Cancel();
+    page->ctlButtons_Apply();
+    EXPECT_EQ(host(), QStringList({"WriteParameters(5C01268BA7)", "CommitParameters", "CloseUi(INV-P)",
+                                   "CloseUi(INV-P)", "CloseUi(INV-P)"}));
+    EXPECT_FALSE(bar()->applyButton()->isEnabled());
 }
 
-TEST_F(ParameterTest, ApplyAndOkWithoutChangesWriteNothing) {
-    init();
-    page.ctlButtons_Apply();
-    bar()->okButton()->click();
-    EXPECT_TRUE(writes().isEmpty());
-    EXPECT_TRUE(dtm.calls(QStringLiteral("CommitParameters")).isEmpty());
-    EXPECT_EQ(dtm.log.last(), QStringLiteral("CloseUi(INV-P)"));
-
-    // An applied change leaves nothing for the next Apply.
-    damping(0)->setCurrentIndex(1);
-    bar()->applyButton()->click();
-    page.ctlButtons_Apply();
-    EXPECT_EQ(writes().size(), 1);
-}
-
-TEST_F(ParameterTest, OkWritesTheChangesThenAsksToClose) {
-    init();
-    failsafe(2)->setCurrentIndex(0);
-    dtm.log.clear();
-    bar()->okButton()->click();
-    const QByteArray expected = withElement(kRead, 2, at(kRead, 2) & ~0x30);
-    EXPECT_EQ(dtm.log,
-              (QStringList{"WriteParameters(" + hex(expected) + ")", "CommitParameters", "CloseUi(INV-P)"}));
-}
-
-// --- Locks -------------------------------------------------------------------------------
-
-TEST_F(ParameterTest, LockByAnotherUserMakesEveryEditorReadOnlyAndOnlyAnotherUsersUnlockLocksAgain) {
-    init();
-    const auto expectLocked = [&](bool locked) {
-        EXPECT_EQ(page.isLocked(), locked);
+TEST_F(ParameterTest, LockedByAnotherUserEveryEditorIsReadOnly) {
+    const auto expectLocked = [&](bool locked, const char* status) {
+        EXPECT_EQ(page->isLocked(), locked);
         EXPECT_EQ(bar()->okButton()->isEnabled(), !locked);
         EXPECT_EQ(bar()->applyButton()->isEnabled(), !locked);
-        for (int i = 0; i < kChannels; ++i) {
-            EXPECT_EQ(editor(i)->Locked(), locked) << "channel " << i + 1;
-            for (QWidget* input : {static_cast<QWidget*>(range(i)), static_cast<QWidget*>(damping(i)),
-                                   static_cast<QWidget*>(failsafe(i)), static_cast<QWidget*>(openLine(i)),
-                                   static_cast<QWidget*>(shortDetection(i))}) {
-                EXPECT_EQ(input->isEnabled(), !locked) << input->objectName().toStdString();
-            }
+        EXPECT_EQ(bar()->StatusText(), QLatin1String(status));
+        EXPECT_EQ(editor(0)->Locked() + editor(3)->Locked(), 2 * locked);
+        for (const char* name :
+             {"cboRange", "cboDamping", "chkOpenLineDetection", "chkShortDetection", "cboFailsafeValue"}) {
+            EXPECT_EQ(child(editor(2), name)->isEnabled(), !locked) << name;
         }
     };
-
-    dtm.base.holdsLock = false;
+    open();
     emit dtm.base.LockDataSet(QStringLiteral("operator"));
-    SCOPED_TRACE("locked by operator");
-    expectLocked(true);
-    EXPECT_EQ(bar()->StatusText(), QStringLiteral("Data set locked by operator"));
-
     emit dtm.base.UnlockDataSet(QStringLiteral("COMPATIBILITY"));
-    expectLocked(true);
-
+    expectLocked(true, "Data set locked by operator");
+    QTest::mouseClick(box(editor(2), "chkShortDetection"), Qt::LeftButton);
+    EXPECT_EQ(page->dataSet(), kRead);
     dtm.base.holdsLock = true;
     emit dtm.base.LockDataSet(QStringLiteral("engineer"));
-    expectLocked(false);
-    EXPECT_EQ(bar()->StatusText(), QStringLiteral("Data set locked by engineer"));
-
     emit dtm.base.UnlockDataSet(QStringLiteral("COMPATIBILITY"));
-    expectLocked(false);
-    EXPECT_EQ(bar()->StatusText(), QStringLiteral("Data set locked by engineer"));
-
+    expectLocked(false, "Data set locked by engineer");
     emit dtm.base.UnlockDataSet(QStringLiteral("engineer"));
-    expectLocked(true);
-    EXPECT_TRUE(bar()->StatusText().isEmpty());
-}
-
-TEST_F(ParameterTest, PageThatMayNotEditStartsLockedAndStaysLockedThroughARead) {
+    expectLocked(true, "");
     dtm.base.mayEdit = false;
-    init();
-    dtm.module.parameters = kReadAgain;
+    open();
     emit dtm.base.ParameterChanged();
-    EXPECT_TRUE(page.isLocked());
-    EXPECT_FALSE(bar()->okButton()->isEnabled());
-    for (int i = 0; i < kChannels; ++i) {
-        EXPECT_TRUE(editor(i)->Locked());
-        EXPECT_FALSE(range(i)->isEnabled());
+    expectLocked(true, "");
+}
+
+// Unsaved changes: the release asks under the module type name and only Yes writes; help
+// windows close; the page no longer hears the base DTM.
+TEST_F(ParameterTest, ReleaseAsksAboutUnsavedChangesAndClosesHelp) {
+    const QStringList asked = {"AskUser(QT27Ex)", "WriteParameters(5C012683A7)", "CommitParameters"};
+    for (const auto& [answer, said] :
+         {std::pair{int(qt27::MessageService::AnswerYes), 3}, {qt27::MessageService::AnswerNo, 1}, {0, 0}}) {
+        open();
+        list(editor(3), "cboRange")->setCurrentIndex(0);
+        said == 0 ? bar()->applyButton()->click() : void();
+        bar()->helpButton()->click();
+        EXPECT_EQ(qt27::HelpUtilities::OpenHelpWindowCount(), 1);
+        dtm.base.messages.answer = answer;
+        dtm.base.messages.questions.clear();
+        host();
+        EXPECT_TRUE(page->IDtmActiveXControl_PrepareToRelease());
+        EXPECT_EQ(host(), asked.mid(0, said) + QStringList({"EndEditing", "UiReleased(INV-P)"}));
+        EXPECT_EQ(dtm.base.messages.questions.value(0).value(0),
+                  said == 0 ? QString() : dtm.base.resources.GetString(6501, qt27::CommonResourceFolder()));
+        EXPECT_EQ(qt27::HelpUtilities::OpenHelpWindowCount(), 0);
+        emit dtm.base.LockDataSet(QStringLiteral("operator"));
+        EXPECT_TRUE(bar()->okButton()->isEnabled());
     }
-    expectEditorsShow(kReadAgain);
 }
 
-// --- Release ---------------------------------------------------------------------------
-
-class ParameterReleaseTest : public ParameterTest, public testing::WithParamInterface<int> {};
-
-TEST_P(ParameterReleaseTest, WithChangesAsksUnderTheModuleTypeNameAndWritesOnlyOnYes) {
-    const int answer = GetParam();
-    init();
-    range(3)->setCurrentIndex(0);
-    dtm.base.messages.answer = answer;
-    dtm.log.clear();
-    EXPECT_TRUE(page.IDtmActiveXControl_PrepareToRelease());
-
-    ASSERT_EQ(dtm.base.messages.questions.size(), 1);
-    const QStringList question = dtm.base.messages.questions.first();
-    EXPECT_EQ(question[0], dtm.base.resources.GetString(6501, qt27::CommonResourceFolder()));
-    EXPECT_EQ(question[1], QStringLiteral("QT27Ex"));
-    EXPECT_EQ(question[2], QStringLiteral("4"));
-
-    const QByteArray changed = withElement(kRead, 3, at(kRead, 3) & 0xF3);
-    const QStringList end = {"EndEditing", "UiReleased(INV-P)"};
-    if (answer == qt27::MessageService::AnswerYes) {
-        EXPECT_EQ(dtm.log, QStringList({"AskUser(QT27Ex)", "WriteParameters(" + hex(changed) + ")",
-                                        "CommitParameters"}) +
-                               end);
-        EXPECT_EQ(dtm.module.parameters, changed);
-    } else {
-        EXPECT_EQ(dtm.log, QStringList{"AskUser(QT27Ex)"} + end);
-        EXPECT_EQ(dtm.module.parameters, kRead);
-    }
-    EXPECT_TRUE(page.isReleased());
+// Failsafe selection 3 has no entry: an extra entry shows it and the bits stay until the
+// user picks a real one. Types outside a byte are refused; type 54 selects its last range.
+TEST(ChannelParameterTest, SelectionWithoutEntryIsShownUntilTheUserChooses) {
+    qt27::ChannelParameter control;
+    QSignalSpy dirty(&control, &qt27::ChannelParameter::SetDirty);
+    QComboBox* failsafe = list(&control, "cboFailsafeValue");
+    control.setFailSafeParameter(0x30);
+    control.setFailSafeParameter(0xB3);
+    EXPECT_EQ(failsafe->currentText(), QStringLiteral("-/-"));
+    box(&control, "chkOpenLineDetection")->click();
+    failsafe->setCurrentIndex(2);
+    EXPECT_EQ(control.FailSafeParameter(), 0xE3);
+    control.setFailSafeParameter(0x30);
+    control.setFailSafeParameter(0x10);
+    EXPECT_EQ(failsafe->count(), 3);
+    EXPECT_EQ(dirty.count(), 2);
+    EXPECT_THROW(control.setTyp(256), rmox::Error);
+    control.setRangeMode(0);
+    control.setTyp(54);  // the list of type 54, index 3 selected
+    EXPECT_EQ(list(&control, "cboRange")->currentText(), QStringLiteral("1..5 V"));
+    EXPECT_EQ(control.RangeMode(), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, ParameterReleaseTest,
-                         testing::Values(int(qt27::MessageService::AnswerYes),
-                                         int(qt27::MessageService::AnswerNo)));
-
-TEST_F(ParameterTest, ReleaseWithoutUnsavedChangesAsksNothing) {
-    init();
-    damping(0)->setCurrentIndex(2);
-    bar()->applyButton()->click();
-    dtm.log.clear();
-    EXPECT_TRUE(page.IDtmActiveXControl_PrepareToRelease());
-    EXPECT_TRUE(dtm.base.messages.questions.isEmpty());
-    EXPECT_EQ(dtm.log, (QStringList{"EndEditing", "UiReleased(INV-P)"}));
-}
-
-// --- Help --------------------------------------------------------------------------------
-
-TEST_F(ParameterTest, HelpOpensContext21500) {
-    init();
-    bar()->helpButton()->click();
-    ASSERT_NE(page.helpWindowHandle(), 0u);
-    QTextBrowser* shown = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->property("qt27HelpHandle").value<quintptr>() == page.helpWindowHandle()) {
-            shown = qobject_cast<QTextBrowser*>(window);
+// Every resource text replaces its design caption; a text that cannot be found keeps the
+// caption, the others are loaded all the same and the error follows. A press on a frame's
+// free surface or on lblDamping moves the focus to its element; the caption is bold
+// while the focus is inside the editor.
+TEST(ChannelParameterTest, TextsAndFocusOfTheEditor) {
+    const auto texts = [](const qt27::ChannelParameter& editor) {
+        QStringList result;
+        for (const QLabel* label : editor.findChildren<QLabel*>()) {
+            result << label->text();
         }
+        const QComboBox* failsafe = list(&editor, "cboFailsafeValue");
+        return result << child<QGroupBox>(&editor, "fraInput")->title()
+                      << child<QGroupBox>(&editor, "fraMonitoring")->title()
+                      << list(&editor, "cboDamping")->itemText(0) << failsafe->itemText(0)
+                      << failsafe->itemText(1) << failsafe->itemText(2);
+    };
+    rmox::ResourceManager german;
+    german.setLanguage(QStringLiteral("de"));
+    QWidget window;
+    auto* control = new qt27::ChannelParameter(&window);
+    auto* outside = new QLineEdit(&window);
+    (new QVBoxLayout(&window))->addWidget(control);
+    window.layout()->addWidget(outside);
+    control->setChannelNumber(2);
+    control->setResourceManager(&german);
+    control->setChannelTag(QStringLiteral("TI-102"));
+    EXPECT_EQ(caption(control), QStringLiteral("Kanal 2: TI-102"));
+    QStringList expected = texts(qt27::ChannelParameter());
+    QStringList translated = texts(*control);
+    EXPECT_EQ(translated.removeDuplicates(), 0);  // each element its own text
+    for (int i = 0; i < expected.size(); ++i) {
+        EXPECT_NE(translated.value(i), expected[i]);
+        expected[i] = i == 0 || i == 1 || i == 5 ? translated[i] : expected[i];  // device texts
     }
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->source(),
-              QUrl::fromLocalFile(QDir::fromNativeSeparators(qt27::HelpUtilities::TopicPath(21500))));
+    qt27::ChannelParameter partly;
+    partly.SetResourceFolders(QStringLiteral("/nonexistent"), qt27::DeviceResourceFolder());
+    EXPECT_THROW(partly.setResourceManager(&german), rmox::Error);
+    EXPECT_EQ(texts(partly), expected);
+
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const std::pair<const char*, QWidget*> moves[] = {{"fraInput", child(control, "cboRange")},
+                                                      {"fraMonitoring", child(control, "chkShortDetection")},
+                                                      {"lblDamping", child(control, "cboDamping")},
+                                                      {"fraChannelParameter", control},
+                                                      {"lblRange", outside}};
+    for (const auto& [pressed, focused] : moves) {
+        outside->setFocus();
+        QWidget* widget = child(control, pressed);
+        QTest::mouseClick(widget, Qt::LeftButton, {},
+                          qobject_cast<QLabel*>(widget) ? widget->rect().center()
+                                                        : QPoint(widget->width() - 3, widget->height() - 3));
+        EXPECT_EQ(QApplication::focusWidget(), focused) << pressed;
+        EXPECT_EQ(child<QGroupBox>(control, "fraChannelParameter")->font().bold(), focused != outside)
+            << pressed;
+        EXPECT_FALSE(child<QGroupBox>(control, "fraInput")->font().bold());
+    }
+    control->resize(700, 90);
+    EXPECT_EQ(child(control, "fraChannelParameter")->geometry(), QRect(0, 0, 700, 90));
 }
 
 }  // namespace
