@@ -78,8 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ButtonCase{"Apply", [](const ButtonControl& b) { return b.applyButton(); }, 0},
                     ButtonCase{"Cancel", [](const ButtonControl& b) { return b.cancelButton(); }, 1},
                     ButtonCase{"Ok", [](const ButtonControl& b) { return b.okButton(); }, 2},
-                    ButtonCase{"Help", [](const ButtonControl& b) { return b.helpButton(); }, 3},
-                    ButtonCase{"Clos", [](const ButtonControl& b) { return b.closeButton(); }, 4},
                     ButtonCase{"PageButton", [](const ButtonControl& b) { return b.pageButton(); }, 5}),
     [](const testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
 
@@ -162,16 +160,18 @@ TEST(ButtonControl, SetButtonsChoosesTheVisibleButtonsAndKeepsHelp) {
     EXPECT_TRUE(bar.helpButton()->isVisible());
 }
 
-TEST(ButtonControl, AcknowledgeDisablesEveryButtonAndRefreshRestoresTheRequestedState) {
+TEST(ButtonControl, AcknowledgeHoldsAllButCloseAndHelpAndRefreshRestoresTheRequestedState) {
     ButtonControl bar;
     bar.SetButtonCaption(0, QString(), QStringLiteral("Connect"));
     bar.DisableOk();
 
     bar.AcknowledgeButton();
-    for (QPushButton* button : {bar.okButton(), bar.cancelButton(), bar.applyButton(), bar.closeButton(),
-                                bar.helpButton(), bar.pageButton()}) {
+    for (QPushButton* button : {bar.okButton(), bar.cancelButton(), bar.applyButton(), bar.pageButton()}) {
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     }
+    // The user can always leave a page that waits.
+    EXPECT_TRUE(bar.closeButton()->isEnabled());
+    EXPECT_TRUE(bar.helpButton()->isEnabled());
 
     bar.RefreshButtons();
     EXPECT_FALSE(bar.okButton()->isEnabled()) << "OK was disabled before the acknowledge";
@@ -202,38 +202,35 @@ TEST(ButtonControl, EnableAndDisableDuringAnAcknowledgeTakeEffectAtRefresh) {
     EXPECT_TRUE(bar.applyButton()->isEnabled());
 }
 
-TEST(ButtonControl, BusyFromBeginOperationUntilTheNextEndOperation) {
+TEST(ButtonControl, BusyMarkShowsWhatThePageSetsNotTheOperations) {
     ButtonControl bar;
     bar.show();
     EXPECT_FALSE(bar.isBusy());
     EXPECT_FALSE(bar.busyIndicator()->isVisible());
 
-    bar.EndOperation();
+    // A reading page begins an operation every cycle: that alone shows nothing.
+    bar.BeginOperation();
     EXPECT_FALSE(bar.isBusy());
 
-    // A reading page begins an operation every cycle: one end finishes them all.
-    bar.BeginOperation();
-    bar.BeginOperation();
+    bar.setBusyMark(true);
     EXPECT_TRUE(bar.isBusy());
     EXPECT_TRUE(bar.busyIndicator()->isVisible());
     EXPECT_EQ(bar.cursor().shape(), Qt::BusyCursor);
-
     bar.EndOperation();
+    EXPECT_TRUE(bar.isBusy());
+
+    bar.setBusyMark(false);
     EXPECT_FALSE(bar.isBusy());
     EXPECT_FALSE(bar.busyIndicator()->isVisible());
     EXPECT_NE(bar.cursor().shape(), Qt::BusyCursor);
-
-    bar.EndOperation();
-    bar.BeginOperation();
-    EXPECT_TRUE(bar.isBusy()) << "extra EndOperation calls are not kept as credit";
+    EXPECT_FALSE(bar.OperationLog().join(QLatin1Char(',')).contains(QStringLiteral("Busy")));
 }
 
 TEST(ButtonControl, BusyMarkIsAStillPicture) {
-    // A reading Observation page stays in an operation while it is online; an
-    // animated indicator would repaint the bar all the time.
+    // An animated indicator would repaint the bar all the time a page waits.
     ButtonControl bar;
     bar.show();
-    bar.BeginOperation();
+    bar.setBusyMark(true);
     ASSERT_TRUE(bar.busyIndicator()->isVisible());
     EXPECT_FALSE(bar.busyIndicator()->pixmap().isNull());
     EXPECT_TRUE(bar.findChildren<QProgressBar*>().isEmpty());
@@ -244,7 +241,7 @@ TEST(ButtonControl, BusyBarStillAcceptsClose) {
     bar.SetButtons(false, false, false, true);
     bar.show();
     QSignalSpy closed(&bar, &ButtonControl::Clos);
-    bar.BeginOperation();
+    bar.setBusyMark(true);
     QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
     EXPECT_EQ(closed.count(), 1);
 }
