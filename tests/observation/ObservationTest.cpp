@@ -325,7 +325,9 @@ TEST_F(ObservationTest, ReadAnswersWithoutDataKeepTheLastValues) {
     runQueue();
     comm->answerReadError();
     EXPECT_EQ(valueTexts(), shown);
-    EXPECT_TRUE(showsPicture(3, ChannelObservation::PictureValid));
+    // They are no longer current: greyed, without state picture.
+    EXPECT_TRUE(statePicture(3).isNull());
+    EXPECT_EQ(channel(3)->valueState(), qt27::ValueState::Outdated);
     EXPECT_TRUE(page->cycleTimer()->isActive());
 }
 
@@ -351,7 +353,7 @@ TEST_F(ObservationTest, AbortKeepsTheValuesButRemovesTheStatePictures) {
     EXPECT_EQ(comm->count(Kind::Connect), 2);
 }
 
-TEST_F(ObservationTest, UserDisconnectKeepsTheValuesWithTheirLastPictures) {
+TEST_F(ObservationTest, UserDisconnectKeepsTheValuesAsOutdated) {
     open();
     reachReading();
     page->timCyclic_Timer();
@@ -372,8 +374,8 @@ TEST_F(ObservationTest, UserDisconnectKeepsTheValuesWithTheirLastPictures) {
     EXPECT_EQ(connectCaption(), commonText(7011));
     EXPECT_EQ(valueTexts(), (QStringList{QStringLiteral("12.000"), QStringLiteral("5.000"),
                                          QStringLiteral("6.000"), QStringLiteral("20.000")}));
-    EXPECT_TRUE(showsPicture(0, ChannelObservation::PictureValidForced));
-    EXPECT_TRUE(showsPicture(3, ChannelObservation::PictureValid));
+    EXPECT_TRUE(statePicture(0).isNull());
+    EXPECT_EQ(channel(0)->valueState(), qt27::ValueState::Outdated);
     EXPECT_TRUE(channel(0)->HasConnection());
     EXPECT_TRUE(dtm->calls(QStringLiteral("CloseUi")).isEmpty());
     EXPECT_TRUE(dtm->calls(QStringLiteral("UiReleased")).isEmpty());
