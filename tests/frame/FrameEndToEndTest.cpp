@@ -233,17 +233,18 @@ TEST_F(FrameEndToEndTest, ConnectButtonDisconnectsAfterTheCurrentReadAndConnects
     button->click();
     ASSERT_TRUE(
         waitFor([this] { return !observation->isOnline() && observation->onlineInvokeId().isEmpty(); }));
-    // The disconnect followed a read answer, and nothing was read after it.
+    // The disconnect waited for the read outstanding, if any, and nothing was read after it.
     const qsizetype disconnect = at(QStringLiteral("request Disconnect"));
-    ASSERT_GE(disconnect, 1) << events.join(QLatin1Char(',')).toStdString();
-    EXPECT_EQ(events.lastIndexOf(QStringLiteral("answer Transaction"), disconnect), disconnect - 1);
+    ASSERT_GE(disconnect, 0) << events.join(QLatin1Char(',')).toStdString();
+    EXPECT_LE(events.lastIndexOf(QStringLiteral("request Transaction"), disconnect),
+              events.lastIndexOf(QStringLiteral("answer Transaction"), disconnect));
     EXPECT_EQ(events.indexOf(QStringLiteral("request Transaction"), disconnect), -1);
     EXPECT_TRUE(service.openConnections().isEmpty());
     EXPECT_EQ(connectCaption(), text(7011));
     EXPECT_FALSE(observation->buttons()->isOnline());
-    // A user disconnect keeps the values with their pictures.
+    // A user disconnect keeps the values, shown as outdated without pictures.
     EXPECT_EQ(valueTexts(*observation), kStationValues);
-    EXPECT_EQ(picturesShown(*observation), 4);
+    EXPECT_EQ(picturesShown(*observation), 0);
 
     setSignal(2, 50.0);
     ASSERT_TRUE(waitFor([button] { return button->isEnabled(); }));
