@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
     if (!createdNotice.isEmpty()) {
         err << "qt27frame: " << createdNotice << "\n";
     }
+    // The frame runs on: what was said must show now, not when it exits.
+    err.flush();
     station.setLanguage(language);
 
     host::SimulatedStation simulation(station.busAddress());
