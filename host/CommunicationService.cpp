@@ -195,9 +195,7 @@ bool CommunicationService::isAwaitingAnswer(const QString& invokeId) const {
 QStringList CommunicationService::openConnections() const {
     QStringList references;
     for (const auto& entry : m_connections) {
-        if (entry.second.guard) {
-            references.append(entry.first);
-        }
+        references.append(entry.first);
     }
     return references;
 }

@@ -115,7 +115,7 @@ public:
     int requestCount(RequestKind kind) const;
     /// The argument of the last VerifyConnection call.
     bool lastVerify() const { return m_lastVerify; }
-    /// Communication references of the open connections whose callback lives.
+    /// Communication references of the open connections (a destroyed callback has none).
     QStringList openConnections() const;
     /// Why the last refused request was refused.
     QString lastRefusal() const { return m_lastRefusal; }

@@ -539,6 +539,7 @@ bool OnlinePage::transactionRequest(const QString& invokeId, const QString& requ
 }
 
 bool OnlinePage::sendOneShotRead(const QString& request) {
+    const BusyMarkUpdate busyMark(this);
     sOnlineInvokeId = newInvokeId();
     if (transactionRequest(sOnlineInvokeId, request)) {
         return true;
