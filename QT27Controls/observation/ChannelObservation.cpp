@@ -151,8 +151,7 @@ void ChannelObservation::setRange(quint8 range) {
 
 void ChannelObservation::setHasConnection(bool hasConnection) {
     if (!hasConnection) {
-        imgState->clear();
-        MarkValueOutdated();
+        MarkValueOutdated();  // removes the state picture
     }
     m_hasConnection = hasConnection;
 }
