@@ -111,6 +111,10 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
         buildTree();
         connectModules();
     });
+    // A project that could not be opened was reported before this window existed.
+    if (!m_station.lastError().isEmpty()) {
+        addError(m_station.lastError());
+    }
     resize(1280, 820);
 }
 

@@ -4,6 +4,7 @@
 
 #include "QT27Controls/framework/IDtmActiveXControl.h"
 #include "host/BaseDtm.h"
+#include "host/CommunicationService.h"
 #include "host/QT27Dtm.h"
 
 namespace frame {
@@ -16,6 +17,7 @@ OpenPage::OpenPage(const PageType& type, host::QT27Dtm* dtm, const QString& invo
     m_grace.setInterval(kGracePeriodMs);
     connect(&m_grace, &QTimer::timeout, this, [this] {
         if (!m_released) {
+            closeConnections();
             emit releaseTimedOut();
         }
     });
@@ -61,6 +63,19 @@ void OpenPage::requestRelease() {
     }
     if (!m_released) {
         m_grace.start();
+    }
+}
+
+void OpenPage::closeConnections() {
+    // The page is given up on before it took its connection down: the host closes
+    // it, so that no connection outlives its page.
+    if (m_dtm == nullptr || m_widget == nullptr) {
+        return;
+    }
+    for (qt27::CommunicationService* service : m_dtm->CommunicationObjects()) {
+        if (auto* hostService = qobject_cast<host::CommunicationService*>(service)) {
+            hostService->closeConnectionsOf(m_widget);
+        }
     }
 }
 

@@ -19,7 +19,8 @@ namespace frame {
 /// IDtmActiveXControl_Init and runs the release handshake. The host's CloseUi
 /// starts the release; the page ends it with UiReleased. A page that has not
 /// released itself within the grace period is reported and given up on, so a
-/// window is never stuck open.
+/// window is never stuck open; the host's communication service then closes the
+/// connections the page opened.
 class OpenPage : public QObject {
     Q_OBJECT
 
@@ -58,6 +59,7 @@ signals:
 private:
     void onUiReleased(const QString& invokeId);
     void onCloseUi(const QString& invokeId);
+    void closeConnections();
 
     PageType m_type;
     QPointer<host::QT27Dtm> m_dtm;

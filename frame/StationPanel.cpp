@@ -90,14 +90,23 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     connect(latency, &QSpinBox::valueChanged, this, [this](int value) { m_service.setLatency(value); });
     faults->addWidget(new QLabel(tr("Answer latency"), faultsBox), 1, 0);
     faults->addWidget(latency, 1, 1);
+    auto* timeout = new QSpinBox(faultsBox);
+    timeout->setObjectName(QStringLiteral("spnAnswerTimeout"));
+    timeout->setRange(1, 600000);
+    timeout->setSingleStep(500);
+    timeout->setSuffix(QStringLiteral(" ms"));
+    timeout->setValue(m_service.answerTimeout());
+    connect(timeout, &QSpinBox::valueChanged, this, [this](int value) { m_service.setAnswerTimeout(value); });
+    faults->addWidget(new QLabel(tr("Answer timeout"), faultsBox), 2, 0);
+    faults->addWidget(timeout, 2, 1);
     auto* delay = new QSpinBox(faultsBox);
     delay->setRange(0, 60000);
     delay->setValue(2000);
     delay->setSuffix(QStringLiteral(" ms"));
     connect(delay, &QSpinBox::valueChanged, this, [this](int value) { m_service.setFaultDelay(value); });
     m_service.setFaultDelay(delay->value());
-    faults->addWidget(new QLabel(tr("Delay of a delayed answer"), faultsBox), 2, 0);
-    faults->addWidget(delay, 2, 1);
+    faults->addWidget(new QLabel(tr("Delay of a delayed answer"), faultsBox), 3, 0);
+    faults->addWidget(delay, 3, 1);
 
     const QMetaEnum faultEnum = QMetaEnum::fromType<host::CommunicationService::Fault>();
     const QStringList captions = {tr("Refuse the next request"),
@@ -119,8 +128,8 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
             m_service.setFault(fault, on ? host::CommunicationService::FaultMode::Persistent
                                          : host::CommunicationService::FaultMode::Off);
         });
-        faults->addWidget(once, 3 + index, 0, 1, 2);
-        faults->addWidget(always, 3 + index, 2);
+        faults->addWidget(once, 4 + index, 0, 1, 2);
+        faults->addWidget(always, 4 + index, 2);
     }
     layout->addWidget(faultsBox);
     layout->addStretch();

@@ -46,13 +46,28 @@ int main(int argc, char** argv) {
     host::Station station;
     const QString projectPath =
         parser.isSet(projectOption) ? parser.value(projectOption) : host::defaultProjectPath();
-    if (!station.open(projectPath)) {
+    const bool projectRead = station.open(projectPath);
+    if (!projectRead) {
         err << "qt27frame: " << station.lastError() << "\n";
-        if (parser.isSet(projectOption) && station.modules().isEmpty()) {
+        if (parser.isSet(screenshotOption)) {
+            // Pictures of the built-in station would pass for pictures of this project.
+            err << "qt27frame: nothing was rendered.\n";
             return 1;
         }
         err << "qt27frame: the file was left untouched; the built-in station is shown instead.\n";
     }
+    // A mistyped --project would otherwise quietly start a new station.
+    const QString createdNotice =
+        parser.isSet(projectOption) && station.createdNewProject()
+            ? QStringLiteral(
+                  "Station project file \"%1\" did not exist: the built-in station was written there.")
+                  .arg(QDir::toNativeSeparators(projectPath))
+            : QString();
+    if (!createdNotice.isEmpty()) {
+        err << "qt27frame: " << createdNotice << "\n";
+    }
+    // The frame runs on: what was said must show now, not when it exits.
+    err.flush();
     station.setLanguage(language);
 
     host::SimulatedStation simulation(station.busAddress());
@@ -81,6 +96,9 @@ int main(int argc, char** argv) {
     }
 
     frame::FrameWindow window(station, simulation, service, registry);
+    if (!createdNotice.isEmpty()) {
+        window.addError(createdNotice);
+    }
     window.show();
     return QApplication::exec();
 }

@@ -2,73 +2,19 @@
 
 #include <QTimer>
 #include <QUuid>
-#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "QT27Controls/communication/IBaseCommunicationCallback.h"
+#include "host/RequestDocument.h"
 #include "host/SimulatedStation.h"
 #include "rmox/Error.h"
 
 namespace host {
 
 namespace {
-
-/// A request document taken apart: its element name and attributes, and the
-/// byteArray of a CommunicationData child. Empty element name = unreadable,
-/// with the reason in @c error.
-struct RequestDocument {
-    QString element;
-    QXmlStreamAttributes attributes;
-    bool hasData = false;
-    QString dataHex;
-    QString error;
-};
-
-RequestDocument readRequestDocument(const QString& document) {
-    RequestDocument result;
-    const auto fail = [&result](const QString& why) {
-        result = RequestDocument();
-        result.error = why;
-        return result;
-    };
-    if (document.trimmed().isEmpty()) {
-        return fail(QStringLiteral("the request document is empty"));
-    }
-    QXmlStreamReader xml(document);
-    if (!xml.readNextStartElement()) {
-        return fail(QStringLiteral("the request document is not well-formed: %1").arg(xml.errorString()));
-    }
-    if (xml.name() != QLatin1String("FDT")) {
-        return fail(QStringLiteral("the request document has the root element %1, not FDT").arg(xml.name()));
-    }
-    if (!xml.readNextStartElement()) {
-        return fail(xml.hasError()
-                        ? QStringLiteral("the request document is not well-formed: %1").arg(xml.errorString())
-                        : QStringLiteral("the request document holds no request"));
-    }
-    result.element = xml.name().toString();
-    result.attributes = xml.attributes();
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("CommunicationData") && !result.hasData) {
-            result.hasData = true;
-            result.dataHex = xml.attributes().value(QLatin1String("byteArray")).toString();
-        }
-        xml.skipCurrentElement();
-    }
-    while (!xml.atEnd()) {
-        xml.readNext();
-    }
-    if (xml.hasError()) {
-        return fail(QStringLiteral("the request document is not well-formed: %1 (line %2, column %3)")
-                        .arg(xml.errorString())
-                        .arg(xml.lineNumber())
-                        .arg(xml.columnNumber()));
-    }
-    return result;
-}
 
 /// Reads a whole-number attribute; -1 when it is absent and not @p required.
 bool numberAttribute(const RequestDocument& request, const char* name, bool required, int& value,
@@ -137,6 +83,10 @@ void CommunicationService::setLatency(int msecs) {
     m_latency = std::max(0, msecs);
 }
 
+void CommunicationService::setAnswerTimeout(int msecs) {
+    m_answerTimeout = std::max(1, msecs);
+}
+
 // ---- faults
 
 void CommunicationService::setFault(Fault fault, FaultMode mode) {
@@ -192,6 +142,34 @@ bool CommunicationService::abortConnection(const QString& communicationReference
     return true;
 }
 
+int CommunicationService::closeConnectionsOf(QObject* callback) {
+    int closed = 0;
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if (it->second.owner == callback) {
+            it = m_connections.erase(it);
+            ++closed;
+        } else {
+            ++it;
+        }
+    }
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        it = it->second.owner == callback ? m_pending.erase(it) : std::next(it);
+    }
+    return closed;
+}
+
+void CommunicationService::watch(QObject* owner) {
+    if (owner == nullptr || !m_watched.insert(owner).second) {
+        return;
+    }
+    // A page may be destroyed without a release (the frame quits, a test drops it):
+    // the device must not keep a connection nobody can close, nor answers for nobody.
+    connect(owner, &QObject::destroyed, this, [this](QObject* destroyed) {
+        m_watched.erase(destroyed);
+        closeConnectionsOf(destroyed);
+    });
+}
+
 void CommunicationService::abortConnections() {
     QStringList references;
     for (const auto& entry : m_connections) {
@@ -209,12 +187,15 @@ int CommunicationService::requestCount(RequestKind kind) const {
     return found == m_requestCounts.end() ? 0 : found->second;
 }
 
+bool CommunicationService::isAwaitingAnswer(const QString& invokeId) const {
+    return std::any_of(m_pending.begin(), m_pending.end(),
+                       [&invokeId](const auto& entry) { return entry.second.invokeId == invokeId; });
+}
+
 QStringList CommunicationService::openConnections() const {
     QStringList references;
     for (const auto& entry : m_connections) {
-        if (entry.second.guard) {
-            references.append(entry.first);
-        }
+        references.append(entry.first);
     }
     return references;
 }
@@ -290,6 +271,7 @@ bool CommunicationService::Connect(QObject* /*communicationObject*/,
     pending.kind = RequestKind::Connect;
     pending.invokeId = invokeId;
     pending.guard = guard;
+    pending.owner = guard;
     pending.callback = callback;
     schedule(std::move(pending));
     return true;
@@ -313,6 +295,7 @@ bool CommunicationService::Disconnect(const QString& communicationReference,
     // The connection is closed now, so an abort does not drop this answer.
     pending.communicationReference = communicationReference;
     pending.guard = guard;
+    pending.owner = guard;
     pending.callback = callback;
     schedule(std::move(pending));
     return true;
@@ -374,6 +357,7 @@ bool CommunicationService::TransactionRequest(const QString& communicationRefere
     pending.communicationReference = communicationReference;
     pending.dropOnAbort = true;
     pending.guard = guard;
+    pending.owner = guard;
     pending.callback = callback;
     schedule(std::move(pending));
     return true;
@@ -392,7 +376,12 @@ bool CommunicationService::VerifyConnection(bool verify) {
 // ---- answers
 
 void CommunicationService::schedule(Pending pending) {
+    watch(pending.owner);
+    const quint64 id = ++m_nextAnswer;
+    // Whatever becomes of the answer, the request is answered within the timeout.
+    QTimer::singleShot(m_answerTimeout, Qt::PreciseTimer, this, [this, id] { expire(id); });
     if (consume(Fault::DropAnswer)) {
+        m_pending.emplace(id, std::move(pending));
         return;
     }
     int delay = m_latency;
@@ -400,8 +389,7 @@ void CommunicationService::schedule(Pending pending) {
         delay += m_faultDelay;
     }
     if (consume(Fault::ForeignInvokeId)) {
-        pending.invokeId = QStringLiteral("FOREIGN-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        pending.foreign = true;
+        pending.foreignId = QStringLiteral("FOREIGN-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     }
     if (consume(Fault::UnreadableAnswer)) {
         pending.spoil = Spoil::Unreadable;
@@ -411,7 +399,6 @@ void CommunicationService::schedule(Pending pending) {
                consume(Fault::NoDataPart)) {
         pending.spoil = Spoil::NoDataPart;
     }
-    const quint64 id = ++m_nextAnswer;
     m_pending.emplace(id, std::move(pending));
     QTimer::singleShot(delay, this, [this, id] { deliver(id); });
 }
@@ -419,28 +406,47 @@ void CommunicationService::schedule(Pending pending) {
 void CommunicationService::deliver(quint64 id) {
     const auto found = m_pending.find(id);
     if (found == m_pending.end()) {
-        return;  // dropped by an abort
+        return;  // timed out, or dropped by an abort or the end of its callback
+    }
+    if (!found->second.foreignId.isEmpty()) {
+        // An answer nobody asked for; the request itself is still waiting for its own.
+        const Pending foreign = found->second;
+        send(foreign, foreign.foreignId, compose(foreign));
+        return;
     }
     const Pending pending = std::move(found->second);
     m_pending.erase(found);
+    send(pending, pending.invokeId, compose(pending));
+}
+
+void CommunicationService::expire(quint64 id) {
+    const auto found = m_pending.find(id);
+    if (found == m_pending.end()) {
+        return;  // answered in time
+    }
+    const Pending pending = std::move(found->second);
+    m_pending.erase(found);
+    send(pending, pending.invokeId, composeTimeout(pending));
+}
+
+void CommunicationService::send(const Pending& pending, const QString& invokeId, const QString& response) {
     if (!pending.guard) {
         return;
     }
-    const QString response = compose(pending);
-    emit answerSent(pending.kind, pending.invokeId, response);
+    emit answerSent(pending.kind, invokeId, response);
     if (!pending.guard) {
         return;
     }
     try {
         switch (pending.kind) {
             case RequestKind::Connect:
-                pending.callback->OnConnectResponse(pending.invokeId, response);
+                pending.callback->OnConnectResponse(invokeId, response);
                 break;
             case RequestKind::Disconnect:
-                pending.callback->OnDisconnectResponse(pending.invokeId, response);
+                pending.callback->OnDisconnectResponse(invokeId, response);
                 break;
             case RequestKind::Transaction:
-                pending.callback->OnTransactionResponse(pending.invokeId, response);
+                pending.callback->OnTransactionResponse(invokeId, response);
                 break;
             case RequestKind::VerifyConnection:
                 break;
@@ -450,6 +456,38 @@ void CommunicationService::deliver(quint64 id) {
     } catch (const std::exception& error) {
         qWarning("CommunicationService: a callback raised: %s", error.what());
     }
+}
+
+QString CommunicationService::composeTimeout(const Pending& pending) const {
+    const Request& request = pending.request;
+    const QString text = QStringLiteral("No answer within %1 ms").arg(m_answerTimeout);
+    const std::pair<QString, QString> code{QStringLiteral("errorCode"), QStringLiteral("TIMEOUT")};
+    const std::pair<QString, QString> why{QStringLiteral("errorText"), text};
+    switch (pending.kind) {
+        case RequestKind::Connect:
+            return responseDocument(
+                QStringLiteral("ConnectResponse"),
+                {{QStringLiteral("busAddress"),
+                  QString::number(request.busAddress >= 0 ? request.busAddress
+                                                          : (m_station ? m_station->busAddress() : -1))},
+                 code,
+                 why});
+        case RequestKind::Disconnect:
+            return responseDocument(
+                QStringLiteral("DisconnectResponse"),
+                {{QStringLiteral("communicationReference"), pending.communicationReference}, code, why});
+        case RequestKind::Transaction:
+            return responseDocument(
+                request.write ? QStringLiteral("WriteResponse") : QStringLiteral("ReadResponse"),
+                {{QStringLiteral("slot"), QString::number(request.slot)},
+                 {QStringLiteral("index"), QString::number(request.index)},
+                 {QStringLiteral("communicationReference"), pending.communicationReference},
+                 code,
+                 why});
+        case RequestKind::VerifyConnection:
+            break;
+    }
+    return QString();
 }
 
 QString CommunicationService::compose(const Pending& pending) {
@@ -475,8 +513,9 @@ QString CommunicationService::compose(const Pending& pending) {
                                   {QStringLiteral("communicationReference"), reference},
                                   {QStringLiteral("connectStatus"), QStringLiteral("deviceInDataExchange")}});
             // Only a caller that can read the answer learns the reference.
-            if (pending.spoil == Spoil::None && !pending.foreign) {
-                m_connections[reference] = Connection{pending.guard, pending.callback, request.slot};
+            if (pending.spoil == Spoil::None && pending.foreignId.isEmpty()) {
+                m_connections[reference] =
+                    Connection{pending.guard, pending.owner, pending.callback, request.slot};
             }
             break;
         }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <set>
 
 #include "QT27Controls/communication/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -24,6 +25,12 @@ namespace host {
 /// later from the event loop, after latency() milliseconds, with the request's
 /// invoke id; an answer to a callback that has been destroyed is dropped.
 ///
+/// Every accepted request is answered, as a real communication channel does: one
+/// whose answer has not come within answerTimeout() milliseconds (dropped, delayed,
+/// or sent under a foreign invoke id) gets an answer with its own invoke id and the
+/// error code TIMEOUT, and its late answer is dropped. An abort answers the
+/// transactions of its connection.
+///
 /// Connect opens a connection with a fresh communication reference (a UUID); a
 /// station that does not answer, or a bus address other than the station's,
 /// gives a ConnectResponse with an error part instead. Disconnect closes the
@@ -35,6 +42,10 @@ namespace host {
 /// Faults for tests and the frame are armed one-shot (consumed by the next
 /// request or answer they apply to) or persistent; abortConnections() breaks
 /// the open connections.
+///
+/// No connection outlives its caller: when a callback is destroyed, or when the
+/// frame gives up on a page that did not release (closeConnectionsOf), its
+/// connections are closed and its outstanding answers dropped.
 class CommunicationService : public qt27::CommunicationService {
     Q_OBJECT
 
@@ -72,6 +83,11 @@ public:
     /// Milliseconds between a request and its answer; default 20.
     int latency() const { return m_latency; }
     void setLatency(int msecs);
+    /// Milliseconds an accepted request waits for its answer before it is answered
+    /// with the error TIMEOUT; default 5000, at least 1.
+    int answerTimeout() const { return m_answerTimeout; }
+    void setAnswerTimeout(int msecs);
+    static constexpr int kDefaultAnswerTimeoutMs = 5000;
 
     // Faults.
     void setFault(Fault fault, FaultMode mode);
@@ -86,15 +102,20 @@ public:
     bool abortConnection(const QString& communicationReference);
     /// Breaks every open connection.
     void abortConnections();
+    /// Closes every connection that @p callback opened and drops the answers still
+    /// owed to it, without calling it. Answers how many connections were closed.
+    int closeConnectionsOf(QObject* callback);
 
     // Observation.
-    /// Answers scheduled and not yet delivered or dropped.
+    /// Accepted requests not yet answered (nor ended by an abort or their callback's end).
     int outstandingAnswers() const { return static_cast<int>(m_pending.size()); }
+    /// True while the accepted request @p invokeId has not been answered.
+    bool isAwaitingAnswer(const QString& invokeId) const;
     /// Calls received of @p kind, refused ones included.
     int requestCount(RequestKind kind) const;
     /// The argument of the last VerifyConnection call.
     bool lastVerify() const { return m_lastVerify; }
-    /// Communication references of the open connections whose callback lives.
+    /// Communication references of the open connections (a destroyed callback has none).
     QStringList openConnections() const;
     /// Why the last refused request was refused.
     QString lastRefusal() const { return m_lastRefusal; }
@@ -104,7 +125,7 @@ signals:
     /// the request document (empty for Disconnect and VerifyConnection).
     void requestReceived(host::CommunicationService::RequestKind kind, const QString& invokeId,
                          const QString& document);
-    /// Emitted right before an answer reaches its callback.
+    /// Emitted right before an answer reaches its callback (a timeout's too).
     void answerSent(host::CommunicationService::RequestKind kind, const QString& invokeId,
                     const QString& response);
     /// A fault was armed, disarmed or consumed.
@@ -124,13 +145,15 @@ private:
     /// How an answer is to be spoilt.
     enum class Spoil { None, Unreadable, ErrorPart, NoDataPart };
 
+    /// An accepted request waiting for its answer.
     struct Pending {
         RequestKind kind = RequestKind::Connect;
         QString invokeId;
-        bool foreign = false;            ///< invokeId is not the request's
+        QString foreignId;               ///< not empty: the answer carries this id instead
         QString communicationReference;  ///< as named in the answer
         bool dropOnAbort = false;        ///< the answer belongs to an open connection
         QPointer<QObject> guard;
+        QObject* owner = nullptr;  ///< the callback's object, to recognise it while it is destroyed
         qt27::IBaseCommunicationCallback* callback = nullptr;
         Request request;
         Spoil spoil = Spoil::None;
@@ -138,6 +161,7 @@ private:
 
     struct Connection {
         QPointer<QObject> guard;
+        QObject* owner = nullptr;
         qt27::IBaseCommunicationCallback* callback = nullptr;
         int slot = 0;
     };
@@ -152,10 +176,17 @@ private:
     void pruneConnections();
     void schedule(Pending pending);
     void deliver(quint64 id);
+    /// The answer of @p id did not come in time: the TIMEOUT answer goes out.
+    void expire(quint64 id);
+    void send(const Pending& pending, const QString& invokeId, const QString& response);
     QString compose(const Pending& pending);
+    QString composeTimeout(const Pending& pending) const;
+    /// Closes the connections of @p owner when it is destroyed.
+    void watch(QObject* owner);
 
     QPointer<SimulatedStation> m_station;
     int m_latency = 20;
+    int m_answerTimeout = kDefaultAnswerTimeoutMs;
     int m_faultDelay = 2000;
     std::map<Fault, FaultMode> m_faults;
     std::map<RequestKind, int> m_requestCounts;
@@ -163,6 +194,7 @@ private:
     QString m_lastRefusal;
     std::map<QString, Connection> m_connections;
     std::map<quint64, Pending> m_pending;
+    std::set<QObject*> m_watched;
     quint64 m_nextAnswer = 0;
 };
 

@@ -31,9 +31,12 @@ bool Station::open(const QString& path) {
     m_diskContentKnown = false;
     m_unsaved = false;
     m_lastError.clear();
+    m_createdNew = false;
 
+    // A save that was killed before it put its file in place left a copy behind.
+    removeLeftoverSaveFiles(path);
     QString error;
-    if (!ensureBuiltInProject(path, &error)) {
+    if (!ensureBuiltInProject(path, &error, &m_createdNew)) {
         adopt(StationProject::builtIn());
         report(error);
         return false;

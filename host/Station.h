@@ -48,9 +48,12 @@ public:
     ~Station() override;
 
     /// Opens the project file @p path, writing the built-in station there first
-    /// when no file exists. When the file cannot be read the built-in station is
-    /// used in memory, the file is left untouched and false is answered.
+    /// when no file exists (createdNewProject() then tells so). When the file cannot
+    /// be read the built-in station is used in memory, the file is left untouched
+    /// and false is answered. Copies left behind by a killed save are removed.
     bool open(const QString& path);
+    /// True when the last open() found no file and wrote the built-in station.
+    bool createdNewProject() const { return m_createdNew; }
     /// Reads the project file again. Each module whose data changed emits
     /// ParameterChanged from its parameter manager and its base DTM; modules that
     /// appeared or vanished emit modulesChanged(). When the file cannot be read the
@@ -106,6 +109,7 @@ private:
     bool m_diskContentKnown = false;
     QString m_blockedReason;  // non-empty: the file could not be read, so it is not written
     bool m_unsaved = false;
+    bool m_createdNew = false;
     QString m_lastError;
     QString m_language = QStringLiteral("en");
     QString m_userName;

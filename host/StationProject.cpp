@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
@@ -308,12 +310,24 @@ StationProject StationProject::load(const QString& path, QByteArray* contentOut)
         throw rmox::Error(rmox::Error::FileNotFound,
                           QStringLiteral("%1 does not exist").arg(describeFile(path)));
     }
+    if (QFileInfo(path).isDir()) {
+        throw rmox::Error(rmox::Error::FileNotFound,
+                          QStringLiteral("%1 is a folder, not a file").arg(describeFile(path)));
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         throw rmox::Error(
             rmox::Error::FileNotFound,
             QStringLiteral("%1 cannot be read: %2").arg(describeFile(path), file.errorString()));
     }
-    const QByteArray content = file.readAll();
+    // A device such as /dev/zero has no size and never ends: read one byte more than
+    // the limit to tell a file that is too large.
+    const QByteArray content = file.read(kMaximumFileSize + 1);
+    if (content.size() > kMaximumFileSize) {
+        throw rmox::Error(rmox::Error::TypeMismatch,
+                          QStringLiteral("%1 is larger than %2 MiB; it is not a station project")
+                              .arg(describeFile(path))
+                              .arg(kMaximumFileSize / (1024 * 1024)));
+    }
     if (file.error() != QFileDevice::NoError) {
         throw rmox::Error(
             rmox::Error::FileNotFound,
@@ -449,7 +463,10 @@ QString defaultProjectPath() {
     return folder + QStringLiteral("/QT27Controls/station.xml");
 }
 
-bool ensureBuiltInProject(const QString& path, QString* errorText) {
+bool ensureBuiltInProject(const QString& path, QString* errorText, bool* written) {
+    if (written != nullptr) {
+        *written = false;
+    }
     const QFileInfo info(path);
     if (info.exists() || info.isSymLink()) {
         return true;
@@ -461,7 +478,30 @@ bool ensureBuiltInProject(const QString& path, QString* errorText) {
         }
         return false;
     }
-    return StationProject::builtIn().save(path, errorText);
+    const bool saved = StationProject::builtIn().save(path, errorText);
+    if (written != nullptr) {
+        *written = saved;
+    }
+    return saved;
+}
+
+QStringList removeLeftoverSaveFiles(const QString& path, qint64 minimumAgeSeconds) {
+    const QFileInfo info(path);
+    const QRegularExpression leftover(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(info.fileName())));
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList removed;
+    const QFileInfoList candidates = info.absoluteDir().entryInfoList(
+        {info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& candidate : candidates) {
+        // A younger one may belong to a save that is running in another frame.
+        if (leftover.match(candidate.fileName()).hasMatch() && !candidate.isSymLink() &&
+            candidate.lastModified().secsTo(now) >= minimumAgeSeconds &&
+            QFile::remove(candidate.absoluteFilePath())) {
+            removed.append(candidate.absoluteFilePath());
+        }
+    }
+    return removed;
 }
 
 QString xmlSafeText(const QString& text) {

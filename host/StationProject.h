@@ -45,6 +45,9 @@ struct ModuleRecord {
 class StationProject {
 public:
     static constexpr int kDefaultBusAddress = 12;
+    /// A project file larger than this is refused unread (16 MiB; a station of
+    /// sixty-four modules takes a few dozen KiB).
+    static constexpr qint64 kMaximumFileSize = 16 * 1024 * 1024;
 
     QString stationName;
     int busAddress = kDefaultBusAddress;
@@ -58,8 +61,9 @@ public:
     ModuleRecord* module(int slot);
 
     /// Reads the project file @p path. Raises rmox::Error with a message that names
-    /// the file and the problem (missing file, not well-formed with line and column,
-    /// missing element or attribute, bad hexadecimal, duplicate slot, ...).
+    /// the file and the problem (missing file, a folder, larger than
+    /// kMaximumFileSize, not well-formed with line and column, missing element or
+    /// attribute, bad hexadecimal, duplicate slot, ...).
     /// @p content, when given, receives the bytes of the file.
     static StationProject load(const QString& path, QByteArray* content = nullptr);
     /// Parses @p content; @p fileName only names the file in error messages.
@@ -86,8 +90,15 @@ QString defaultProjectPath();
 
 /// Writes the built-in station to @p path when no file exists there (first run).
 /// An existing file is never touched, readable or not. Answers false with the
-/// reason in @p errorText when the file was missing and could not be written.
-bool ensureBuiltInProject(const QString& path, QString* errorText = nullptr);
+/// reason in @p errorText when the file was missing and could not be written;
+/// @p written tells whether the file was written now.
+bool ensureBuiltInProject(const QString& path, QString* errorText = nullptr, bool* written = nullptr);
+
+/// Removes the copies "<file name>.XXXXXX" (six letters or digits) beside @p path
+/// that a save killed before it could put its file in place leaves behind, when
+/// they are at least @p minimumAgeSeconds old (a younger one may belong to a save
+/// that runs now). Answers the files removed.
+QStringList removeLeftoverSaveFiles(const QString& path, qint64 minimumAgeSeconds = 60);
 
 /// Removes the characters that an XML 1.0 document cannot carry (control
 /// characters other than tab, line feed and carriage return, lone surrogates,

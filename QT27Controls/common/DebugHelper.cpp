@@ -148,7 +148,12 @@ void ReadDebugSettings(qint16 mode) {
 void WriteDebugLog(const QString& source, const QString& message, QString& logFile, long errorLine) {
     if (g_debugToFile && logFile == DebugHelper::kLogFileName) {
         const QString separator = QDir::separator();
+        // Without TEMP the file would land in the root folder; the system's
+        // temporary folder is where a user looks for it.
         QString folder = qEnvironmentVariable("TEMP");
+        if (folder.isEmpty()) {
+            folder = QDir::toNativeSeparators(QDir::tempPath());
+        }
         if (!folder.endsWith(separator)) {
             folder += separator;
         }

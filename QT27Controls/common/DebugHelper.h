@@ -36,7 +36,8 @@ QString RecordTimestamp(const QLocale& locale, const QDateTime& when);
 void ReadDebugSettings(qint16 mode);
 
 /// Writes one trace record. @p logFile is the caller's variable: "rimox.log" is
-/// rewritten in place to the full path in TEMP while the file sink is on.
+/// rewritten in place to the full path in TEMP while the file sink is on; with TEMP
+/// unset or empty, in the system's temporary folder (not the root folder).
 /// @p errorLine, when nonzero, is appended to each debugger string as "Line: n".
 void WriteDebugLog(const QString& source, const QString& message, QString& logFile, long errorLine = 0);
 

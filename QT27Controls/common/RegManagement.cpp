@@ -2,11 +2,15 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <cstdio>
+
 #include "RegistryHive.h"
 #endif
 
@@ -16,6 +20,9 @@ namespace {
 
 /// Size of the buffer a value is read into; a longer value is a failed read.
 constexpr int kValueBufferSize = 256;
+
+/// A registry file larger than this is not read (4 MiB; the DTM's key takes a few lines).
+[[maybe_unused]] constexpr qint64 kMaximumHiveFileSize = 4 * 1024 * 1024;
 
 constexpr quint32 kTypeString = 1;
 constexpr quint32 kTypeDword = 4;
@@ -102,13 +109,62 @@ QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, con
 
 #else
 
-QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, const QString& keyPath) {
-    QFile file(RegistryHivePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return FailedRead();
+namespace {
+
+/// Writes @p problem of the hive file to standard error, once per process and text:
+/// every page reads the switches, and one notice is enough.
+void ReportHiveProblem(const QString& problem) {
+    static QSet<QString> reported;
+    if (!reported.contains(problem)) {
+        reported.insert(problem);
+        const QByteArray line =
+            (QStringLiteral("rimox registry: ") + problem + QStringLiteral("; its values read as absent.\n"))
+                .toLocal8Bit();
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+        std::fflush(stderr);
     }
-    const RegistryHive::Hive hive = RegistryHive::Parse(file.readAll());
-    file.close();
+}
+
+/// The hive of the registry file; an empty one, with a notice, when the file cannot
+/// be read. A missing file is no problem unless RIMOX_REGISTRY names it: without a
+/// registry file every value is absent, the debug log off.
+RegistryHive::Hive ReadHive() {
+    const QString path = RegistryHivePath();
+    const QString name = QStringLiteral("the registry file \"%1\"").arg(path);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        if (!qEnvironmentVariableIsEmpty("RIMOX_REGISTRY")) {
+            ReportHiveProblem(name + QStringLiteral(" (RIMOX_REGISTRY) does not exist"));
+        }
+        return {};
+    }
+    if (info.isDir()) {
+        ReportHiveProblem(name + QStringLiteral(" is a folder"));
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ReportHiveProblem(name + QStringLiteral(" cannot be read: ") + file.errorString());
+        return {};
+    }
+    // A device such as /dev/zero never ends: one byte over the limit tells it.
+    const QByteArray bytes = file.read(kMaximumHiveFileSize + 1);
+    if (bytes.size() > kMaximumHiveFileSize) {
+        ReportHiveProblem(name +
+                          QStringLiteral(" is larger than %1 MiB").arg(kMaximumHiveFileSize / (1024 * 1024)));
+        return {};
+    }
+    RegistryHive::Hive hive = RegistryHive::Parse(bytes);
+    if (!hive.valid) {
+        ReportHiveProblem(name + QStringLiteral(" is not a registry file: ") + hive.error);
+    }
+    return hive;
+}
+
+}  // namespace
+
+QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, const QString& keyPath) {
+    const RegistryHive::Hive hive = ReadHive();
     const RegistryHive::Value* value =
         hive.value(FullKeyPath(QStringLiteral("HKEY_LOCAL_MACHINE"), keyPath, subKey), valueName);
     if (value == nullptr) {

@@ -15,7 +15,10 @@ namespace qt27 {
 /// On Windows this is the registry itself. Elsewhere it is a hive file in the
 /// text format that regedit exports (UTF-16LE with BOM or UTF-8, CR LF or LF),
 /// named by the environment variable RIMOX_REGISTRY, by default
-/// /etc/rimox/registry.reg.
+/// /etc/rimox/registry.reg. A file that cannot be read (a folder, not a registry
+/// file, larger than 4 MiB, or missing although RIMOX_REGISTRY names it) reads as
+/// an empty registry and is named on standard error once per process, so a user
+/// who set up the debug switches learns why they have no effect.
 QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, const QString& keyPath);
 
 /// The hive file that QueryRegistryValue reads where there is no Windows registry.

@@ -72,6 +72,18 @@ SessionRules SessionRules::of(SessionVariant variant) {
     return rules;
 }
 
+struct OnlinePage::BusyMarkUpdate {
+    explicit BusyMarkUpdate(OnlinePage* page) : page(page) {}
+    ~BusyMarkUpdate() {
+        if (page) {
+            page->showBusyMark();
+        }
+    }
+    BusyMarkUpdate(const BusyMarkUpdate&) = delete;
+    BusyMarkUpdate& operator=(const BusyMarkUpdate&) = delete;
+    QPointer<OnlinePage> page;
+};
+
 OnlinePage::OnlinePage(SessionVariant variant, Features features, QWidget* parent)
     : PageFrame(features, parent), m_variant(variant), m_rules(SessionRules::of(variant)) {}
 
@@ -118,6 +130,7 @@ void OnlinePage::beforeUiOpened() {
 // Connect
 
 void OnlinePage::CallConnect(const QVariant& /*vArguments*/) {
+    const BusyMarkUpdate busyMark(this);
     log(QStringLiteral("CallConnect"));
     if (blnPrepareToRelease) {
         // A page that prepares its release never connects again (a connect queued
@@ -161,6 +174,7 @@ void OnlinePage::CallConnect(const QVariant& /*vArguments*/) {
 }
 
 void OnlinePage::OnConnectResponse(const QString& invokeID, const QString& response) {
+    const BusyMarkUpdate busyMark(this);
     if (m_rules.logsConnectCallbackName) {
         log(QStringLiteral("IBaseCommunicationCallback_OnConnectResponse"));
     }
@@ -225,17 +239,18 @@ void OnlinePage::continueAfterConnectAnswer() {
 // Disconnect
 
 void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
-    if (m_rules.disconnectWaitsForRequest) {
-        if (!sOnlineInvokeId.isEmpty()) {
-            // A request is outstanding: the disconnect follows once its answer (or an
-            // abort) has been handled. Without a connection there is nothing to wait for.
-            m_disconnectWaiting = !communicationReference.isEmpty();
-            return;
-        }
-    } else if (!sOnlineInvokeId.isEmpty() && sOnlineInvokeId == m_sDisconnectInvokeId) {
+    const BusyMarkUpdate busyMark(this);
+    if (m_rules.disconnectWaitsForRequest && !sOnlineInvokeId.isEmpty() && !isDisconnectOutstanding()) {
+        // A request is outstanding: the disconnect follows once its answer (or an
+        // abort) has been handled. Without a connection there is nothing to wait for.
+        m_disconnectWaiting = !communicationReference.isEmpty();
+        return;
+    }
+    if (isDisconnectOutstanding()) {
         // Close or the release and the user's disconnect after a read answer each queue
-        // a disconnect. A second Disconnect would take the first one's place, and the
-        // answer that ends the session would then be ignored as a foreign one.
+        // a disconnect, and a waiting disconnect is queued again behind the page's own
+        // one. A second Disconnect would take the first one's place, and the answer
+        // that ends the session would then be ignored as a foreign one.
         log(QStringLiteral(".CallDisconnect"), QStringLiteral("The disconnect is running already"));
         return;
     }
@@ -270,10 +285,26 @@ void OnlinePage::CallDisconnect(const QVariant& /*vArguments*/) {
         blnDisconnecting = false;
         log(QStringLiteral(".CallDisconnect"),
             QStringLiteral("objBaseDtmCommunication.Disconnect returned false"));
+        keepConnectionAfterRefusal();
     }
 }
 
+void OnlinePage::keepConnectionAfterRefusal() {
+    if (blnPrepareToRelease) {
+        // The host gives up on a page that does not release and closes its connections.
+        return;
+    }
+    // The page stays online with nothing outstanding: the user must be able to act
+    // again, so the Close or the disconnect that asked for this one is over.
+    blnClosing = false;
+    blnDisconnectRequested = false;
+    endOperation();
+    refreshButtons();
+    step([&] { disconnectRefused(); });
+}
+
 void OnlinePage::OnDisconnectResponse(const QString& invokeID, const QString& /*response*/) {
+    const BusyMarkUpdate busyMark(this);
     if (m_rules.disconnectWaitsForRequest) {
         log(QStringLiteral(".OnDisconnectResponse"), QStringLiteral("sOnlineInvokeId: ") + sOnlineInvokeId);
         log(QStringLiteral(".OnDisconnectResponse"), QStringLiteral("invokeId: ") + invokeID);
@@ -302,6 +333,10 @@ void OnlinePage::OnDisconnectResponse(const QString& invokeID, const QString& /*
     }
     sOnlineInvokeId.clear();
     communicationReference.clear();
+    if (m_rules.readCycle) {
+        // The last values were read on a connection that is gone.
+        setAllChannelValuesOutdated();
+    }
     finishDisconnect();
     resumeWaitingDisconnect();
 }
@@ -313,7 +348,7 @@ void OnlinePage::finishDisconnect() {
         releaseSession();
     } else if (blnClosing) {
         log(QStringLiteral(".OnDisconnectResponse"), QStringLiteral("m_sInvokeId: ") + invokeId());
-        step([&] { Required(baseDtm())->CloseUi(invokeId()); });
+        requestCloseUi();
     } else {
         endOperation();
         refreshButtons();
@@ -336,7 +371,7 @@ void OnlinePage::endWithoutConnection() {
         }
     } else if (blnClosing) {
         log(QStringLiteral("_Clos"), QStringLiteral("Closing control"));
-        step([&] { Required(baseDtm())->CloseUi(invokeId()); });
+        requestCloseUi();
     }
 }
 
@@ -353,11 +388,13 @@ void OnlinePage::releaseWhenNothingToDisconnect() {
 // Transactions, abort, verify
 
 void OnlinePage::OnTransactionResponse(const QString& invokeID, const QString& response) {
+    const BusyMarkUpdate busyMark(this);
     step([&] { handleTransactionResponse(invokeID, response); });
     resumeWaitingDisconnect();
 }
 
 void OnlinePage::OnAbort(const QString& abortedReference) {
+    const BusyMarkUpdate busyMark(this);
     if (m_rules.readCycle) {
         log(QStringLiteral(".OnAbort"), QStringLiteral("sOnlineInvokeId: ") + sOnlineInvokeId);
     } else {
@@ -387,7 +424,8 @@ void OnlinePage::OnAbort(const QString& abortedReference) {
 }
 
 void OnlinePage::VerifyConnectionRequest(const QString& invokeID, const QString& /*response*/) {
-    if (isOwnAnswer(invokeID)) {
+    // Not an answer: the ids are compared as they are, so an empty id asks an idle page.
+    if (invokeID == sOnlineInvokeId) {
         queueCall("CallVerifyConnection");
     }
 }
@@ -401,6 +439,7 @@ void OnlinePage::CallVerifyConnection(const QVariant& /*vArguments*/) {
 // Release, Close, page button
 
 bool OnlinePage::IDtmActiveXControl_PrepareToRelease() {
+    const BusyMarkUpdate busyMark(this);
     closeHelpWindows();
     if (communicationReference.isEmpty()) {
         log(QStringLiteral(".PrepareToRelease"), QStringLiteral("Offline"));
@@ -441,13 +480,14 @@ void OnlinePage::releaseSession() {
 }
 
 void OnlinePage::closeReaction() {
+    const BusyMarkUpdate busyMark(this);
     beginOperation();
     acknowledgeButton();
     step([&] { stopTimers(); });
     log(QStringLiteral(".ctlButtons_Clos"), QString());
     if (communicationReference.isEmpty()) {
         log(QStringLiteral("_Clos"), QStringLiteral("Closing control"));
-        step([&] { Required(baseDtm())->CloseUi(invokeId()); });
+        requestCloseUi();
         return;
     }
     blnClosing = true;
@@ -460,6 +500,7 @@ void OnlinePage::pageButtonReaction() {
 }
 
 void OnlinePage::cmdReread_Click() {
+    const BusyMarkUpdate busyMark(this);
     beginOperation();
     acknowledgeButton();
     log(QStringLiteral(".cmdReread_Click"), QString());
@@ -498,6 +539,7 @@ bool OnlinePage::transactionRequest(const QString& invokeId, const QString& requ
 }
 
 bool OnlinePage::sendOneShotRead(const QString& request) {
+    const BusyMarkUpdate busyMark(this);
     sOnlineInvokeId = newInvokeId();
     if (transactionRequest(sOnlineInvokeId, request)) {
         return true;
@@ -523,6 +565,41 @@ bool OnlinePage::isOwnAnswer(const QString& invokeID) const {
     return !sOnlineInvokeId.isEmpty() && invokeID == sOnlineInvokeId;
 }
 
+bool OnlinePage::isDisconnectOutstanding() const {
+    return !sOnlineInvokeId.isEmpty() && sOnlineInvokeId == m_sDisconnectInvokeId;
+}
+
+void OnlinePage::requestCloseUi() {
+    // Close, the end of its disconnect and a disconnect that found no connection may
+    // each lead here; the frame is asked once.
+    if (m_closeUiSent) {
+        return;
+    }
+    m_closeUiSent = true;
+    step([&] { Required(baseDtm())->CloseUi(invokeId()); });
+}
+
+bool OnlinePage::userRequestUnderWay() const {
+    if (isReleased()) {
+        return false;
+    }
+    if (blnConnecting || isDisconnectOutstanding()) {
+        return true;
+    }
+    // The user's disconnect, Close or the release wait for the current request.
+    if (!communicationReference.isEmpty() && (blnDisconnectRequested || blnClosing || blnPrepareToRelease)) {
+        return true;
+    }
+    // The one-shot pages read for the user; the read cycle is no request of his.
+    return !m_rules.readCycle && !sOnlineInvokeId.isEmpty();
+}
+
+void OnlinePage::showBusyMark() {
+    if (ctlButtons != nullptr) {
+        IgnoreErrors([&] { ctlButtons->setBusyMark(userRequestUnderWay()); });
+    }
+}
+
 void OnlinePage::ReportError(long /*errorNumber*/, const QString& message, const QString& /*source*/) {
     if (hostDtm() == nullptr) {
         const CriticalMessageBox& box = criticalMessageBox();
@@ -543,6 +620,12 @@ void OnlinePage::ReportError(long /*errorNumber*/, const QString& message, const
 void OnlinePage::setAllChannelsConnection(bool connected) {
     for (int index = 0; index < channelCount(); ++index) {
         step([&] { setChannelConnection(index, connected); });
+    }
+}
+
+void OnlinePage::setAllChannelValuesOutdated() {
+    for (int index = 0; index < channelCount(); ++index) {
+        step([&] { setChannelValueOutdated(index); });
     }
 }
 

@@ -66,16 +66,22 @@ struct SessionRules {
 /// A page chooses its SessionVariant and overrides the hooks it needs; the answer
 /// to its read requests is the one hook every page must implement.
 ///
-/// House rules of the session beyond the per-variant rules:
+/// Deliberate choices of the session, each made so that a page never holds a
+/// request twice, never leaves a connection open with nobody to close it, never
+/// gets stuck and never shows something that is not so:
 /// - an answer matches only the outstanding request; with nothing outstanding no
-///   invoke id matches, an empty one included;
+///   answer's invoke id matches, an empty one included, so a late answer changes
+///   nothing. A verification request compares the ids as they are: an empty id asks
+///   an idle page to verify;
 /// - a disconnect that has to wait behind an outstanding request (Diagnosis,
 ///   Identification) is queued again once that request has ended, instead of
-///   circling through the queue meanwhile;
+///   circling through the queue meanwhile; it never waits behind the page's own
+///   disconnect, which is the one it asks for;
 /// - a page that is to disconnect before its release or Close but finds no
 ///   connection (the connect failed, or the connection aborted before the queued
 ///   disconnect ran) releases itself or asks to be closed, as an offline page would;
 ///   the host waits for UiReleased; an abort during the release releases the page too;
+/// - CloseUi goes to the base DTM at most once per page, however many ways lead to it;
 /// - from the release on (blnPrepareToRelease) the page neither connects nor reads
 ///   again; a connection that comes up after the release is taken down;
 /// - CallConnect does nothing while the page is online or a request is outstanding,
@@ -85,7 +91,30 @@ struct SessionRules {
 /// - blnDisconnecting ends with a refused Disconnect too, and a new connection starts
 ///   with blnDisconnecting and blnDisconnectRequested cleared, so a disconnect that
 ///   never runs cannot keep PrepareToRelease waiting and a disconnect asked for on a
-///   connection that aborted does not end the next one.
+///   connection that aborted does not end the next one;
+/// - a refused Disconnect after Close or the user's disconnect leaves a page the user
+///   can work with: Close and the disconnect request are dropped (blnClosing and
+///   blnDisconnectRequested cleared), the buttons are freed and the read cycle goes
+///   on, so a second Close tries again. During the release the page stays unreleased;
+///   the host closes the page's connections when it gives up on it;
+/// - the connect button of a read-cycle page disconnects at once when no read is
+///   outstanding (between two reads, or after a refused or unreadable read ended the
+///   cycle), instead of waiting for a read answer that is not coming; with a read
+///   outstanding its answer asks for the disconnect, also when it is unreadable;
+/// - the read cycle: a tick or a queued read does nothing once Close or the release
+///   has begun or the user asked to disconnect; no read goes out while another
+///   request is outstanding; a new connection switches off a timer that ran on
+///   through an abort, so its tick cannot read beside the first read;
+/// - Close and Help stay usable while the button bar holds a press (AcknowledgeButton
+///   to RefreshButtons), so a page that waits for an answer can always be closed;
+/// - the busy mark of the button bar shows while a request the user started is under
+///   way (a connect, the user's disconnect, Close, the release; on the one-shot
+///   pages their read), not for the steady read cycle, whose connection the online
+///   indicator shows; BeginOperation and EndOperation keep their places;
+/// - values that are not current look it (read-cycle pages): after a completed
+///   disconnect, as after an abort, and after a read that brought no values (refused,
+///   unreadable, an error part or no part), the channel controls show their last
+///   values as outdated, without state picture.
 class OnlinePage : public PageFrame, public IBaseCommunicationCallback {
     Q_OBJECT
 
@@ -150,12 +179,19 @@ protected:
     virtual void disconnectAnswerArrived() {}
     /// The connection aborted; called when the reference has been emptied.
     virtual void connectionAborted() {}
+    /// The communication service refused the Disconnect; the page stays online and
+    /// the buttons are free again (not during the release).
+    virtual void disconnectRefused() {}
+    /// True while a request the user started is under way: the busy mark shows.
+    virtual bool userRequestUnderWay() const;
     /// True while any request of the page is outstanding (PrepareToRelease).
     virtual bool hasOutstandingRequest() const { return !sOnlineInvokeId.isEmpty(); }
     /// Stops the page's timers (Close handler, release).
     virtual void stopTimers() {}
     /// HasConnection of channel control @p index (read-cycle pages).
     virtual void setChannelConnection(int /*index*/, bool /*connected*/) {}
+    /// Channel control @p index shows its value as outdated (read-cycle pages).
+    virtual void setChannelValueOutdated(int /*index*/) {}
     /// Number of channel controls.
     virtual int channelCount() const { return 4; }
     /// Whether Init queues CallConnect; Identification asks the base DTM's state value.
@@ -194,6 +230,14 @@ protected:
     void ReportError(long errorNumber, const QString& message, const QString& source);
     /// HasConnection on every channel control.
     void setAllChannelsConnection(bool connected);
+    /// Every channel control shows its value as outdated.
+    void setAllChannelValuesOutdated();
+    /// True while the page's own Disconnect is outstanding.
+    bool isDisconnectOutstanding() const;
+    /// CloseUi on the base DTM, once per page.
+    void requestCloseUi();
+    /// Shows the busy mark on the button bar while userRequestUnderWay().
+    void showBusyMark();
     /// Tells the base DTM that the user interface is released and drops the host DTM,
     /// the base DTM and the parameter manager. Stops the timers; from now on
     /// blnPrepareToRelease is set, so the page neither reads nor connects again.
@@ -224,7 +268,13 @@ protected:
     bool blnDisconnectRequested = false;
 
 private:
+    /// Shows the busy mark when the entry point that creates it returns.
+    struct BusyMarkUpdate;
+
     void finishDisconnect();
+    /// A refused Disconnect: unless the page is being released, the Close or the
+    /// disconnect that asked for it is over and the page is usable again.
+    void keepConnectionAfterRefusal();
     /// Queues the disconnect that waited behind an outstanding request once that
     /// request has ended.
     void resumeWaitingDisconnect();
@@ -240,6 +290,8 @@ private:
     bool m_disconnectWaiting = false;
     /// Invoke id of the last Disconnect sent.
     QString m_sDisconnectInvokeId;
+    /// CloseUi has been sent.
+    bool m_closeUiSent = false;
 };
 
 }  // namespace qt27

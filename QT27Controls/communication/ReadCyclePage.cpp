@@ -40,9 +40,10 @@ void ReadCyclePage::StartReading() {
 }
 
 void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
-    // A read queued before Close or the release would run beside their disconnect; a
-    // read never goes out while another request is outstanding.
-    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease || !sOnlineInvokeId.isEmpty()) {
+    // A read queued before Close, the release or the user's disconnect would run beside
+    // their disconnect; a read never goes out while another request is outstanding.
+    if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease || blnDisconnectRequested ||
+        !sOnlineInvokeId.isEmpty()) {
         return;
     }
     step([&] { sendReadRequest(); });
@@ -56,6 +57,7 @@ void ReadCyclePage::sendReadRequest() {
     if (!transactionRequest(sOnlineInvokeId, request)) {
         // The timer stays off: the cycle ends here.
         sOnlineInvokeId.clear();
+        setAllChannelValuesOutdated();
         ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
                     QStringLiteral("CallReadValues"));
     }
@@ -77,14 +79,23 @@ void ReadCyclePage::handleReadAnswer(const QString& response) {
         // The cycle ends: the timer stays off.
         endOperation();
         refreshButtons();
+        setAllChannelValuesOutdated();
         ReportError(0, reader.ErrorText(), QStringLiteral("OnTransactionResponse"));
+        if (!communicationReference.isEmpty() && blnDisconnectRequested) {
+            // The user asked to disconnect while this read was outstanding; no other
+            // answer is coming to do it.
+            log(QStringLiteral(".OnTransactionResponse"), QStringLiteral("Triggering CallDisconnect"));
+            queueCall("CallDisconnect");
+        }
         return;
     }
     if (reader.HasDataPart()) {
         step([&] { showValues(reader.Data()); });
     } else if (reader.HasErrorPart()) {
+        setAllChannelValuesOutdated();
         ReportError(0, reader.ErrorText(), QStringLiteral("OnTransactionResponse"));
     } else {
+        setAllChannelValuesOutdated();
         ReportError(rmox::Error::InvalidArgument,
                     QStringLiteral("No data read and no communcation error ..."),
                     QStringLiteral("OnTransactionResponse"));
@@ -144,8 +155,22 @@ void ReadCyclePage::pageButtonReaction() {
     if (communicationReference.isEmpty()) {
         queueCall("CallConnect");
     } else {
-        // The next read answer queues the disconnect.
+        // An outstanding read's answer queues the disconnect. Without one (between two
+        // reads, or after a read that ended the cycle) no answer is coming to do it.
         blnDisconnectRequested = true;
+        if (sOnlineInvokeId.isEmpty()) {
+            timCyclic->stop();
+            log(QStringLiteral(".ctlButtons_PageButton"), QStringLiteral("Triggering CallDisconnect"));
+            queueCall("CallDisconnect");
+        }
+    }
+    showBusyMark();
+}
+
+void ReadCyclePage::disconnectRefused() {
+    // Still online after Close or the user's disconnect was refused: reading goes on.
+    if (!communicationReference.isEmpty() && !blnPrepareToRelease) {
+        timCyclic->start();
     }
 }
 

@@ -13,10 +13,11 @@ namespace qt27 {
 ///
 /// timCyclic is off when the page is created; each tick switches it off and starts
 /// one cycle (StartReading queues CallReadValues, or CallConnect when offline), and
-/// only a handled read answer switches it on again, so reads never overlap. Close and
-/// the release end the cycle for good: neither a later tick nor a read queued before
-/// them sends another read beside their disconnect. CallReadValues sends nothing
-/// while a request is outstanding.
+/// only a handled read answer switches it on again, so reads never overlap. Close,
+/// the release and the user's disconnect end the cycle: neither a later tick nor a
+/// read queued before them sends another read beside their disconnect (a refused
+/// Disconnect lets the cycle go on). CallReadValues sends nothing while a request is
+/// outstanding. A read that brings no values leaves the channel values outdated.
 ///
 /// Simulation replaces the request and its invoke id (sendReadRequest), the answer
 /// dispatch (handleTransactionResponse, which hands a read answer to
@@ -69,6 +70,7 @@ protected:
     void continueAfterConnectAnswer() override;
     void stopTimers() override;
     void pageButtonReaction() override;
+    void disconnectRefused() override;
 
     QTimer* timCyclic = nullptr;
 };

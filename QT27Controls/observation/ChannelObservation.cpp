@@ -109,7 +109,10 @@ void ChannelObservation::resizeEvent(QResizeEvent* event) {
 // ---- properties ----
 
 void ChannelObservation::setTyp(qint16 moduleType) {
-    m_moduleType = (moduleType >= 0 && moduleType <= 255) ? static_cast<quint8>(moduleType) : 0;
+    if (moduleType < 0 || moduleType > 0xFF) {
+        throw rmox::Error(rmox::Error::Overflow, QStringLiteral("Overflow"));
+    }
+    m_moduleType = static_cast<quint8>(moduleType);
 }
 
 void ChannelObservation::setChannelNumber(qint16 channelNumber) {
@@ -148,9 +151,21 @@ void ChannelObservation::setRange(quint8 range) {
 
 void ChannelObservation::setHasConnection(bool hasConnection) {
     if (!hasConnection) {
-        imgState->clear();
+        MarkValueOutdated();  // removes the state picture
     }
     m_hasConnection = hasConnection;
+}
+
+void ChannelObservation::MarkValueOutdated() {
+    imgState->clear();
+    if (m_valueState == ValueState::Current) {
+        SetValueState(ValueState::Outdated);
+    }
+}
+
+void ChannelObservation::SetValueState(ValueState state) {
+    m_valueState = state;
+    RefreshValueDisplay();
 }
 
 void ChannelObservation::setIsInitializing(bool isInitializing) {
@@ -185,7 +200,7 @@ void ChannelObservation::SetCurrentValue(qint16 iCurrentValue, bool isInValid, b
     });
     m_isInValid = isInValid;
     m_isForced = isForced;
-    RefreshValueDisplay();
+    SetValueState(ValueState::Current);
 }
 
 void ChannelObservation::ShowStatePicture(const QPixmap& picture) {
@@ -210,8 +225,10 @@ void ChannelObservation::ConfigureUnit() {
 
 void ChannelObservation::RefreshValueDisplay() {
     const Scaling scaling = ScalingFor(m_moduleType, cmbUnit->currentIndex(), m_range);
-    txtValue->setText(ValueText(m_currentValue, scaling, m_formatText, m_decimalSeparator));
+    txtValue->setText(
+        ChannelValueText(m_valueState, m_currentValue, scaling, m_formatText, m_decimalSeparator));
     ctlGauge->setValue(PermilleOfRaw(m_currentValue, scaling));
+    ShowValueState(m_valueState, *txtValue, *ctlGauge);
 }
 
 void ChannelObservation::RefreshCaption() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "QT27Controls/observation/ChannelUnitDisplay.h"
 #include "rmox/ResourceServer/ResourceManager.h"
 
 class QComboBox;
@@ -27,8 +28,12 @@ namespace qt27 {
 /// The page configures the control (`ChannelNumber`, `Typ`, `ResourceManager`,
 /// `ChannelTag`, `Range`, then `IsInitializing` False) and feeds it raw values
 /// (millivolts or microamperes) with `SetCurrentValue`. The control raises no
-/// events and reports no errors; a failing resource lookup is written to the
-/// debug log and skipped.
+/// events; a failing resource lookup is written to the debug log and skipped.
+///
+/// A value that is not current looks it: before the first value the text is "-/-"
+/// and the gauge has no pointer; once the connection is gone (`HasConnection`
+/// False) or the page says so (`MarkValueOutdated`), the last value stays greyed
+/// without state picture until the next one arrives.
 class ChannelObservation : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp)
@@ -51,8 +56,8 @@ public:
     explicit ChannelObservation(QWidget* parent = nullptr);
     ~ChannelObservation() override;
 
-    /// The module type (37 or 54); values outside 0 to 255 are kept as 0, a type
-    /// without scaling.
+    /// The module type (37 or 54), a byte: a value outside 0 to 255 raises
+    /// rmox::Error 6 (overflow) and the previous type stays.
     qint16 Typ() const { return m_moduleType; }
     void setTyp(qint16 moduleType);
 
@@ -75,13 +80,18 @@ public:
     quint8 Range() const { return m_range; }
     void setRange(quint8 range);
 
-    /// False removes the state picture; the value text and gauge stay.
+    /// False removes the state picture; the value text and gauge stay, greyed.
     bool HasConnection() const { return m_hasConnection; }
     void setHasConnection(bool hasConnection);
 
     /// True after creation; writing False applies the unit configuration.
     bool IsInitializing() const { return m_isInitializing; }
     void setIsInitializing(bool isInitializing);
+
+    /// The value shown stays, greyed and without state picture, until the next one.
+    void MarkValueOutdated();
+    /// How current the value shown is.
+    ValueState valueState() const { return m_valueState; }
 
     // State that the page and tests can read.
     qint16 CurrentValue() const { return m_currentValue; }
@@ -115,6 +125,7 @@ private:
     void RefreshValueDisplay();
     void RefreshCaption();
     void ShowStatePicture(const QPixmap& picture);
+    void SetValueState(ValueState state);
 
     // Elements.
     QGroupBox* fraChannelObservation = nullptr;
@@ -138,6 +149,7 @@ private:
     qint16 m_currentValue = 0;
     bool m_isInValid = true;
     bool m_isForced = false;
+    ValueState m_valueState = ValueState::None;
     bool m_hasConnection = false;
     quint8 m_range = 0;
     bool m_isInitializing = false;

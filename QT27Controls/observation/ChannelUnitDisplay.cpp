@@ -1,6 +1,8 @@
 #include "ChannelUnitDisplay.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPalette>
 
 #include "rmox/GaugeCtl/GaugeCtl.h"
 
@@ -47,6 +49,26 @@ bool RunUnitConfiguration(int moduleType, int range, rmox::GaugeCtl& gauge, QCom
     ApplyUnitConfiguration(configuration, gauge, cmbUnit);
     formatText = configuration.formatText;
     return true;
+}
+
+QString ChannelValueText(ValueState state, int raw, const Scaling& scaling, const QString& formatText,
+                         const QString& decimalSeparator) {
+    return state == ValueState::None ? UnknownValueText
+                                     : ValueText(raw, scaling, formatText, decimalSeparator);
+}
+
+void ShowValueState(ValueState state, QLineEdit& txtValue, rmox::GaugeCtl& gauge) {
+    if (state == ValueState::Current) {
+        // An empty palette inherits every colour again.
+        txtValue.setPalette(QPalette());
+    } else {
+        QPalette greyed;
+        greyed.setColor(QPalette::Text, txtValue.palette().color(QPalette::Disabled, QPalette::Text));
+        txtValue.setPalette(greyed);
+    }
+    gauge.setPointerStyle(state == ValueState::Current    ? rmox::GaugeCtl::PointerCurrent
+                          : state == ValueState::Outdated ? rmox::GaugeCtl::PointerOutdated
+                                                          : rmox::GaugeCtl::PointerHidden);
 }
 
 }  // namespace qt27

@@ -5,6 +5,7 @@
 #include "QT27Controls/observation/ChannelScaling.h"
 
 class QComboBox;
+class QLineEdit;
 
 namespace rmox {
 class GaugeCtl;
@@ -40,5 +41,22 @@ void ApplyUnitConfiguration(const UnitConfiguration& configuration, rmox::GaugeC
 /// everything unchanged, when the combination has no configuration.
 bool RunUnitConfiguration(int moduleType, int range, rmox::GaugeCtl& gauge, QComboBox& cmbUnit,
                           QString& formatText);
+
+/// How current the value that a channel control shows is. A value that is not
+/// current must look it, or a user reads an old number as a live measurement.
+enum class ValueState {
+    None,      ///< no value yet: the text is "-/-" and the gauge shows no pointer
+    Current,   ///< the last value read on a live connection
+    Outdated,  ///< the last value of a connection that ended or a read that failed
+};
+
+/// The value text of a channel control: "-/-" while there is no value, else the
+/// scaled raw value (ValueText).
+QString ChannelValueText(ValueState state, int raw, const Scaling& scaling, const QString& formatText,
+                         const QString& decimalSeparator);
+
+/// Shows @p state on the value text and the gauge pointer: a current value in the
+/// normal colours, an outdated one greyed, no value greyed without pointer.
+void ShowValueState(ValueState state, QLineEdit& txtValue, rmox::GaugeCtl& gauge);
 
 }  // namespace qt27

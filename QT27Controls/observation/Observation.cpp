@@ -89,4 +89,10 @@ void Observation::setChannelValue(int index, qint16 value, bool isInValid, bool 
     }
 }
 
+void Observation::setChannelValueOutdated(int index) {
+    if (ChannelObservation* channel = ctlChannelObservation.value(index)) {
+        channel->MarkValueOutdated();
+    }
+}
+
 }  // namespace qt27

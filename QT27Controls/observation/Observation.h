@@ -28,6 +28,7 @@ protected:
     int helpContextId() const override { return 21400; }
     void setChannelConnection(int index, bool connected) override;
     void setChannelValue(int index, qint16 value, bool isInValid, bool isForced) override;
+    void setChannelValueOutdated(int index) override;
     int channelCount() const override { return static_cast<int>(ctlChannelObservation.size()); }
 
 private:

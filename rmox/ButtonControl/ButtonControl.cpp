@@ -65,9 +65,8 @@ QPixmap markerPixmap(const QColor& colour, qreal ratio) {
     return pixmap;
 }
 
-// Three dots, the busy mark. It is a still picture: a page that reads cyclically
-// stays in an operation for as long as it is online, and an animated indicator
-// would repaint the bar many times a second on every such page.
+// Three dots, the busy mark. It is a still picture: an animated indicator would
+// repaint the bar many times a second on every page that waits.
 QPixmap busyPixmap(const QColor& colour, qreal ratio) {
     QPixmap pixmap(QSize(kBusyWidth, kMarkerSize) * ratio);
     pixmap.setDevicePixelRatio(ratio);
@@ -235,22 +234,25 @@ void ButtonControl::SetButtonCaption(int index, const QString& key, const QStrin
 }
 
 // The pages do not pair the two calls: a reading page begins an operation with
-// every read cycle and ends one only when its connection changes. So the bar
-// shows whether an operation is running, not how many began.
+// every read cycle and ends one only when its connection changes. So neither
+// shows anything by itself; the page sets the busy mark.
 void ButtonControl::BeginOperation() {
     record(QStringLiteral("BeginOperation()"));
-    m_busyOperation = true;
-    updateBusy();
 }
 
 void ButtonControl::EndOperation() {
     record(QStringLiteral("EndOperation()"));
-    m_busyOperation = false;
-    updateBusy();
     // An operation that ended frees the buttons as well: a refused connect ends
     // its operation without a refresh, and the user must be able to try again.
     m_acknowledged = false;
     updateEnabled();
+}
+
+void ButtonControl::setBusyMark(bool busy) {
+    if (busy != m_busyMark) {
+        m_busyMark = busy;
+        updateBusy();
+    }
 }
 
 void ButtonControl::AcknowledgeButton() {
@@ -273,14 +275,13 @@ void ButtonControl::record(const QString& entry) {
 }
 
 void ButtonControl::updateEnabled() {
-    // While a press is being handled every button waits for RefreshButtons; OK and
-    // Apply then return to the state the page asked for in the meantime.
+    // While a press is being handled the buttons that start something wait for
+    // RefreshButtons; OK and Apply then return to the state the page asked for in
+    // the meantime. Close and Help never wait: the user can always leave.
     const bool free = !m_acknowledged;
     m_ok->setEnabled(free && m_okEnabled);
     m_apply->setEnabled(free && m_applyEnabled);
     m_cancel->setEnabled(free);
-    m_close->setEnabled(free);
-    m_help->setEnabled(free);
     m_page->setEnabled(free);
 }
 
@@ -293,7 +294,7 @@ void ButtonControl::updateIndicator() {
 }
 
 void ButtonControl::updateBusy() {
-    const bool busy = m_busyOperation;
+    const bool busy = m_busyMark;
     if (busy && m_busy->isHidden()) {
         m_busy->setPixmap(busyPixmap(palette().color(QPalette::Highlight), devicePixelRatioF()));
     }

@@ -18,6 +18,14 @@ class ResourceManager;
 /// Clos and PageButton (the 7th event). Every operation called on the bar is
 /// appended to `OperationLog()` so that callers can check the order of use; the
 /// log keeps the latest 1000 operations.
+///
+/// AcknowledgeButton holds the buttons that start something on the page (OK,
+/// Cancel, Apply and the page button) until RefreshButtons or EndOperation; Close
+/// and Help stay usable, so a page that waits for an answer can always be closed.
+/// BeginOperation and EndOperation mark where the page's operations start and end;
+/// the busy mark and cursor show what the page asks for with setBusyMark, since only
+/// the page knows whether the user waits for an operation (a read cycle runs
+/// operations for as long as the page is online).
 class ButtonControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString StatusText READ StatusText WRITE setStatusText)
@@ -46,8 +54,11 @@ public:
 
     // What a user and a test can see.
     bool isOnline() const { return m_online; }
-    /// True from BeginOperation until the next EndOperation.
-    bool isBusy() const { return m_busyOperation; }
+    /// The busy mark and cursor, while the page waits for something the user asked
+    /// for. Not an operation of the order of use: it is not logged.
+    void setBusyMark(bool busy);
+    /// True while the busy mark shows.
+    bool isBusy() const { return m_busyMark; }
     /// The operations called so far, in order, e.g. "SetButtons(1,1,1,0)"; the latest
     /// 1000 of them.
     const QStringList& OperationLog() const { return m_log; }
@@ -64,8 +75,7 @@ public:
     QLabel* onlineLabel() const { return m_indicator; }
     /// The round marker: green while online, grey while offline.
     QLabel* onlineMarker() const { return m_marker; }
-    /// A still busy mark, shown while at least one operation runs (BeginOperation
-    /// without EndOperation).
+    /// A still busy mark, shown while the page says so (setBusyMark).
     QLabel* busyIndicator() const { return m_busy; }
 
 signals:
@@ -107,7 +117,7 @@ private:
     bool m_acknowledged = false;
     bool m_online = false;
     bool m_indicatorUsed = false;
-    bool m_busyOperation = false;
+    bool m_busyMark = false;
 };
 
 }  // namespace rmox

@@ -125,7 +125,16 @@ QColor GaugeCtl::colorFromRgbValue(int rgb) {
 }
 
 QColor GaugeCtl::pointerColor() const {
-    return isEnabled() ? kPointerColor : palette().color(QPalette::Disabled, QPalette::Mid);
+    return isEnabled() && m_pointerStyle == PointerCurrent
+               ? kPointerColor
+               : palette().color(QPalette::Disabled, QPalette::Mid);
+}
+
+void GaugeCtl::setPointerStyle(PointerStyle style) {
+    if (style != m_pointerStyle) {
+        m_pointerStyle = style;
+        update();
+    }
 }
 
 // ---- geometry ----
@@ -274,7 +283,8 @@ void GaugeCtl::paintEvent(QPaintEvent* /*event*/) {
     }
     const float pointer = clampPermille(m_value);
     const QRectF pointerArea(bar.left(), bar.top(), bar.width(), band.top() - bar.top());
-    if (pointer > 0.0F) {
+    const bool pointerShown = m_pointerStyle != PointerHidden;
+    if (pointerShown && pointer > 0.0F) {
         painter.fillRect(QRectF(pointerArea.topLeft(), QPointF(xOf(pointer), pointerArea.bottom())),
                          pointerColor());
     }
@@ -283,8 +293,12 @@ void GaugeCtl::paintEvent(QPaintEvent* /*event*/) {
     painter.drawRect(bar.adjusted(0, 0, -1, -1));
     const qreal needleWidth = std::max(2.0, std::round(bar.height() / 12.0));
     const qreal needleX = std::clamp(xOf(pointer) - needleWidth / 2.0, bar.left(), bar.right() - needleWidth);
-    painter.fillRect(QRectF(needleX, bar.top(), needleWidth, bar.height()),
-                     isEnabled() ? kNeedleColor : palette().color(QPalette::Disabled, QPalette::Dark));
+    if (pointerShown) {
+        painter.fillRect(QRectF(needleX, bar.top(), needleWidth, bar.height()),
+                         isEnabled() && m_pointerStyle == PointerCurrent
+                             ? kNeedleColor
+                             : palette().color(QPalette::Disabled, QPalette::Dark));
+    }
 
     // Ticks and labels below the bar.
     painter.setPen(palette().color(group, QPalette::WindowText));

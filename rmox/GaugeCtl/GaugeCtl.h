@@ -68,6 +68,13 @@ public:
     float Value() const { return m_value; }
     void setValue(float permille);
 
+    /// How the pointer is drawn: as a current value, greyed as an outdated one, or
+    /// not at all while there is no value.
+    enum PointerStyle { PointerCurrent, PointerOutdated, PointerHidden };
+    Q_ENUM(PointerStyle)
+    PointerStyle pointerStyle() const { return m_pointerStyle; }
+    void setPointerStyle(PointerStyle style);
+
     /// The slider, in permille of the span. Hidden after creation.
     float SliderValue() const { return m_sliderValue; }
     void setSliderValue(float permille);
@@ -87,7 +94,7 @@ public:
 
     /// The colour of an RGB colour value with red in the low byte.
     static QColor colorFromRgbValue(int rgb);
-    /// The colour the pointer is painted with.
+    /// The colour the pointer is painted with (greyed while disabled or outdated).
     QColor pointerColor() const;
 
     // Geometry, in widget coordinates; the same mapping the painting and the mouse use.
@@ -146,6 +153,7 @@ private:
     double m_scaleStep = 10.0;
     int m_scaleDivisions = 5;
     float m_value = 0.0F;
+    PointerStyle m_pointerStyle = PointerCurrent;
     float m_sliderValue = 0.0F;
     bool m_sliderVisible = false;
     double m_verticalSplit = 0.0;

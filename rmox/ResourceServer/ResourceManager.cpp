@@ -1,70 +1,22 @@
 #include "ResourceManager.h"
 
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include "rmox/Error.h"
+#include "rmox/ResourceServer/ResourceTexts.h"
 
 namespace rmox {
 
 namespace {
 
 using TextTable = QHash<int, QString>;
-
-QString unescape(QStringView text) {
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\\' || i + 1 == text.size()) {
-            result.append(c);
-            continue;
-        }
-        const QChar next = text[++i];
-        switch (next.unicode()) {
-            case 'n': result.append(u'\n'); break;
-            case 'r': result.append(u'\r'); break;
-            case 't': result.append(u'\t'); break;
-            case '\\': result.append(u'\\'); break;
-            default:
-                result.append(c);
-                result.append(next);
-        }
-    }
-    return result;
-}
-
-// Parses one text file. Lines: "id=text"; blank lines and lines starting with '#'
-// are skipped, as are lines whose id is not a number.
-TextTable parseTexts(const QByteArray& content) {
-    TextTable table;
-    const QString text = QString::fromUtf8(content);
-    const auto lines = QStringView(text).split(u'\n');
-    for (QStringView line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-        if (line.isEmpty() || line.startsWith(u'#')) {
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0) {
-            continue;
-        }
-        bool ok = false;
-        const int id = line.left(equals).trimmed().toInt(&ok);
-        if (ok) {
-            table.insert(id, unescape(line.mid(equals + 1)));
-        }
-    }
-    return table;
-}
 
 // Text files are read once per folder and language and kept for the process; a
 // file that changed on disk (newer modification time) is read again.
@@ -84,7 +36,7 @@ const TextTable& textsFor(const QString& folder, const QString& language) {
         entry.texts.clear();
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
-            entry.texts = parseTexts(file.readAll());
+            entry.texts = ParseResourceTexts(file.read(kMaximumTextFileSize));
         }
     }
     return entry.texts;
@@ -94,7 +46,9 @@ const TextTable& textsFor(const QString& folder, const QString& language) {
 // key names the file's modification time and size, so a file that changed on disk
 // is read again.
 // The screen scale pictures are drawn for: crisp at 150 % too.
-qreal pictureScale() { return qApp != nullptr ? qApp->devicePixelRatio() : 1.0; }
+qreal pictureScale() {
+    return qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+}
 
 QString pictureCacheKey(const QFileInfo& file) {
     return QStringLiteral("rmox.ResourceManager:%1:%2:%3:%4")
@@ -112,9 +66,13 @@ bool findCachedPicture(const QFileInfo& file, QPixmap& pixmap) {
 
 ResourceManager::ResourceManager(QObject* parent) : QObject(parent) {}
 
-void ResourceManager::setLanguage(const QString& language) { m_language = language.trimmed().toLower(); }
+void ResourceManager::setLanguage(const QString& language) {
+    m_language = language.trimmed().toLower();
+}
 
-void ResourceManager::setResourceFolder(const QString& folder) { m_folder = folder; }
+void ResourceManager::setResourceFolder(const QString& folder) {
+    m_folder = folder;
+}
 
 void ResourceManager::ConfigureFrom(const ResourceManager& other) {
     setLanguage(other.Language());
@@ -135,8 +93,9 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
             return *found;
         }
     }
-    throw Error(Error::InvalidProcedureCall,
-                QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
+    throw Error(
+        Error::InvalidProcedureCall,
+        QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
 }
 
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {

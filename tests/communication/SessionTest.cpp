@@ -5,6 +5,7 @@
 // the host saw and the state the session ends in.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QVariant>
@@ -220,17 +221,26 @@ const Row kRows[] = {
     {"O", "Offline RefuseConnect Button q", "A B E", "Connect!", "off"},
     {"DI", "Offline RefuseConnect Button q", "B A B E", "Connect!", "off"},
     {"ODI", "Offline CallDisconnect q", "", "", "off"},
-    {"ODI", "Offline EmptyConnect EmptyVerify q", "", "", "off"},
+    {"ODI", "Offline EmptyConnect EmptyVerify q", "", "Verify", "off"},
     {"O", "Offline Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
     {"DI", "Offline Release Abort", "off E R", "UiReleased Box", "rel"},
     {"O", "Online Tick q", "B", "Read:values", "busy"},
     {"O", "Online RefuseRead Tick q", "B", "Read:values! Err(TF)", "on"},
-    {"O", "Online Button Tick q Data q Disconnected", "A B off c7011 R E R", "Read:values Disconnect", "off"},
+    {"O", "Online Button Tick q Data q Disconnected", "A B off c7011 R E R", "Disconnect", "off"},
+    // The cycle ended on a refused read or an unreadable answer: the button disconnects all the same.
+    {"O", "Online RefuseRead Tick q Button q Disconnected", "B A off c7011 R E R", "Read:values! Err(TF) Disconnect", "off"},
+    {"O", "Busy UnreadableRead q Button q Disconnected", "E R A off c7011 R E R", "Err(?) Disconnect", "off"},
     {"D", "Online Button q", "B A", "Read:diagnosis", "busy"},
     {"I", "Online Button q", "B A", "Read:qsData", "busy"},
     {"O", "Online Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"DI", "Online Close q Disconnected", "B A off", "Disconnect CloseUi", "off+x"},
-    {"ODI", "Online RefuseDisconnect Close q", "B A", "Disconnect!", "on+x"},
+    // A refused Disconnect leaves a page the user can close again; CloseUi goes out once.
+    {"O", "Online RefuseDisconnect Close q", "B A E R", "Disconnect!", "on+t"},
+    {"DI", "Online RefuseDisconnect Close q", "B A E R", "Disconnect!", "on"},
+    {"O", "Online RefuseDisconnect Close q Close q Disconnected", "B A E R B A off c7011 R", "Disconnect! Disconnect CloseUi", "off+x"},
+    {"DI", "Online RefuseDisconnect Close q Close q Disconnected", "B A E R B A off", "Disconnect! Disconnect CloseUi", "off+x"},
+    {"O", "Busy Close q Data q Disconnected q Close q", "B A off c7011 R B A", "Disconnect CloseUi", "off+x"},
+    {"DI", "Busy Close q Data q Disconnected q Close q", "B A off B A", "Disconnect CloseUi", "off+x"},
     {"DI", "Online CallDisconnect q Disconnected", "off E R", "Disconnect", "off"},
     {"O", "Online Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
     {"DI", "Online Release q Disconnected", "B A off", "Disconnect UiReleased", "rel"},
@@ -251,7 +261,7 @@ const Row kRows[] = {
     {"O", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
     {"O", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"O", "Busy Button Release Data q Disconnected", "A off c7011 R", "Disconnect UiReleased", "rel"},
-    {"O", "Busy Button Data RefuseDisconnect q Release q Disconnected", "A B A off c7011 R",
+    {"O", "Busy Button Data RefuseDisconnect q Release q Disconnected", "A E R B A off c7011 R",
      "Disconnect! Disconnect UiReleased", "rel"},
     {"O", "Busy Button Abort Button q Connected q Data", "A off c7011 R E R A B on c7012 R E B",
      "Err(1127) Connect Read:values", "on+t"},
@@ -315,7 +325,47 @@ TEST_P(SessionTest, ScriptShowsTheExpectedExchange) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, SessionTest, testing::ValuesIn(cases()));
+INSTANTIATE_TEST_SUITE_P(Rows, SessionTest, testing::ValuesIn(cases()),
+                         [](const testing::TestParamInfo<std::pair<const Row*, char>>& info) {
+                             return "Row" + std::to_string(info.param.first - kRows) + "_" +
+                                    info.param.second;
+                         });
+
+// What the button bar lets the user do after a script: the busy mark shows only while a
+// request the user started is outstanding (not for the steady read cycle), and a page that
+// is online with nothing outstanding can always be closed and disconnected.
+struct BarRow {
+    const char *variants, *script;
+    bool busy, closeEnabled, pageEnabled;
+};
+const BarRow kBarRows[] = {
+    {"ODI", "Connecting", true, true, false},
+    {"O", "Busy", false, true, true},
+    {"O", "Busy Data q Tick q", false, true, true},
+    {"O", "Busy Button", true, true, false},
+    {"DI", "Busy", true, true, false},
+    {"ODI", "Online RefuseDisconnect Close q", false, true, true},
+    {"O", "Online RefuseRead Tick q", false, true, true},
+    {"O", "Busy UnreadableRead q Button q Disconnected", false, true, true},
+};
+
+TEST(SessionBarTest, BusyMarkAndButtonsFollowWhatTheUserWaitsFor) {
+    for (const BarRow& row : kBarRows) {
+        for (const char* variant = row.variants; *variant != '\0'; ++variant) {
+            SCOPED_TRACE(std::string(1, *variant) + ": " + row.script);
+            Play run(*variant);
+            const QString state = QString::fromLatin1(row.script).section(' ', 0, 0);
+            const QString script = kStates.at(state) + ' ' + QString(row.script).section(' ', 1);
+            for (const QString& word : script.split(' ', Qt::SkipEmptyParts)) {
+                kEvents.at(word)(run);
+            }
+            rmox::ButtonControl* bar = run.page->buttons();
+            EXPECT_EQ(bar->isBusy(), row.busy);
+            EXPECT_EQ(bar->closeButton()->isEnabled(), row.closeEnabled);
+            EXPECT_EQ(bar->pageButton()->isEnabled(), row.pageEnabled);
+        }
+    }
+}
 
 // Forced mask 5, words 8000 0064 7FFF 0000; bytes beyond the ninth are ignored. A channel
 // whose word is cut off reads invalid with the value 0, forced as the mask says.
