@@ -1,9 +1,11 @@
 // Registry hive files and queries, telegram words, help windows; the pages and the frame show the rest.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "HiveFile.h"
+#include "QT27Controls/common/DebugHelper.h"
 #include "QT27Controls/common/HelpUtilities.h"
 #include "QT27Controls/common/NumberFunctions.h"
 #include "QT27Controls/common/RegManagement.h"
@@ -108,6 +110,30 @@ protected:
     const QString path = dir.filePath("registry.reg");
     testsupport::ScopedEnv env{"RIMOX_REGISTRY", path.toLocal8Bit()};
 };
+
+// Mode 0 takes the sinks from the registry switches (Debug 1 or 3: debugger, DebugFile 1:
+// file), 1 the debugger only, 2 both, anything else none; a file record goes to TEMP.
+TEST_F(RegistryFile, DebugModesChooseTheSinksAndFileRecordsGoToTemp) {
+    testsupport::ScopedEnv temp("TEMP", dir.path().toLocal8Bit());
+    QStringList sinks;
+    for (const auto& [debug, mode] : {std::pair{3, 0}, {2, 0}, {0, 1}, {0, 2}, {0, 7}}) {
+        write(kV5 + QStringLiteral("\"Debug\"=dword:%1\n\"DebugFile\"=dword:1\n").arg(debug));
+        ReadDebugSettings(static_cast<qint16>(mode));
+        sinks << QStringLiteral("%1%2").arg(DebugHelper::DebugToDebugger()).arg(DebugHelper::DebugToFile());
+    }
+    EXPECT_EQ(sinks, QStringList({"11", "01", "10", "11", "00"}));
+    ReadDebugSettings(2);
+    testing::internal::CaptureStderr();
+    QString logFile = DebugHelper::kLogFileName;
+    WriteDebugLog("Source", "message", logFile);
+    const QString debugger = QString::fromStdString(testing::internal::GetCapturedStderr());
+    ReadDebugSettings(-1);
+    EXPECT_EQ(logFile, dir.filePath("rimox.log"));
+    QFile file(logFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Source"));
+    EXPECT_TRUE(debugger.contains("Source")) << debugger.toStdString();
+}
 
 class RegistryQuery : public RegistryFile,
                       public testing::WithParamInterface<std::tuple<HiveEncoding, bool>> {};

@@ -163,6 +163,9 @@ TEST_F(StationTest, OpenWritesTheBuiltInStationWhoseModulesBuildTheRequests) {
     EXPECT_EQ(parts(m.ConnectRequest(false)), QStringList({"ConnectRequest", "api=0", "slot=7"}));
     // clang-format on
     EXPECT_EQ(m.SystemTag(), "QT27 slot 07 LI-401");
+    QByteArray read;
+    EXPECT_TRUE(m.ReadParameters(read));
+    EXPECT_EQ(read, station.moduleRecord(7)->parameters);
 }
 
 TEST_F(StationTest, ChangesAreWrittenAtOnceOnlyWhereTheyChangedAndAFailureKeepsThem) {

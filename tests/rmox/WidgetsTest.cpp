@@ -1,6 +1,7 @@
 // The button bar and the gauge's slider as a user presses and drags them; the pages check how they use them.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +17,8 @@ TEST(ButtonControl, EachButtonRaisesItsOwnEventUntilAPressIsAcknowledged) {
     ButtonControl bar;
     bar.SetButtonCaption(0, QString(), "Connect");
     bar.show();
+    bar.setStatusText("Data set locked by operator");
+    EXPECT_TRUE(bar.findChild<QLabel*>("lblStatus")->text().startsWith("Data"));
     QStringList raised;
     // clang-format off
     for (const auto& [event, name] : {std::pair{&ButtonControl::Apply, "Apply"}, {&ButtonControl::Cancel, "Cancel"},
