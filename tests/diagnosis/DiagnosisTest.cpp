@@ -1,0 +1,262 @@
+// The diagnosis telegram decoder as one table, and the Diagnosis page on the scripted host:
+// start state, one reading with its log records, the repeated telegram, the red syntax error.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextEdit>
+
+#include "QT27Controls/diagnosis/Diagnosis.h"
+#include "QT27Controls/diagnosis/DiagnosisTelegram.h"
+#include "support/DebugLogCapture.h"
+#include "support/PageSession.h"
+
+namespace {
+
+using qt27::DiagnosisTextFolder;
+using testsupport::child;
+using testsupport::runQueue;
+
+// Texts as "c<id>" (common folder) or "d<id>" (the configured folder), the heading word
+// "Ch"; texts 1051 and 1104 are missing.
+QString fakeText(int id, DiagnosisTextFolder folder) {
+    if (id == 1051 || id == 1104) {
+        throw rmox::Error(rmox::Error::InvalidProcedureCall, QStringLiteral("no text %1").arg(id));
+    }
+    return id == 4001 ? QStringLiteral("Ch")
+                      : (folder == DiagnosisTextFolder::Common ? "c" : "d") + QString::number(id);
+}
+
+struct DecoderRow {
+    const char *telegram, *module, *channels, *headings, *pictures, *end;
+};
+// Line breaks as |, TAB as >; headings start:length; pictures 0 = unchanged; end: ok,
+// order or number (syntax errors, with the start of the red lines), or the failure number.
+const DecoderRow kDecoderRows[] = {
+    {"002531", "", "Ch 1|>Ok||Ch 2|>c1105||Ch 3|>c1101||Ch 4|>Ok|", "0:4 11:6 27:6 43:6", "400 421 442 403",
+     "ok"},
+    {"00", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403", "ok"},
+    {"02", "c1052|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
+     "ok"},
+    {"1A", "c115 0x0A|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
+     "ok"},
+    {"25", "c115 0x05|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
+     "ok"},
+    {"004F", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>d115 0x0F|", "0:4 11:6 24:6 37:6", "400 401 402 403",
+     "ok"},
+    {"002222", "", "Ch 1|>Ok||Ch 2|>c1102|>c1102||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 35:6 48:6",
+     "400 441 402 403", "ok"},
+    // The flags belong to one channel; an error wins over code 5 in either order; code 0 is "Ok".
+    {"00162537", "", "Ch 1|>c1106||Ch 2|>c1105||Ch 3|>c1128||Ch 4|>Ok|", "0:4 14:6 30:6 46:6",
+     "440 421 442 403", "ok"},
+    {"001511373145", "", "Ch 1|>c1105|>c1101||Ch 2|>Ok||Ch 3|>c1128|>c1101||Ch 4|>c1105|",
+     "0:4 22:6 35:6 59:6", "440 401 442 423", "ok"},
+    {"0020", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403", "ok"},
+    {"003121", "",
+     "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>c1101||Syntax error in channel diagnosis telegram:|"
+     "Channel numbers must be in ascending order!|",
+     "0:4 11:6 24:6 -1:0", "400 401 442 0", "order 40"},
+    {"0051", "", "|Syntax error in channel diagnosis telegram:|Channel number claims to be 5!|",
+     "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "number 0"},
+    {"00F1", "", "|Syntax error in channel diagnosis telegram:|Channel number claims to be 15!|",
+     "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "number 0"},
+    // Channel 0 names no terminal; an empty telegram shows nothing as in order; a missing
+    // text fails the channels, but only skips the module line.
+    {"0002", "", ">c1102|", "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "9"},
+    {"", "", "", "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "9"},
+    {"011214", "", "Ch 1|>c1102|", "0:4 -1:0 -1:0 -1:0", "440 0 0 0", "5"},
+};
+
+class DecoderTest : public testing::TestWithParam<DecoderRow> {};
+
+TEST_P(DecoderTest, TelegramGivesTextsHeadingsPicturesAndEnd) {
+    const DecoderRow& row = GetParam();
+    const qt27::ModuleDiagnosis shown =
+        qt27::DecodeModuleDiagnosis(QByteArray::fromHex(row.telegram), fakeText);
+    const auto marked = [](QString text) { return text.replace("\r\n", "|").replace('\t', '>'); };
+    EXPECT_EQ(marked(shown.moduleText()), QLatin1String(row.module));
+    EXPECT_EQ(marked(shown.channelText()), QLatin1String(row.channels));
+    QStringList headings, pictures;
+    for (int i = 0; i < 4; ++i) {
+        headings << QStringLiteral("%1:%2").arg(shown.headingStart[i]).arg(shown.headingLength[i]);
+        pictures << QString::number(shown.pictures[i]);
+    }
+    EXPECT_EQ(headings.join(' '), QLatin1String(row.headings));
+    EXPECT_EQ(pictures.join(' '), QLatin1String(row.pictures));
+    const char* const kinds[] = {"ok", "order", "number"};
+    const QString end = shown.failed       ? QString::number(shown.failureNumber)
+                        : shown.complete() ? "ok"
+                                           : kinds[int(shown.syntaxError)] +
+                                                 QStringLiteral(" %1").arg(shown.syntaxErrorStart);
+    EXPECT_EQ(end, QLatin1String(row.end));
+}
+
+INSTANTIATE_TEST_SUITE_P(Telegrams, DecoderTest, testing::ValuesIn(kDecoderRows));
+
+TEST(DiagnosisHelpersTest, HexBytesAndArrayComparison) {
+    EXPECT_EQ(QStringList({qt27::FormatHexByte(5), qt27::FormatHexByte(171), qt27::FormatHexByte(0)}),
+              QStringList({"0x05", "0xAB", "0x00"}));
+    EXPECT_TRUE(qt27::ByteArraysEqual(QByteArray("\0\x25", 2), QByteArray::fromHex("0025")));
+    EXPECT_FALSE(qt27::ByteArraysEqual(QByteArray::fromHex("0025"), QByteArray::fromHex("002500")));
+    EXPECT_FALSE(qt27::ByteArraysEqual(QByteArray(), QByteArray()));
+}
+
+/// The picture a terminal box shows: its id among the state pictures, 0 none, -1 another.
+int pictureOf(const QLabel* box) {
+    const QImage shown = box->pixmap().toImage();
+    for (int id : {400, 401, 402, 403, 404, 405, 406, 407, 420, 421, 422, 423, 440, 441, 442, 443}) {
+        if (rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).toImage() == shown) {
+            return id;
+        }
+    }
+    return shown.isNull() ? 0 : -1;
+}
+
+/// The channel text with bold runs as *...* and red runs as !...!, lines ending in |.
+QString rendered(const QWidget* page) {
+    QString result;
+    const QTextDocument* document = child<QTextEdit>(page, "txtChannelDiagnosis")->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            QString text = it.fragment().text();
+            text = format.foreground().color() == Qt::red ? '!' + text + '!' : text;
+            result += format.fontWeight() == QFont::Bold ? '*' + text + '*' : text;
+        }
+        result += '|';
+    }
+    return result;
+}
+
+class DiagnosisPageTest : public testing::Test {
+protected:
+    explicit DiagnosisPageTest(const QString& typeName = QStringLiteral("QT27Ex 4AI"))
+        : session(testsupport::FakeModule{"37", typeName, 7, {}, {}, {}}) {}
+    void start() {
+        session.init(page);
+        runQueue(), session.comm.answerConnect(), runQueue();
+    }
+    QString pictures() const {
+        QStringList ids;
+        for (const QLabel* box : page.findChildren<QLabel*>(QStringLiteral("picTerminal"))) {
+            ids << QString::number(pictureOf(box));
+        }
+        return ids.join(' ');
+    }
+    /// Answers the outstanding read with @p hex and lets the queued disconnect be answered.
+    void answer(const char* hex) {
+        session.comm.answerRead(QByteArray::fromHex(hex));
+        runQueue();
+        session.comm.answerDisconnect();
+    }
+    /// Reread on an offline page: connect, then the read.
+    void reread() { page.ctlButtons_PageButton(), runQueue(), session.comm.answerConnect(), runQueue(); }
+
+    testsupport::PageSession session;
+    qt27::Diagnosis page;
+};
+
+// Pictures 400 to 407 and empty texts before any answer; Picture1 or Picture2 by type name.
+TEST_F(DiagnosisPageTest, StartsWithTheOkPicturesEmptyTextsAndTheHeader) {
+    ASSERT_TRUE(session.init(page));
+    EXPECT_EQ(pictures(), QStringLiteral("400 401 402 403 404 405 406 407"));
+    EXPECT_EQ(page.ModuleDiagnosisText() + page.ChannelDiagnosisText(), QString());
+    EXPECT_EQ(child<QLabel>(&page, "lblHeader")->text(), QStringLiteral("Diagnosis of slot 07: QT27Ex 4AI"));
+    for (const char* typeName : {"QT27Ex 4AI", "QT271-N 4AI", "QT27-N"}) {
+        testsupport::PageSession other(testsupport::FakeModule{"54", typeName, 7, {}, {}, {}});
+        qt27::Diagnosis shown;
+        other.init(shown);
+        EXPECT_EQ(!child<QLabel>(&shown, "Picture1")->isHidden(), !QByteArray(typeName).contains("271"));
+        EXPECT_EQ(child<QLabel>(&shown, "Picture2")->isHidden(), !QByteArray(typeName).contains("271"));
+    }
+}
+
+// From connect to disconnect: the documented records in their order; headings in bold.
+TEST_F(DiagnosisPageTest, OneReadingShowsTheTelegramAndDisconnects) {
+    ASSERT_TRUE(session.init(page));
+    testsupport::DebugLogCapture log;
+    runQueue(), session.comm.answerConnect(), runQueue();
+    answer("002531");
+    const QString reference = session.comm.reference;
+    const QString id = session.comm.last(testsupport::FakeCommunication::Kind::Disconnect).invokeId;
+    EXPECT_EQ(log.linesFrom("Diagnosis.").mid(4),
+              QStringList({"Diagnosis.OnConnectResponse: communicationReference: " + reference,
+                           "Diagnosis.cmdReread_Click: ",
+                           "Diagnosis.ReadDiag: ",
+                           "Diagnosis.OnTransactionResponse: sOnlineInvokeId: " +
+                               session.comm.last(testsupport::FakeCommunication::Kind::Transaction).invokeId,
+                           "Diagnosis.ParseModuleDiagnosis: ",
+                           "Diagnosis.ClearModuleDiagnosisText: ",
+                           "Diagnosis.ClearChannelDiagnosisText: ",
+                           "Diagnosis.AddChannelDiagnosisText: Channel 1",
+                           "Diagnosis.AddChannelDiagnosisText: \tOk",
+                           "Diagnosis.AddChannelDiagnosisText: ",
+                           "Diagnosis.AddChannelDiagnosisText: Channel 2",
+                           "Diagnosis.AddChannelDiagnosisText: \tWarning: channel simulated",
+                           "Diagnosis.AddChannelDiagnosisText: ",
+                           "Diagnosis.AddChannelDiagnosisText: Channel 3",
+                           "Diagnosis.AddChannelDiagnosisText: \tShort circuit",
+                           "Diagnosis.AddChannelDiagnosisText: ",
+                           "Diagnosis.AddChannelDiagnosisText: Channel 4",
+                           "Diagnosis.AddChannelDiagnosisText: \tOk",
+                           "Diagnosis.ParseModuleDiagnosis: Calling Disconnect",
+                           "Diagnosis.CallDisconnect: sOnlineInvokeId: " + id,
+                           "Diagnosis.CallDisconnect: actually trying to disconnect",
+                           "Diagnosis.CallDisconnect: objBaseDtmCommunication.Disconnect returned true",
+                           "Diagnosis.OnDisconnectResponse: sOnlineInvokeId: " + id,
+                           "Diagnosis.OnDisconnectResponse: invokeId: " + id}));
+    EXPECT_EQ(rendered(&page),
+              QStringLiteral("*Channel 1*|\tOk||*Channel 2*|\tWarning: channel simulated||*Channel "
+                             "3*|\tShort circuit||*Channel 4*|\tOk||"));
+    EXPECT_EQ(pictures(), QStringLiteral("400 421 442 403 404 405 406 407"));
+    EXPECT_FALSE(page.isOnline());
+}
+
+// A telegram equal to the last one shown is not drawn again, but disconnects; a connect
+// answer without connection shows its error and makes the next telegram show again, as
+// an abort does.
+TEST_F(DiagnosisPageTest, RepeatedTelegramOnlyDisconnectsUntilAFailedConnectOrAnAbort) {
+    start();
+    answer("0012");
+    testsupport::DebugLogCapture log;
+    reread();
+    answer("0012");
+    EXPECT_EQ(log.linesFrom("Diagnosis.C").filter("Text"), QStringList());
+    EXPECT_EQ(session.comm.count(testsupport::FakeCommunication::Kind::Disconnect), 2);
+    page.ctlButtons_PageButton(), runQueue();
+    session.comm.answerConnect(testsupport::FakeCommunication::ConnectAnswer::NoConnectPart);
+    EXPECT_EQ(page.ModuleDiagnosisText(), session.comm.connectErrorText() + "\r\n");
+    EXPECT_EQ(page.ChannelDiagnosisText(), QString());
+    reread();
+    answer("0012");
+    EXPECT_TRUE(page.ChannelDiagnosisText().startsWith("Channel 1\r\n\tOpen line"));
+    reread();
+    session.comm.abort();
+    reread();
+    log.clear();
+    answer("0012");
+    EXPECT_EQ(log.linesFrom("Diagnosis.ClearChannel").size(), 1);
+}
+
+// The syntax error in bold red, the headings before it not emphasised, the pictures not
+// reached kept; the telegram is not remembered. Channel 0 is reported to the frame.
+TEST_F(DiagnosisPageTest, SyntaxErrorShowsRedLinesAndIsNotRemembered) {
+    start();
+    answer("004531");
+    for (int reading = 0; reading < 2; ++reading) {
+        reread();
+        answer("003121");
+        EXPECT_EQ(rendered(&page),
+                  QStringLiteral(
+                      "Channel 1|\tOk||Channel 2|\tOk||Channel 3|\tShort circuit||*!Syntax error in "
+                      "channel diagnosis telegram:!*|*!Channel numbers must be in ascending order!!*||"));
+        EXPECT_EQ(pictures(), QStringLiteral("400 401 442 423 404 405 406 407"));
+    }
+    reread();
+    answer("0002");
+    EXPECT_EQ(page.ChannelDiagnosisText(), QStringLiteral("\tOpen line\r\n"));
+    ASSERT_EQ(session.dtm.base.events.errors.size(), 1);
+    EXPECT_TRUE(session.dtm.base.events.errors[0].second.contains("channel 0"));
+}
+
+}  // namespace
