@@ -1,13 +1,26 @@
-// The diagnosis telegram decoder as one table, and the Diagnosis page on the scripted host:
-// start state, one reading with its log records, the repeated telegram, the red syntax error.
+// The diagnosis telegram decoder as one table; the Diagnosis page on the scripted host (start
+// state, one reading with its log records, the repeated telegram, the red syntax error) and
+// in the frame on the simulated station, with faults set in the station panel.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/diagnosis/DiagnosisTelegram.h"
+#include "frame/FrameWindow.h"
+#include "frame/StationPanel.h"
+#include "host/CommunicationService.h"
+#include "host/SimulatedStation.h"
+#include "host/Station.h"
 #include "support/DebugLogCapture.h"
 #include "support/PageSession.h"
 
@@ -257,6 +270,44 @@ TEST_F(DiagnosisPageTest, SyntaxErrorShowsRedLinesAndIsNotRemembered) {
     EXPECT_EQ(page.ChannelDiagnosisText(), QStringLiteral("\tOpen line\r\n"));
     ASSERT_EQ(session.dtm.base.events.errors.size(), 1);
     EXPECT_TRUE(session.dtm.base.events.errors[0].second.contains("channel 0"));
+}
+
+// Open line on channel 2 with detection on, cleared by the user, then a module code and a
+// raw telegram from the station panel: each reread shows the station's new telegram.
+TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
+    QTemporaryDir dir;
+    host::Station station;
+    ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));
+    host::SimulatedStation simulation(station.busAddress());
+    simulation.setParameterProvider([&](int slot) { return station.moduleRecord(slot)->parameters; });
+    frame::addToSimulation(simulation, 3, QStringLiteral("37"));  // channel 2 detects an open line
+    simulation.setOpenLine(3, 1, true);
+    host::CommunicationService service(&simulation);
+    service.setLatency(2);
+    frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
+    window.selectSlot(3);
+    auto* page = qobject_cast<qt27::Diagnosis*>(window.openPage(3, QStringLiteral("Diagnosis"))->widget());
+    const auto shows = [&](const QString& text) {
+        return QTest::qWaitFor(
+            [&] { return !page->isOnline() && page->ChannelDiagnosisText().contains(text); });
+    };
+    ASSERT_TRUE(shows("Channel 2\r\n\tOpen line\r\n"));
+    EXPECT_EQ(pictureOf(page->findChildren<QLabel*>(QStringLiteral("picTerminal")).at(1)), 441);
+    simulation.setOpenLine(3, 1, false);
+    window.findChild<QComboBox*>(QStringLiteral("cboModuleDiagnosis"))->setCurrentIndex(2);
+    page->buttons()->pageButton()->click();
+    ASSERT_TRUE(shows("Channel 2\r\n\tOk\r\n"));
+    EXPECT_EQ(page->ModuleDiagnosisText(), QStringLiteral("Wrong module in slot\r\n"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtRawDiagnosis"))->setText(QStringLiteral("00 31 21"));
+    window.findChild<QCheckBox*>(QStringLiteral("chkRawDiagnosis"))->setChecked(true);
+    page->buttons()->pageButton()->click();
+    ASSERT_TRUE(shows("Syntax error"));
+    EXPECT_TRUE(
+        rendered(page).endsWith("||*!Syntax error in channel diagnosis telegram:!*|*!Channel numbers must be "
+                                "in ascending order!!*||"));
+    EXPECT_EQ(frame::parseHexBytes(QStringLiteral("0 3121 F")), QByteArray::fromHex("0031210F"));
+    EXPECT_EQ(frame::parseHexBytes(QStringLiteral("003 1")), std::nullopt);
+    EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join('\n').toStdString();
 }
 
 }  // namespace
