@@ -33,129 +33,95 @@ using testsupport::runQueue;
 // Texts as "c<id>" (common folder) or "d<id>" (the configured folder), the heading word
 // "Ch"; texts 1051 and 1104 are missing.
 QString fakeText(int id, DiagnosisTextFolder folder) {
-    if (id == 1051 || id == 1104) {
-        throw rmox::Error(rmox::Error::InvalidProcedureCall, QStringLiteral("no text %1").arg(id));
-    }
-    return id == 4001 ? QStringLiteral("Ch")
-                      : (folder == DiagnosisTextFolder::Common ? "c" : "d") + QString::number(id);
+    return id == 1051 || id == 1104
+               ? throw rmox::Error(rmox::Error::InvalidProcedureCall, QStringLiteral("none"))
+           : id == 4001 ? QStringLiteral("Ch")
+                        : (folder == DiagnosisTextFolder::Common ? "c" : "d") + QString::number(id);
 }
 
-struct DecoderRow {
-    const char *telegram, *module, *channels, *headings, *pictures, *end;
-};
-// Line breaks as |, TAB as >; headings start:length; pictures 0 = unchanged; end: ok,
-// order or number (syntax errors, with the start of the red lines), or the failure number.
-const DecoderRow kDecoderRows[] = {
-    {"002531", "", "Ch 1|>Ok||Ch 2|>c1105||Ch 3|>c1101||Ch 4|>Ok|", "0:4 11:6 27:6 43:6", "400 421 442 403",
-     "ok"},
-    {"00", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403", "ok"},
-    {"02", "c1052|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
-     "ok"},
-    {"1A", "c115 0x0A|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
-     "ok"},
-    {"25", "c115 0x05|", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403",
-     "ok"},
-    {"004F", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>d115 0x0F|", "0:4 11:6 24:6 37:6", "400 401 402 403",
-     "ok"},
-    {"002222", "", "Ch 1|>Ok||Ch 2|>c1102|>c1102||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 35:6 48:6",
-     "400 441 402 403", "ok"},
-    // The flags belong to one channel; an error wins over code 5 in either order; code 0 is "Ok".
-    {"00162537", "", "Ch 1|>c1106||Ch 2|>c1105||Ch 3|>c1128||Ch 4|>Ok|", "0:4 14:6 30:6 46:6",
-     "440 421 442 403", "ok"},
-    {"001511373145", "", "Ch 1|>c1105|>c1101||Ch 2|>Ok||Ch 3|>c1128|>c1101||Ch 4|>c1105|",
-     "0:4 22:6 35:6 59:6", "440 401 442 423", "ok"},
-    {"0020", "", "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|", "0:4 11:6 24:6 37:6", "400 401 402 403", "ok"},
-    {"003121", "",
-     "Ch 1|>Ok||Ch 2|>Ok||Ch 3|>c1101||Syntax error in channel diagnosis telegram:|"
-     "Channel numbers must be in ascending order!|",
-     "0:4 11:6 24:6 -1:0", "400 401 442 0", "order 40"},
-    {"0051", "", "|Syntax error in channel diagnosis telegram:|Channel number claims to be 5!|",
-     "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "number 0"},
-    {"00F1", "", "|Syntax error in channel diagnosis telegram:|Channel number claims to be 15!|",
-     "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "number 0"},
+// Telegram -> module text / channel text (line breaks |, TAB >) / heading start:length /
+// pictures (0 unchanged) / end: ok, order or number (syntax errors, at the start of the red
+// lines) or the failure number.
+const std::pair<const char*, const char*> kDecoderRows[] = {
+    {"002531", "/Ch 1|>Ok||Ch 2|>c1105||Ch 3|>c1101||Ch 4|>Ok|/0:4 11:6 27:6 43:6/400 421 442 403/ok"},
+    {"00", "/Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>Ok|/0:4 11:6 24:6 37:6/400 401 402 403/ok"},
+    // Code 0 shows "Ok"; the module line shows the low four bits of an unknown code.
+    {"1A204F",
+     "c115 0x0A|/Ch 1|>Ok||Ch 2|>Ok||Ch 3|>Ok||Ch 4|>d115 0x0F|/0:4 11:6 24:6 37:6/400 401 402 403/ok"},
+    {"022222",
+     "c1052|/Ch 1|>Ok||Ch 2|>c1102|>c1102||Ch 3|>Ok||Ch 4|>Ok|/0:4 11:6 35:6 48:6/400 441 402 403/ok"},
+    // The flags belong to one channel; an error wins over code 5 in either order.
+    {"00162537", "/Ch 1|>c1106||Ch 2|>c1105||Ch 3|>c1128||Ch 4|>Ok|/0:4 14:6 30:6 46:6/440 421 442 403/ok"},
+    {"001511373145",
+     "/Ch 1|>c1105|>c1101||Ch 2|>Ok||Ch 3|>c1128|>c1101||Ch 4|>c1105|/0:4 22:6 35:6 59:6/440 401 442 423/ok"},
+    {"003121",
+     "/Ch 1|>Ok||Ch 2|>Ok||Ch 3|>c1101||Syntax error in channel diagnosis telegram:|Channel numbers "
+     "must be in ascending order!|/0:4 11:6 24:6 -1:0/400 401 442 0/order 40"},
+    {"0051",
+     "/|Syntax error in channel diagnosis telegram:|Channel number claims to be 5!|/-1:0 -1:0 -1:0 "
+     "-1:0/0 0 0 0/number 0"},
     // Channel 0 names no terminal; an empty telegram shows nothing as in order; a missing
     // text fails the channels, but only skips the module line.
-    {"0002", "", ">c1102|", "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "9"},
-    {"", "", "", "-1:0 -1:0 -1:0 -1:0", "0 0 0 0", "9"},
-    {"011214", "", "Ch 1|>c1102|", "0:4 -1:0 -1:0 -1:0", "440 0 0 0", "5"},
+    {"0002", "/>c1102|/-1:0 -1:0 -1:0 -1:0/0 0 0 0/9"},
+    {"", "//-1:0 -1:0 -1:0 -1:0/0 0 0 0/9"},
+    {"011214", "/Ch 1|>c1102|/0:4 -1:0 -1:0 -1:0/440 0 0 0/5"},
 };
 
-class DecoderTest : public testing::TestWithParam<DecoderRow> {};
-
-TEST_P(DecoderTest, TelegramGivesTextsHeadingsPicturesAndEnd) {
-    const DecoderRow& row = GetParam();
-    const qt27::ModuleDiagnosis shown =
-        qt27::DecodeModuleDiagnosis(QByteArray::fromHex(row.telegram), fakeText);
-    const auto marked = [](QString text) { return text.replace("\r\n", "|").replace('\t', '>'); };
-    EXPECT_EQ(marked(shown.moduleText()), QLatin1String(row.module));
-    EXPECT_EQ(marked(shown.channelText()), QLatin1String(row.channels));
-    QStringList headings, pictures;
-    for (int i = 0; i < 4; ++i) {
-        headings << QStringLiteral("%1:%2").arg(shown.headingStart[i]).arg(shown.headingLength[i]);
-        pictures << QString::number(shown.pictures[i]);
-    }
-    EXPECT_EQ(headings.join(' '), QLatin1String(row.headings));
-    EXPECT_EQ(pictures.join(' '), QLatin1String(row.pictures));
-    const char* const kinds[] = {"ok", "order", "number"};
-    const QString end = shown.failed       ? QString::number(shown.failureNumber)
-                        : shown.complete() ? "ok"
-                                           : kinds[int(shown.syntaxError)] +
-                                                 QStringLiteral(" %1").arg(shown.syntaxErrorStart);
-    EXPECT_EQ(end, QLatin1String(row.end));
-}
-
-INSTANTIATE_TEST_SUITE_P(Telegrams, DecoderTest, testing::ValuesIn(kDecoderRows));
-
-TEST(DiagnosisHelpersTest, HexBytesAndArrayComparison) {
-    EXPECT_EQ(QStringList({qt27::FormatHexByte(5), qt27::FormatHexByte(171), qt27::FormatHexByte(0)}),
-              QStringList({"0x05", "0xAB", "0x00"}));
-    EXPECT_TRUE(qt27::ByteArraysEqual(QByteArray("\0\x25", 2), QByteArray::fromHex("0025")));
-    EXPECT_FALSE(qt27::ByteArraysEqual(QByteArray::fromHex("0025"), QByteArray::fromHex("002500")));
-    EXPECT_FALSE(qt27::ByteArraysEqual(QByteArray(), QByteArray()));
-}
-
-/// The picture a terminal box shows: its id among the state pictures, 0 none, -1 another.
-int pictureOf(const QLabel* box) {
-    const QImage shown = box->pixmap().toImage();
-    for (int id : {400, 401, 402, 403, 404, 405, 406, 407, 420, 421, 422, 423, 440, 441, 442, 443}) {
-        if (rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).toImage() == shown) {
-            return id;
+TEST(DecoderTest, TelegramsGiveTextsHeadingsPicturesAndEnd) {
+    for (const auto& [telegram, expected] : kDecoderRows) {
+        const qt27::ModuleDiagnosis shown =
+            qt27::DecodeModuleDiagnosis(QByteArray::fromHex(telegram), fakeText);
+        QStringList headings, pictures;
+        for (int i = 0; i < 4; ++i) {
+            headings << QStringLiteral("%1:%2").arg(shown.headingStart[i]).arg(shown.headingLength[i]);
+            pictures << QString::number(shown.pictures[i]);
         }
+        const char* const kinds[] = {"ok", "order", "number"};
+        const QString end =
+            shown.failed ? QString::number(shown.failureNumber)
+                         : kinds[int(shown.syntaxError)] +
+                               (shown.complete() ? "" : QStringLiteral(" %1").arg(shown.syntaxErrorStart));
+        EXPECT_EQ(QStringList(
+                      {shown.moduleText(), shown.channelText(), headings.join(' '), pictures.join(' '), end})
+                      .join('/')
+                      .replace("\r\n", "|")
+                      .replace('\t', '>'),
+                  QLatin1String(expected))
+            << telegram;
     }
-    return shown.isNull() ? 0 : -1;
+}
+
+/// The state pictures the eight terminal boxes show, by id; 0 for another or none.
+QString pictures(const QWidget* page) {
+    QStringList ids;
+    for (const QLabel* box : page->findChildren<QLabel*>(QStringLiteral("picTerminal"))) {
+        int found = 0;
+        for (int id : {400, 401, 402, 403, 404, 405, 406, 407, 420, 421, 422, 423, 440, 441, 442, 443}) {
+            const QPixmap picture = rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder());
+            found = picture.toImage() == box->pixmap().toImage() ? id : found;
+        }
+        ids << QString::number(found);
+    }
+    return ids.join(' ');
 }
 
 /// The channel text with bold runs as *...* and red runs as !...!, lines ending in |.
 QString rendered(const QWidget* page) {
     QString result;
     const QTextDocument* document = child<QTextEdit>(page, "txtChannelDiagnosis")->document();
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next(), result += '|') {
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
-            QString text = it.fragment().text();
-            text = format.foreground().color() == Qt::red ? '!' + text + '!' : text;
+            const QString text = format.foreground().color() == Qt::red ? '!' + it.fragment().text() + '!'
+                                                                        : it.fragment().text();
             result += format.fontWeight() == QFont::Bold ? '*' + text + '*' : text;
         }
-        result += '|';
     }
     return result;
 }
 
 class DiagnosisPageTest : public testing::Test {
 protected:
-    explicit DiagnosisPageTest(const QString& typeName = QStringLiteral("QT27Ex 4AI"))
-        : session(testsupport::FakeModule{"37", typeName, 7, {}, {}, {}}) {}
-    void start() {
-        session.init(page);
-        runQueue(), session.comm.answerConnect(), runQueue();
-    }
-    QString pictures() const {
-        QStringList ids;
-        for (const QLabel* box : page.findChildren<QLabel*>(QStringLiteral("picTerminal"))) {
-            ids << QString::number(pictureOf(box));
-        }
-        return ids.join(' ');
-    }
     /// Answers the outstanding read with @p hex and lets the queued disconnect be answered.
     void answer(const char* hex) {
         session.comm.answerRead(QByteArray::fromHex(hex));
@@ -170,66 +136,52 @@ protected:
 };
 
 // Pictures 400 to 407 and empty texts before any answer; Picture1 or Picture2 by type name.
-TEST_F(DiagnosisPageTest, StartsWithTheOkPicturesEmptyTextsAndTheHeader) {
+// From connect to disconnect the documented records in their order; headings in bold.
+TEST_F(DiagnosisPageTest, StartsEmptyThenOneReadingShowsTheTelegramAndDisconnects) {
     ASSERT_TRUE(session.init(page));
-    EXPECT_EQ(pictures(), QStringLiteral("400 401 402 403 404 405 406 407"));
+    EXPECT_EQ(pictures(&page), QStringLiteral("400 401 402 403 404 405 406 407"));
     EXPECT_EQ(page.ModuleDiagnosisText() + page.ChannelDiagnosisText(), QString());
-    EXPECT_EQ(child<QLabel>(&page, "lblHeader")->text(), QStringLiteral("Diagnosis of slot 07: QT27Ex 4AI"));
-    for (const char* typeName : {"QT27Ex 4AI", "QT271-N 4AI", "QT27-N"}) {
+    EXPECT_EQ(child<QLabel>(&page, "lblHeader")->text(), QStringLiteral("Diagnosis of slot 07: QT27Ex"));
+    for (const char* typeName : {"QT27Ex", "QT271-N 4AI"}) {
         testsupport::PageSession other(testsupport::FakeModule{"54", typeName, 7, {}, {}, {}});
         qt27::Diagnosis shown;
         other.init(shown);
-        EXPECT_EQ(!child<QLabel>(&shown, "Picture1")->isHidden(), !QByteArray(typeName).contains("271"));
-        EXPECT_EQ(child<QLabel>(&shown, "Picture2")->isHidden(), !QByteArray(typeName).contains("271"));
+        EXPECT_EQ(child(&shown, "Picture2")->isHidden(), child(&shown, "Picture1")->isVisibleTo(&shown));
+        EXPECT_EQ(child(&shown, "Picture1")->isHidden(), QByteArray(typeName).contains("271"));
     }
-}
-
-// From connect to disconnect: the documented records in their order; headings in bold.
-TEST_F(DiagnosisPageTest, OneReadingShowsTheTelegramAndDisconnects) {
-    ASSERT_TRUE(session.init(page));
     testsupport::DebugLogCapture log;
     runQueue(), session.comm.answerConnect(), runQueue();
     answer("002531");
-    const QString reference = session.comm.reference;
-    const QString id = session.comm.last(testsupport::FakeCommunication::Kind::Disconnect).invokeId;
-    EXPECT_EQ(log.linesFrom("Diagnosis.").mid(4),
-              QStringList({"Diagnosis.OnConnectResponse: communicationReference: " + reference,
-                           "Diagnosis.cmdReread_Click: ",
-                           "Diagnosis.ReadDiag: ",
-                           "Diagnosis.OnTransactionResponse: sOnlineInvokeId: " +
-                               session.comm.last(testsupport::FakeCommunication::Kind::Transaction).invokeId,
-                           "Diagnosis.ParseModuleDiagnosis: ",
-                           "Diagnosis.ClearModuleDiagnosisText: ",
-                           "Diagnosis.ClearChannelDiagnosisText: ",
-                           "Diagnosis.AddChannelDiagnosisText: Channel 1",
-                           "Diagnosis.AddChannelDiagnosisText: \tOk",
-                           "Diagnosis.AddChannelDiagnosisText: ",
-                           "Diagnosis.AddChannelDiagnosisText: Channel 2",
-                           "Diagnosis.AddChannelDiagnosisText: \tWarning: channel simulated",
-                           "Diagnosis.AddChannelDiagnosisText: ",
-                           "Diagnosis.AddChannelDiagnosisText: Channel 3",
-                           "Diagnosis.AddChannelDiagnosisText: \tShort circuit",
-                           "Diagnosis.AddChannelDiagnosisText: ",
-                           "Diagnosis.AddChannelDiagnosisText: Channel 4",
-                           "Diagnosis.AddChannelDiagnosisText: \tOk",
-                           "Diagnosis.ParseModuleDiagnosis: Calling Disconnect",
-                           "Diagnosis.CallDisconnect: sOnlineInvokeId: " + id,
-                           "Diagnosis.CallDisconnect: actually trying to disconnect",
-                           "Diagnosis.CallDisconnect: objBaseDtmCommunication.Disconnect returned true",
-                           "Diagnosis.OnDisconnectResponse: sOnlineInvokeId: " + id,
-                           "Diagnosis.OnDisconnectResponse: invokeId: " + id}));
+    using Kind = testsupport::FakeCommunication::Kind;
+    const QString add = QStringLiteral("|AddChannelDiagnosisText: ");
+    EXPECT_EQ(
+        log.linesFrom("Diagnosis.").mid(4).join('|').remove("Diagnosis."),
+        QStringLiteral("OnConnectResponse: communicationReference: %1|cmdReread_Click: |ReadDiag: "
+                       "|OnTransactionResponse: sOnlineInvokeId: %2|ParseModuleDiagnosis: "
+                       "|ClearModuleDiagnosisText: |ClearChannelDiagnosisText: ")
+                .arg(session.comm.reference, session.comm.last(Kind::Transaction).invokeId) +
+            add + "Channel 1" + add + "\tOk" + add + add + "Channel 2" + add +
+            "\tWarning: channel simulated" + add + add + "Channel 3" + add + "\tShort circuit" + add + add +
+            "Channel 4" + add + "\tOk" +
+            QStringLiteral("|ParseModuleDiagnosis: Calling Disconnect|CallDisconnect: sOnlineInvokeId: %1"
+                           "|CallDisconnect: actually trying to disconnect|CallDisconnect: "
+                           "objBaseDtmCommunication.Disconnect returned true|OnDisconnectResponse: "
+                           "sOnlineInvokeId: %1|OnDisconnectResponse: invokeId: %1")
+                .arg(session.comm.last(Kind::Disconnect).invokeId));
     EXPECT_EQ(rendered(&page),
               QStringLiteral("*Channel 1*|\tOk||*Channel 2*|\tWarning: channel simulated||*Channel "
                              "3*|\tShort circuit||*Channel 4*|\tOk||"));
-    EXPECT_EQ(pictures(), QStringLiteral("400 421 442 403 404 405 406 407"));
+    EXPECT_EQ(pictures(&page), QStringLiteral("400 421 442 403 404 405 406 407"));
     EXPECT_FALSE(page.isOnline());
 }
 
 // A telegram equal to the last one shown is not drawn again, but disconnects; a connect
-// answer without connection shows its error and makes the next telegram show again, as
-// an abort does.
-TEST_F(DiagnosisPageTest, RepeatedTelegramOnlyDisconnectsUntilAFailedConnectOrAnAbort) {
-    start();
+// answer without connection shows its error and makes the next telegram show again, as an
+// abort does. A syntax error shows in bold red, keeps the pictures not reached and is not
+// remembered; channel 0 is reported to the frame.
+TEST_F(DiagnosisPageTest, RepeatedTelegramsSyntaxErrorsAndChannelZero) {
+    session.init(page);
+    runQueue(), session.comm.answerConnect(), runQueue();
     answer("0012");
     testsupport::DebugLogCapture log;
     reread();
@@ -238,8 +190,8 @@ TEST_F(DiagnosisPageTest, RepeatedTelegramOnlyDisconnectsUntilAFailedConnectOrAn
     EXPECT_EQ(session.comm.count(testsupport::FakeCommunication::Kind::Disconnect), 2);
     page.ctlButtons_PageButton(), runQueue();
     session.comm.answerConnect(testsupport::FakeCommunication::ConnectAnswer::NoConnectPart);
-    EXPECT_EQ(page.ModuleDiagnosisText(), session.comm.connectErrorText() + "\r\n");
-    EXPECT_EQ(page.ChannelDiagnosisText(), QString());
+    EXPECT_EQ(page.ModuleDiagnosisText() + '/' + page.ChannelDiagnosisText(),
+              session.comm.connectErrorText() + "\r\n/");
     reread();
     answer("0012");
     EXPECT_TRUE(page.ChannelDiagnosisText().startsWith("Channel 1\r\n\tOpen line"));
@@ -249,12 +201,7 @@ TEST_F(DiagnosisPageTest, RepeatedTelegramOnlyDisconnectsUntilAFailedConnectOrAn
     log.clear();
     answer("0012");
     EXPECT_EQ(log.linesFrom("Diagnosis.ClearChannel").size(), 1);
-}
-
-// The syntax error in bold red, the headings before it not emphasised, the pictures not
-// reached kept; the telegram is not remembered. Channel 0 is reported to the frame.
-TEST_F(DiagnosisPageTest, SyntaxErrorShowsRedLinesAndIsNotRemembered) {
-    start();
+    reread();
     answer("004531");
     for (int reading = 0; reading < 2; ++reading) {
         reread();
@@ -263,13 +210,13 @@ TEST_F(DiagnosisPageTest, SyntaxErrorShowsRedLinesAndIsNotRemembered) {
                   QStringLiteral(
                       "Channel 1|\tOk||Channel 2|\tOk||Channel 3|\tShort circuit||*!Syntax error in "
                       "channel diagnosis telegram:!*|*!Channel numbers must be in ascending order!!*||"));
-        EXPECT_EQ(pictures(), QStringLiteral("400 401 442 423 404 405 406 407"));
+        EXPECT_EQ(pictures(&page), QStringLiteral("400 401 442 423 404 405 406 407"));
     }
     reread();
     answer("0002");
     EXPECT_EQ(page.ChannelDiagnosisText(), QStringLiteral("\tOpen line\r\n"));
-    ASSERT_EQ(session.dtm.base.events.errors.size(), 1);
-    EXPECT_TRUE(session.dtm.base.events.errors[0].second.contains("channel 0"));
+    ASSERT_EQ(session.dtm.base.events.errors.size(), 3);  // the failed connect, the abort, channel 0
+    EXPECT_TRUE(session.dtm.base.events.errors[2].second.contains("channel 0"));
 }
 
 // Open line on channel 2 with detection on, cleared by the user, then a module code and a
@@ -292,7 +239,7 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
             [&] { return !page->isOnline() && page->ChannelDiagnosisText().contains(text); });
     };
     ASSERT_TRUE(shows("Channel 2\r\n\tOpen line\r\n"));
-    EXPECT_EQ(pictureOf(page->findChildren<QLabel*>(QStringLiteral("picTerminal")).at(1)), 441);
+    EXPECT_EQ(pictures(page).section(' ', 1, 1), QStringLiteral("441"));
     simulation.setOpenLine(3, 1, false);
     window.findChild<QComboBox*>(QStringLiteral("cboModuleDiagnosis"))->setCurrentIndex(2);
     page->buttons()->pageButton()->click();
@@ -305,8 +252,9 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
     EXPECT_TRUE(
         rendered(page).endsWith("||*!Syntax error in channel diagnosis telegram:!*|*!Channel numbers must be "
                                 "in ascending order!!*||"));
-    EXPECT_EQ(frame::parseHexBytes(QStringLiteral("0 3121 F")), QByteArray::fromHex("0031210F"));
-    EXPECT_EQ(frame::parseHexBytes(QStringLiteral("003 1")), std::nullopt);
+    EXPECT_EQ(frame::parseHexBytes(QStringLiteral("0 3121 F")).value_or("?") +
+                  frame::parseHexBytes("003").value_or("?"),
+              QByteArray::fromHex("0031210F") + '?');
     EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join('\n').toStdString();
 }
 
