@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "QT27Controls/about/About.h"
+#include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/observation/Observation.h"
 #include "QT27Controls/parameter/Parameter.h"
 
@@ -33,6 +34,8 @@ PageRegistry PageRegistry::withLibraryPages() {
                   [](QWidget* parent) -> QWidget* { return new qt27::Parameter(parent); }});
     registry.add({QStringLiteral("Observation"), QStringLiteral("Observation"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Observation(parent); }, 1500});
+    registry.add({QStringLiteral("Diagnosis"), QStringLiteral("Diagnosis"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::Diagnosis(parent); }, 300});
     registry.add({QStringLiteral("About"), QStringLiteral("About"),
                   [](QWidget* parent) -> QWidget* { return new qt27::About(parent); }});
     return registry;

@@ -10,6 +10,7 @@
 #include "frame/PageRegistry.h"
 #include "host/CommunicationService.h"
 #include "host/QT27Dtm.h"
+#include "host/SimulatedStation.h"
 #include "host/Station.h"
 
 namespace frame {
@@ -75,6 +76,20 @@ QStringList renderAllPages(host::Station& station, host::CommunicationService& s
         }
     }
     return written;
+}
+
+int showChannelFaultInScreenshots(host::SimulatedStation& simulation, const host::Station& station) {
+    constexpr int kChannel = 1;            // channel 2
+    constexpr quint8 kOpenLineOff = 0x40;  // bit 6 of the parameter byte
+    const QList<host::Station::ModuleInfo> modules = station.modules();
+    for (qsizetype index = 1; index < modules.size(); ++index) {
+        const int slot = modules[index].slot;
+        if (simulation.hasModule(slot) && (simulation.parameterByte(slot, kChannel) & kOpenLineOff) == 0) {
+            simulation.setOpenLine(slot, kChannel, true);
+            return slot;
+        }
+    }
+    return 0;
 }
 
 }  // namespace frame

@@ -6,6 +6,7 @@
 
 namespace host {
 class CommunicationService;
+class SimulatedStation;
 class Station;
 }  // namespace host
 
@@ -24,5 +25,10 @@ using BeforeCapture = std::function<void(const OpenPage& page)>;
 QStringList renderAllPages(host::Station& station, host::CommunicationService& service,
                            const PageRegistry& registry, const QString& directory, QStringList* errors,
                            const BeforeCapture& beforeCapture = {});
+
+/// Puts an open line on channel 2 of one module of @p station (the first after the
+/// first one whose channel 2 detects an open line), so that the screenshots show a
+/// channel fault among the modules. Answers the slot, or 0 when no module fits.
+int showChannelFaultInScreenshots(host::SimulatedStation& simulation, const host::Station& station);
 
 }  // namespace frame

@@ -6,8 +6,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaEnum>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -72,6 +74,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
         m_rows.append(row);
     }
     layout->addWidget(signalsBox);
+    buildDiagnosisBox(layout);
 
     auto* faultsBox = new QGroupBox(tr("Communication faults"), this);
     auto* faults = new QGridLayout(faultsBox);
@@ -149,6 +152,7 @@ void StationPanel::setSlot(int slot) {
         }
     }
     loadChannels();
+    loadDiagnosis();
 }
 
 void StationPanel::loadChannels() {
@@ -182,6 +186,79 @@ void StationPanel::applyChannel(int channel) {
     m_station.setChannelSignal(m_slot, channel, signal);
     m_station.setOpenLine(m_slot, channel, row.openLine->isChecked());
     m_station.setShortCircuit(m_slot, channel, row.shortCircuit->isChecked());
+}
+
+}  // namespace frame
+
+namespace frame {
+
+std::optional<QByteArray> parseHexBytes(const QString& text) {
+    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-Fa-f]+$"));
+    QByteArray bytes;
+    for (const QString& token : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        if (!hexDigits.match(token).hasMatch() || (token.size() > 2 && token.size() % 2 != 0)) {
+            return std::nullopt;
+        }
+        bytes += QByteArray::fromHex(token.rightJustified(2, QLatin1Char('0')).toLatin1());
+    }
+    return bytes;
+}
+
+void StationPanel::buildDiagnosisBox(QVBoxLayout* layout) {
+    auto* box = new QGroupBox(tr("Diagnosis"), this);
+    auto* grid = new QGridLayout(box);
+    m_moduleCode = new QComboBox(box);
+    m_moduleCode->setObjectName(QStringLiteral("cboModuleDiagnosis"));
+    m_moduleCode->addItems({tr("0: module in order"), tr("1: internal module fault"),
+                            tr("2: wrong module in slot"), tr("3: module not configured")});
+    grid->addWidget(new QLabel(tr("Module code"), box), 0, 0);
+    grid->addWidget(m_moduleCode, 0, 1);
+    m_rawDiagnosisOn = new QCheckBox(tr("Raw telegram"), box);
+    m_rawDiagnosisOn->setObjectName(QStringLiteral("chkRawDiagnosis"));
+    m_rawDiagnosis = new QLineEdit(box);
+    m_rawDiagnosis->setObjectName(QStringLiteral("txtRawDiagnosis"));
+    m_rawDiagnosis->setPlaceholderText(tr("hexadecimal bytes, e.g. 00 31 21"));
+    m_rawDiagnosis->setToolTip(
+        tr("Answered to the diagnosis read in place of the telegram of the faults: the module code, then one "
+           "byte "
+           "per entry, channel number in the high nibble, error code in the low nibble."));
+    grid->addWidget(m_rawDiagnosisOn, 1, 0);
+    grid->addWidget(m_rawDiagnosis, 1, 1);
+    connect(m_moduleCode, &QComboBox::currentIndexChanged, this, &StationPanel::applyDiagnosis);
+    connect(m_rawDiagnosisOn, &QCheckBox::toggled, this, &StationPanel::applyDiagnosis);
+    connect(m_rawDiagnosis, &QLineEdit::textChanged, this, &StationPanel::applyDiagnosis);
+    layout->addWidget(box);
+}
+
+void StationPanel::loadDiagnosis() {
+    for (QWidget* widget : {static_cast<QWidget*>(m_moduleCode), static_cast<QWidget*>(m_rawDiagnosisOn),
+                            static_cast<QWidget*>(m_rawDiagnosis)}) {
+        widget->setEnabled(m_slot != 0);
+    }
+    if (m_slot == 0) {
+        return;
+    }
+    m_loading = true;
+    m_moduleCode->setCurrentIndex(qMin<int>(m_station.moduleDiagnosisCode(m_slot), 3));
+    const std::optional<QByteArray> raw = m_station.diagnosisOverride(m_slot);
+    m_rawDiagnosisOn->setChecked(raw.has_value());
+    m_rawDiagnosis->setText(raw ? QString::fromLatin1(raw->toHex(' ').toUpper()) : QString());
+    m_loading = false;
+}
+
+void StationPanel::applyDiagnosis() {
+    if (m_loading || m_slot == 0) {
+        return;
+    }
+    m_station.setModuleDiagnosisCode(m_slot, static_cast<quint8>(m_moduleCode->currentIndex()));
+    const std::optional<QByteArray> raw = parseHexBytes(m_rawDiagnosis->text());
+    // A text that is no list of bytes is marked and changes nothing at the station.
+    m_rawDiagnosis->setStyleSheet(raw ? QString() : QStringLiteral("color: #d1242f"));
+    if (!m_rawDiagnosisOn->isChecked()) {
+        m_station.setDiagnosisOverride(m_slot, std::nullopt);
+    } else if (raw) {
+        m_station.setDiagnosisOverride(m_slot, raw);
+    }
 }
 
 }  // namespace frame

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
+class QVBoxLayout;
 
 namespace host {
 class CommunicationService;
@@ -41,12 +45,25 @@ private:
     void loadChannels();
     void applyChannel(int channel);
 
+    // The module's diagnosis: module code and a raw telegram in place of its faults.
+    void buildDiagnosisBox(QVBoxLayout* layout);
+    void loadDiagnosis();
+    void applyDiagnosis();
+
     host::SimulatedStation& m_station;
     host::CommunicationService& m_service;
     int m_slot = 0;
     bool m_loading = false;
     QLabel* m_title = nullptr;
     QList<ChannelRow> m_rows;
+    QComboBox* m_moduleCode = nullptr;
+    QCheckBox* m_rawDiagnosisOn = nullptr;
+    QLineEdit* m_rawDiagnosis = nullptr;
 };
+
+/// The bytes of @p text: hexadecimal byte values separated by blanks ("00 31 21", a
+/// single digit is one byte) or written together ("003121"); std::nullopt when it
+/// is anything else.
+std::optional<QByteArray> parseHexBytes(const QString& text);
 
 }  // namespace frame

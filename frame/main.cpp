@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
 
     if (parser.isSet(screenshotOption)) {
+        frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
         const QStringList files =
             frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);

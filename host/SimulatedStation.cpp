@@ -197,6 +197,18 @@ void SimulatedStation::setModuleDiagnosisCode(int slot, quint8 code) {
     module(slot).moduleDiagnosis = code;
 }
 
+quint8 SimulatedStation::moduleDiagnosisCode(int slot) const {
+    return module(slot).moduleDiagnosis;
+}
+
+void SimulatedStation::setDiagnosisOverride(int slot, const std::optional<QByteArray>& telegram) {
+    module(slot).diagnosisOverride = telegram;
+}
+
+std::optional<QByteArray> SimulatedStation::diagnosisOverride(int slot) const {
+    return module(slot).diagnosisOverride;
+}
+
 double SimulatedStation::signalPercent(Module& m, int channel) const {
     const ChannelSignal& signal = m.signal[static_cast<size_t>(channel)];
     const qint64 period = std::max<qint64>(1, signal.periodMs);
@@ -308,6 +320,9 @@ quint16 SimulatedStation::statusWord(int slot, int channel) {
 // ---- diagnosis and production data
 
 QByteArray SimulatedStation::diagnosisTelegram(int slot) {
+    if (const std::optional<QByteArray>& raw = module(slot).diagnosisOverride) {
+        return *raw;
+    }
     QByteArray telegram(1, static_cast<char>(module(slot).moduleDiagnosis));
     for (int channel = 0; channel < ChannelCount; ++channel) {
         const auto entry = [&telegram, channel](quint8 code) {

@@ -152,6 +152,12 @@ public:
     bool hasShortCircuit(int slot, int channel) const;
     /// Byte 0 of the diagnosis telegram; 0 = module in order.
     void setModuleDiagnosisCode(int slot, quint8 code);
+    quint8 moduleDiagnosisCode(int slot) const;
+    /// The module answers the diagnosis read with @p telegram as it is (any length,
+    /// entries out of order, channel numbers 0 or above 4) instead of the telegram of
+    /// its faults; std::nullopt goes back to the telegram of its faults.
+    void setDiagnosisOverride(int slot, const std::optional<QByteArray>& telegram);
+    std::optional<QByteArray> diagnosisOverride(int slot) const;
 
     // Clock.
     /// Milliseconds on the station's clock.
@@ -198,6 +204,7 @@ private:
         std::array<quint16, ChannelCount> forceWords{};
         std::optional<qint64> enabledAt;
         std::optional<ProductionData> production;
+        std::optional<QByteArray> diagnosisOverride;
     };
 
     /// The input of one channel before forcing.

@@ -99,27 +99,36 @@ QT27_LEDS = [("RUN", "#43a047"), ("1", "#66bb6a"), ("2", "#66bb6a"), ("3", "#66b
 GENERIC_LEDS = [("RUN", "#43a047"), ("ERR", "#b0bec5")]
 
 
-# Terminal side of the module for the diagnosis page (180 x 260). The page lays the
-# eight terminal state pictures (24 x 24) into the dashed boxes at x 124, y 43 + 26 i.
+# Terminal side of the module for the diagnosis page (180 x 260): one terminal strip
+# with terminals 1 - 8 one below the other, 1 - 4 the inputs of channels 1 - 4, 5 - 8
+# their common 0 V. The page lays the terminal state picture of index i (24 x 24) over
+# the screw of terminal i + 1, at x 64, y 40 + 26 i; without it the screw shows.
 
-def terminal_side(title, terminal_colour, ex_mark):
-    body = (f'<rect x="14" y="5" width="152" height="251" rx="6" fill="{HOUSING}" stroke="{HOUSING_EDGE}" stroke-width="1.5"/>\n'
-            f'<text x="28" y="30" font-family="{FONT}" font-size="15" font-weight="bold" fill="#263238">{title}</text>\n'
-            f'<rect x="118" y="36" width="36" height="216" rx="3" fill="#ffffff" stroke="#b8bfc6" stroke-width="0.8"/>\n')
+def terminal_side(title, strip_colour, ex_mark):
+    body = (f'<rect x="8" y="4" width="164" height="252" rx="6" fill="{HOUSING}" stroke="{HOUSING_EDGE}" stroke-width="1.5"/>\n'
+            f'<text x="18" y="26" font-family="{FONT}" font-size="15" font-weight="bold" fill="#263238">{title}</text>\n'
+            f'<text x="18" y="36" font-family="{FONT}" font-size="7" fill="#546e7a">4 AI</text>\n'
+            f'<rect x="56" y="34" width="70" height="218" rx="3" fill="{strip_colour}" stroke="#37474f" stroke-width="0.8"/>\n'
+            f'<path d="M58 143 H124" stroke="#263238" stroke-width="1.2"/>\n')
     if ex_mark:
-        body += ('<path d="M136 12 L146 17.5 L146 28.5 L136 34 L126 28.5 L126 17.5 Z" fill="#ffd54f" stroke="#5d4037" '
+        body += ('<path d="M150 8 L160 13.5 L160 24.5 L150 30 L140 24.5 L140 13.5 Z" fill="#ffd54f" stroke="#5d4037" '
                  'stroke-width="1"/>\n'
-                 f'<text x="136" y="27" text-anchor="middle" font-family="{FONT}" font-size="9" font-weight="bold" '
+                 f'<text x="150" y="23" text-anchor="middle" font-family="{FONT}" font-size="9" font-weight="bold" '
                  'fill="#3e2723">Ex</text>\n')
+    # Brackets naming the two groups of terminals.
+    for top, bottom, label in ((41, 141, "IN"), (145, 245, "0 V")):
+        middle = (top + bottom) / 2
+        body += (f'<path d="M50 {top} H46 V{bottom} H50" fill="none" stroke="#78909c" stroke-width="1"/>\n'
+                 f'<text x="38" y="{middle}" text-anchor="middle" font-family="{FONT}" font-size="8" fill="#546e7a" '
+                 f'transform="rotate(-90 38 {middle})">{label}</text>\n')
     for index in range(8):
-        y = 44 + index * 26
-        body += (f'<text x="30" y="{y + 15}" text-anchor="middle" font-family="{FONT}" font-size="10" '
-                 f'fill="#37474f">{index + 1}</text>\n'
-                 f'<rect x="40" y="{y}" width="70" height="22" rx="2" fill="{terminal_colour}" stroke="#37474f" stroke-width="0.8"/>\n'
-                 f'<rect x="44" y="{y + 6}" width="18" height="10" rx="1.5" fill="#263238"/>\n'
-                 + screw(90, y + 11)
-                 + f'<rect x="124.5" y="{y - 0.5}" width="23" height="23" rx="3" fill="none" stroke="#b0bec5" '
-                 'stroke-width="0.8" stroke-dasharray="2 2"/>\n')
+        y = 40 + index * 26
+        label = f"CH{index + 1}" if index < 4 else "0V"
+        body += (f'<rect x="64" y="{y}" width="24" height="24" rx="3.5" fill="#eceff1" stroke="#37474f" stroke-width="0.8"/>\n'
+                 + screw(76, y + 12)
+                 + f'<rect x="96" y="{y + 6}" width="24" height="12" rx="2" fill="#263238"/>\n'
+                 f'<path d="M120 {y + 12} H134" stroke="#b0bec5" stroke-width="3" stroke-linecap="round"/>\n'
+                 f'<text x="140" y="{y + 15}" font-family="{FONT}" font-size="9" fill="#37474f">{label}</text>\n')
     return svg(180, 260, body)
 
 

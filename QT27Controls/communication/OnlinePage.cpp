@@ -540,11 +540,18 @@ bool OnlinePage::transactionRequest(const QString& invokeId, const QString& requ
 
 bool OnlinePage::sendOneShotRead(const QString& request) {
     const BusyMarkUpdate busyMark(this);
+    if (communicationReference.isEmpty() || !sOnlineInvokeId.isEmpty() || blnClosing || blnPrepareToRelease) {
+        // A read queued before an abort, Close or the release, or beside another request.
+        return false;
+    }
     sOnlineInvokeId = newInvokeId();
     if (transactionRequest(sOnlineInvokeId, request)) {
         return true;
     }
     sOnlineInvokeId.clear();
+    // Nothing is read on this connection: the page disconnects as after a reading, and
+    // the end of the disconnect frees the buttons.
+    m_disconnectWaiting = true;
     resumeWaitingDisconnect();
     return false;
 }

@@ -105,6 +105,11 @@ struct SessionRules {
 ///   has begun or the user asked to disconnect; no read goes out while another
 ///   request is outstanding; a new connection switches off a timer that ran on
 ///   through an abort, so its tick cannot read beside the first read;
+/// - a one-shot read (Diagnosis, Identification) goes out only online with nothing
+///   outstanding and before Close or the release; one the service refuses ends like
+///   a reading: the page disconnects, and the end of the disconnect ends the operation
+///   (EndOperation, RefreshButtons), so the module is not left connected and the
+///   reread button is not left held;
 /// - Close and Help stay usable while the button bar holds a press (AcknowledgeButton
 ///   to RefreshButtons), so a page that waits for an answer can always be closed;
 /// - the busy mark of the button bar shows while a request the user started is under
@@ -214,7 +219,9 @@ protected:
     /// A fresh invoke id; empty when the generator is missing (the error is logged).
     QString newInvokeId();
     /// Sends a one-shot read: sOnlineInvokeId := new id, TransactionRequest; a
-    /// refused request empties sOnlineInvokeId. Answers whether it was accepted.
+    /// refused request empties sOnlineInvokeId and queues the disconnect. Nothing is
+    /// sent offline, beside another request or once Close or the release has begun.
+    /// Answers whether a request was accepted.
     bool sendOneShotRead(const QString& request);
     /// Sends @p request as a transaction with @p invokeId; errors count as refusal.
     bool transactionRequest(const QString& invokeId, const QString& request);

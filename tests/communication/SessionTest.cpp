@@ -15,6 +15,7 @@
 
 #include "QT27Controls/communication/ReadCyclePage.h"
 #include "QT27Controls/communication/ValueTelegram.h"
+#include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/observation/Observation.h"
 #include "rmox/Communication/CallQueue.h"
 #include "rmox/Communication/ResponseReader.h"
@@ -28,7 +29,7 @@ using testsupport::runQueue;
 using Kind = FakeCommunication::Kind;
 using Answer = FakeCommunication::ConnectAnswer;
 
-/// Diagnosis or Identification as far as the session goes: its read method sends a
+/// Identification as far as the session goes: its read method sends a
 /// read, and an answer with data is followed by the disconnect.
 class OneShotPage : public qt27::OnlinePage {
     Q_OBJECT
@@ -62,13 +63,15 @@ std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
                               : std::make_unique<qt27::ReadCyclePage>(SessionVariant::Simulation,
                                                                       qt27::PageFrame::ButtonBar);
     }
-    return std::make_unique<OneShotPage>(variant == 'D' ? SessionVariant::Diagnosis
-                                                        : SessionVariant::Identification);
+    if (variant == 'D') {
+        return std::make_unique<qt27::Diagnosis>();
+    }
+    return std::make_unique<OneShotPage>(SessionVariant::Identification);
 }
 
 /// One page of a variant on the scripted host, and in short form what it did.
 struct Play {
-    explicit Play(char variant) : page(makePage(variant)) {}
+    explicit Play(char variant) : variant(variant), page(makePage(variant)) {}
     /// The button bar operations since the last call: B/E Begin/EndOperation, A Acknowledge-
     /// Button, R RefreshButtons, on/off OnlineIndicator, c<id> the page button's caption as
     /// common text id, S an empty status text; the others are left out.
@@ -100,7 +103,8 @@ struct Play {
             {"Transaction failed", "TF"},
             {"No data read and no communcation error ...", "ND"},
             {FakeCommunication::connectErrorText(), "CE"},
-            {"Read of an invalid index", "RE"}};
+            {"Read of an invalid index", "RE"},
+            {"No data read", "NDR"}};
         QStringList result;
         for (const QString& entry : session.dtm.log.mid(logMark)) {
             const QString name = entry.section('(', 0, 0);
@@ -142,6 +146,7 @@ struct Play {
                (page->isDisconnectRequested() ? "+r" : "") + (cycling ? "+t" : "");
     }
 
+    const char variant;
     testsupport::PageSession session;
     FakeCommunication& comm = session.comm;
     rmox::CallQueue queue;
@@ -152,6 +157,7 @@ struct Play {
 };
 
 const QByteArray kValues = QByteArray::fromHex("000001000200030004");
+const QByteArray kDiagnosis = QByteArray::fromHex("0012");
 
 // The words of a script; "q" runs the calls queued so far.
 const std::map<QString, std::function<void(Play&)>> kEvents = {
@@ -164,7 +170,7 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
     {"Unreadable", [](Play& r) { r.comm.answerConnect(Answer::Unreadable); }},
     {"ForeignConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QStringLiteral("FOREIGN-7")); }},
     {"EmptyConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QLatin1String("")); }},
-    {"Data", [](Play& r) { r.comm.answerRead(kValues); }},
+    {"Data", [](Play& r) { r.comm.answerRead(r.variant == 'D' ? kDiagnosis : kValues); }},
     {"ErrorPart", [](Play& r) { r.comm.answerReadError(); }},
     {"NoParts", [](Play& r) { r.comm.answerReadWithoutParts(); }},
     {"UnreadableRead", [](Play& r) { r.comm.answerReadUnreadable(); }},
@@ -186,8 +192,10 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
 };
 
 // clang-format off
-// The states a script can start from; the traces start after them.
+// The states a script can start from (a variant letter after the name: that variant's
+// way there); the traces start after them.
 const std::map<QString, QString> kStates = {
+    {"OnlineD", "Init q Connected q UnreadableRead"},
     {"Started", "Init"}, {"Offline", "RefuseConnect Init q"}, {"Connecting", "Init q"}, {"Busy", "Init q Connected q"},
     {"Online", "Init q Connected q NoParts"}, {"Disconnecting", "Init q Connected q NoParts CallDisconnect q"}};
 
@@ -217,7 +225,7 @@ const Row kRows[] = {
     {"DI", "Connecting Release Connected q Disconnected", "on off", "Disconnect UiReleased", "rel"},
     {"DI", "Connecting Release NoConnectPart q", "E R", "Err(CE) UiReleased", "rel"},
     {"DI", "Connecting Release Unreadable q", "R", "Err(?) UiReleased", "rel"},
-    {"D", "Connecting CallDisconnect q Connected q NoParts q", "on B A", "Read:diagnosis", "on"},
+    {"D", "Connecting CallDisconnect q Connected q UnreadableRead q", "on B A E R", "Read:diagnosis Err(?)", "on"},
     {"O", "Offline RefuseConnect Button q", "A B E", "Connect!", "off"},
     {"DI", "Offline RefuseConnect Button q", "B A B E", "Connect!", "off"},
     {"ODI", "Offline CallDisconnect q", "", "", "off"},
@@ -256,7 +264,16 @@ const Row kRows[] = {
     {"O", "Busy ForeignRead q", "", "", "busy"},
     {"O", "Busy Button Data q", "A", "Disconnect", "disc+d+r"},
     {"DI", "Busy Data q", "", "Disconnect", "disc"},
-    {"DI", "Busy CallDisconnect q NoParts q", "", "Disconnect", "disc"},
+    {"I", "Busy CallDisconnect q NoParts q", "", "Disconnect", "disc"},
+    {"D", "Busy CallDisconnect q NoParts q", "", "Err(NDR) Disconnect", "disc"},
+    // Diagnosis: an answer without data and a refused read end in the disconnect; an
+    // unreadable answer ends the operation online; a read queued before Close is not sent.
+    {"D", "Busy NoParts q Disconnected", "off E R", "Err(NDR) Disconnect", "off"},
+    {"D", "Connecting RefuseRead Connected q q Disconnected", "on B A off E R", "Read:diagnosis! Disconnect", "off"},
+    {"I", "Connecting RefuseRead Connected q q Disconnected", "on B A off E R", "Read:qsData! Disconnect", "off"},
+    {"D", "Busy UnreadableRead q Button q", "E R B A", "Err(?) Read:diagnosis", "busy"},
+    {"D", "Busy ForeignRead q", "", "", "busy"},
+    {"DI", "Online Button Close q", "B A B A", "Disconnect", "disc+x"},
     {"DI", "Busy Release q Data q Disconnected q", "off", "Disconnect UiReleased", "rel"},
     {"O", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
     {"O", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
@@ -303,9 +320,11 @@ TEST_P(SessionTest, ScriptShowsTheExpectedExchange) {
     SCOPED_TRACE(std::string(1, variant) + ": " + row->script);
     Play run(variant);
     const QString state = QString::fromLatin1(row->script).section(' ', 0, 0);
-    const QString script = kStates.count(state) == 1
-                               ? kStates.at(state) + " | " + QString(row->script).section(' ', 1)
-                               : QString(row->script);
+    const QString own = state + variant;
+    const QString script =
+        kStates.count(own) == 1     ? kStates.at(own) + " | " + QString(row->script).section(' ', 1)
+        : kStates.count(state) == 1 ? kStates.at(state) + " | " + QString(row->script).section(' ', 1)
+                                    : QString(row->script);
     for (const QString& word : script.split(' ', Qt::SkipEmptyParts)) {
         ASSERT_EQ(kEvents.count(word), 1u) << word.toStdString();
         kEvents.at(word)(run);
@@ -355,7 +374,8 @@ TEST(SessionBarTest, BusyMarkAndButtonsFollowWhatTheUserWaitsFor) {
             SCOPED_TRACE(std::string(1, *variant) + ": " + row.script);
             Play run(*variant);
             const QString state = QString::fromLatin1(row.script).section(' ', 0, 0);
-            const QString script = kStates.at(state) + ' ' + QString(row.script).section(' ', 1);
+            const QString own = kStates.count(state + *variant) == 1 ? state + *variant : state;
+            const QString script = kStates.at(own) + ' ' + QString(row.script).section(' ', 1);
             for (const QString& word : script.split(' ', Qt::SkipEmptyParts)) {
                 kEvents.at(word)(run);
             }

@@ -221,8 +221,8 @@ TEST_F(FrameTest, ScreenshotsRenderEveryPageWithLiveValues) {
         });
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(rendered, QStringList({"Parameter: ", "Observation: 12.000 150 2.500 150 8.000 150 20.000 150",
-                                     "About: rimox QT27 DTM 1.0.0 1.2 picture picture"}));
-    ASSERT_EQ(files.size(), 3);
+                                     "Diagnosis: picture", "About: rimox QT27 DTM 1.0.0 1.2 picture picture"}));
+    ASSERT_EQ(files.size(), 4);
     EXPECT_TRUE(files.contains(QDir(folder).filePath(QStringLiteral("03-Observation.png"))));
     for (const QString& file : files) {
         EXPECT_GT(QImage(file).width(), 100) << file.toStdString();

@@ -1,10 +1,10 @@
 // The Observation page under random play (presses, PrepareToRelease, ticks, queued calls,
-// answers of every kind, refusals, aborts, verifications). Against the scripted service a
-// model of the session predicts the page's state and requests; against the host's own
-// service (short answer timeout, all its faults) the page waits only for answers that come,
-// in time. Both: at most one request and connection open, CloseUi and UiReleased once,
-// Close usable while online and idle, no connection outliving its page. Longer runs:
-// QT27_RANDOM_SEED=<n> QT27_RANDOM_STEPS=<n>.
+// answers of every kind, refusals, aborts, verifications), and the Diagnosis page against the
+// host's service with channel faults, module codes and raw telegrams at the station. Against the scripted
+// service a model of the session predicts the page's state and requests; against the host's own service
+// (short answer timeout, all its faults) the page waits only for answers that come, in time. Both: at most
+// one request and connection open, CloseUi and UiReleased once, Close usable while online and idle, no
+// connection outliving its page. Longer runs: QT27_RANDOM_SEED=<n> QT27_RANDOM_STEPS=<n>.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -16,12 +16,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "QT27Controls/common/DebugHelper.h"
+#include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/observation/Observation.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
@@ -170,7 +172,8 @@ struct SessionModel {
 /// One seed's play against the scripted service and the model, or the host's service.
 class RandomPlay {
 public:
-    RandomPlay(quint32 seed, bool scripted) : m_seed(seed), m_random(seed), m_scripted(scripted) {
+    RandomPlay(quint32 seed, bool scripted, bool diagnosis)
+        : m_seed(seed), m_random(seed), m_scripted(scripted), m_diagnosis(diagnosis) {
         EXPECT_TRUE(m_dir.isValid() && m_station.open(m_dir.filePath(QStringLiteral("station.xml"))));
         m_simulation.addModule(3, 37);
         m_service.setLatency(0);
@@ -233,9 +236,12 @@ private:
         return m_scripted ? int(m_dtm->calls(QLatin1String(what)).size()) : m_hostCalls.value(what);
     }
     void newSession() {
-        m_page = std::make_unique<qt27::Observation>();
-        qt27::ReadDebugSettings(-1);                // page creation reads the debug switches
-        m_page->cycleTimer()->setInterval(600000);  // ticks come only from the play
+        m_page = m_diagnosis ? std::unique_ptr<qt27::OnlinePage>(std::make_unique<qt27::Diagnosis>())
+                             : std::make_unique<qt27::Observation>();
+        qt27::ReadDebugSettings(-1);  // page creation reads the debug switches
+        if (cycle() != nullptr) {
+            cycle()->cycleTimer()->setInterval(600000);  // ticks come only from the play
+        }
         m_invokeId = QStringLiteral("INV-%1").arg(m_step);
         m_hostCalls.clear();
         m_prepared = false;
@@ -286,10 +292,12 @@ private:
         } else if (dice < 58) {
             m_scripted ? answerSomething() : processEvents();
         } else if (dice < 68) {
-            if (m_page->cycleTimer()->isActive()) {
+            if (m_diagnosis) {
+                injectStationFault();
+            } else if (cycle()->cycleTimer()->isActive()) {
                 note(QStringLiteral("tick"));
                 m_model ? m_model->tick() : void();
-                m_page->timCyclic_Timer();
+                cycle()->timCyclic_Timer();
             }
         } else if (dice < 76) {
             connectButton->isEnabled() && m_model ? m_model->connectButton() : void();
@@ -324,6 +332,18 @@ private:
             }
             m_comm->requestVerification(id);
         }
+    }
+    qt27::ReadCyclePage* cycle() const { return qobject_cast<qt27::ReadCyclePage*>(m_page.get()); }
+    /// Diagnosis: a line fault, a module code or a raw telegram of up to six random bytes.
+    void injectStationFault() {
+        const int channel = roll(4), what = roll(5);
+        note(QStringLiteral("station fault %1 at channel %2").arg(what).arg(channel + 1));
+        QByteArray raw(roll(7), '\0');
+        std::generate(raw.begin(), raw.end(), [this] { return static_cast<char>(roll(256)); });
+        what == 0   ? m_simulation.setOpenLine(3, channel, !m_simulation.hasOpenLine(3, channel))
+        : what == 1 ? m_simulation.setShortCircuit(3, channel, !m_simulation.hasShortCircuit(3, channel))
+        : what == 2 ? m_simulation.setModuleDiagnosisCode(3, static_cast<quint8>(roll(4)))
+                    : m_simulation.setDiagnosisOverride(3, what == 3 ? std::nullopt : std::optional(raw));
     }
     void processEvents() {
         note(QStringLiteral("process events"));
@@ -391,16 +411,16 @@ private:
         }
     }
     void check() {
-        const qt27::Observation& page = *m_page;
+        const qt27::OnlinePage& page = *m_page;
         if (hostCalls("CloseUi") > 1 || hostCalls("UiReleased") > 1) {
             fail(QStringLiteral("CloseUi or UiReleased more than once"));
         } else if (page.isOnline() && page.onlineInvokeId().isEmpty() && !page.isReleased() &&
                    !page.buttons()->closeButton()->isEnabled()) {
             fail(QStringLiteral("online with nothing outstanding, but Close is disabled"));
         }
-        m_scripted ? checkAgainstTheModel(page) : checkAgainstTheService(page);
+        m_scripted ? checkAgainstTheModel(*cycle()) : checkAgainstTheService(page);
     }
-    void checkAgainstTheModel(const qt27::Observation& page) {
+    void checkAgainstTheModel(const qt27::ReadCyclePage& page) {
         if (m_requestsSeen < m_comm->requests.size()) {
             return fail(QStringLiteral("the page sent %1 outside its queued calls")
                             .arg(name(m_comm->requests[m_requestsSeen].kind)));
@@ -434,7 +454,7 @@ private:
     }
     /// The page waits only for what the service will answer, and for no longer than
     /// the answer timeout; it holds at most one connection.
-    void checkAgainstTheService(const qt27::Observation& page) {
+    void checkAgainstTheService(const qt27::OnlinePage& page) {
         const QString waitingFor = page.onlineInvokeId();
         if (waitingFor != m_waitingFor) {
             m_waitingFor = waitingFor;
@@ -452,6 +472,7 @@ private:
     const quint32 m_seed;
     QRandomGenerator m_random;
     const bool m_scripted;
+    const bool m_diagnosis;
     std::deque<QString> m_trail;
     int m_step = 0;
     QTemporaryDir m_dir;
@@ -468,12 +489,14 @@ private:
     std::optional<SessionModel> m_model;
     qsizetype m_requestsSeen = 0;
     QSet<QString> m_abandoned;  ///< reads the page no longer waits for
-    std::unique_ptr<qt27::Observation> m_page;
+    std::unique_ptr<qt27::OnlinePage> m_page;
     QString m_invokeId;
     bool m_prepared = false;
 };
 
-class RandomTest : public testing::TestWithParam<bool> {};
+// 0 Observation against the scripted service and the model, 1 Observation and 2 Diagnosis
+// against the host's service.
+class RandomTest : public testing::TestWithParam<int> {};
 
 TEST_P(RandomTest, SessionHoldsUnderRandomPlay) {
     // Errors after the release fall back to a message box; nobody is there to close it.
@@ -483,7 +506,7 @@ TEST_P(RandomTest, SessionHoldsUnderRandomPlay) {
     const int steps = qEnvironmentVariable("QT27_RANDOM_STEPS").toInt();
     int released = 0, closed = 0;
     for (const quint32 each : ok ? QList<quint32>{seed} : QList<quint32>{1, 2, 3, 4, 20240607}) {
-        RandomPlay play(each, GetParam());
+        RandomPlay play(each, GetParam() == 0, GetParam() == 2);
         play.run(steps > 0 ? steps : 3000);
         EXPECT_FALSE(play.m_failed) << "seed " << each;
         released += play.m_released;
@@ -494,9 +517,11 @@ TEST_P(RandomTest, SessionHoldsUnderRandomPlay) {
     qt27::OnlinePage::setCriticalMessageBox(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(Against, RandomTest, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "ScriptedServiceAndModel" : "HostService";
+INSTANTIATE_TEST_SUITE_P(Against, RandomTest, testing::Values(0, 1, 2),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0   ? "ScriptedServiceAndModel"
+                                                : info.param == 1 ? "HostService"
+                                                                  : "HostServiceDiagnosis");
                          });
 
 }  // namespace
