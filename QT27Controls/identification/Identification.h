@@ -80,7 +80,8 @@ public:
     /// @p moduleTypeName (exact, case-sensitive); "???" for an unknown variant.
     static QString CatalogueNumber(const QString& moduleTypeName);
     /// Where the device picture of @p picturePixels goes, in twips: 3915 high, the width
-    /// in proportion, centred in the 2745 twips wide area that starts at 6000.
+    /// in proportion and rounded (halves to even), centred in the 2745 twips wide area
+    /// that starts at 6000 (the half of the room left over truncated toward zero).
     static QRect DevicePictureRect(const QSize& picturePixels);
 
 protected:
