@@ -13,7 +13,6 @@
 #include "QT27Controls/framework/ParameterManager.h"
 #include "QT27Controls/framework/Twips.h"
 #include "rmox/Communication/ResponseReader.h"
-#include "rmox/ButtonControl/ButtonControl.h"
 #include "rmox/QsData/PropertyBag.h"
 #include "rmox/QsData/QsData.h"
 #include "rmox/ResourceServer/ResourceManager.h"
@@ -244,7 +243,7 @@ void Identification::afterButtonsConfigured() {
             lockPage();
         }
     });
-    initStep([&] { Required(buttons())->setStatusText(QString()); });
+    // The session cleared the status text after the button bar's set-up already.
 }
 
 void Identification::showStoredQsData() {
