@@ -1,11 +1,11 @@
 #include "Identification.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <cmath>
 
@@ -120,10 +120,12 @@ Identification::Identification(QWidget* parent)
     lblOrderNumber = makeLabel("lblOrderNumber", "Order Number:", labelAt(720), fraDevice);
     txtOrderNumber = makeBox("txtOrderNumber", QString(), boxAt(690), fraDevice);
     lblChargeCode = makeLabel("lblChargeCode", "Charge number:", labelAt(1110), fraDevice);
-    txtChargeNumber = makeBox("txtChargeNumber", kUnknown, twipsRect(kBoxLeft, 1080, 1440, kLineHeight), fraDevice);
+    txtChargeNumber =
+        makeBox("txtChargeNumber", kUnknown, twipsRect(kBoxLeft, 1080, 1440, kLineHeight), fraDevice);
     Label11 = makeLabel("Label11", "-", twipsRect(3570, 1110, 180, kLineHeight), fraDevice);
     Label11->setAlignment(Qt::AlignCenter);
-    txtSerialNumber = makeBox("txtSerialNumber", kUnknown, twipsRect(3780, 1080, 1860, kLineHeight), fraDevice);
+    txtSerialNumber =
+        makeBox("txtSerialNumber", kUnknown, twipsRect(3780, 1080, 1860, kLineHeight), fraDevice);
 
     fraDescriptions =
         makeFrame("fraDescriptions", "Transducer", twipsRect(kFrameLeft, 2400, kFrameWidth, 2190), this);
@@ -136,7 +138,8 @@ Identification::Identification(QWidget* parent)
 
     RevisionFrame =
         makeFrame("RevisionFrame", "Revision Levels", twipsRect(kFrameLeft, 4680, kFrameWidth, 1110), this);
-    lblHardwareSoftware = makeLabel("lblHardwareSoftware", "Hardware / Software:", labelAt(330), RevisionFrame);
+    lblHardwareSoftware =
+        makeLabel("lblHardwareSoftware", "Hardware / Software:", labelAt(330), RevisionFrame);
     txtHardwareRevision =
         makeBox("txtHardwareRevision", kUnknown, twipsRect(kBoxLeft, 300, 1440, kLineHeight), RevisionFrame);
     Label13 = makeLabel("Label13", "/", twipsRect(3570, 330, 180, kLineHeight), RevisionFrame);
@@ -144,9 +147,11 @@ Identification::Identification(QWidget* parent)
     txtSoftwareRevision =
         makeBox("txtSoftwareRevision", kUnknown, twipsRect(3780, 300, 1860, kLineHeight), RevisionFrame);
     Label1 = makeLabel("Label1", "Last update:", labelAt(720), RevisionFrame);
-    txtLastUpdate = makeBox("txtLastUpdate", kUnknown, twipsRect(kBoxLeft, 690, 1440, kLineHeight), RevisionFrame);
+    txtLastUpdate =
+        makeBox("txtLastUpdate", kUnknown, twipsRect(kBoxLeft, 690, 1440, kLineHeight), RevisionFrame);
 
-    imgDevice = makeLabel("imgDevice", "", twipsRect(kPictureAreaLeft, kPictureTop, kPictureAreaWidth, kPictureHeight), this);
+    imgDevice = makeLabel("imgDevice", "",
+                          twipsRect(kPictureAreaLeft, kPictureTop, kPictureAreaWidth, kPictureHeight), this);
     imgDevice->setScaledContents(true);
 
     txtComment = new QPlainTextEdit(this);
@@ -212,8 +217,8 @@ void Identification::showStaticDescription() {
     initStep([&] { lblChannels->setText(commonText(kTextChannels)); });
     initStep([&] { lblRanges->setText(commonText(kTextRanges)); });
     initStep([&] {
-        lblHardwareSoftware->setText(commonText(kTextHardware) + QStringLiteral("/") + commonText(kTextSoftware) +
-                                     QStringLiteral(":"));
+        lblHardwareSoftware->setText(commonText(kTextHardware) + QStringLiteral("/") +
+                                     commonText(kTextSoftware) + QStringLiteral(":"));
     });
     initStep([&] { showDevicePicture(); });
     initStep([&] { txtOrderNumber->setText(CatalogueNumber(moduleData().ModuleTypeName)); });
@@ -234,9 +239,7 @@ void Identification::showDevicePicture() {
 void Identification::afterButtonsConfigured() {
     OnlinePage::afterButtonsConfigured();
     initStep([&] { showStoredQsData(); });
-    initStep([&] {
-        txtComment->setPlainText(requestBuilder()->Comment());
-    });
+    initStep([&] { txtComment->setPlainText(requestBuilder()->Comment()); });
     m_sShownComment = txtComment->toPlainText();
     initStep([&] {
         if (!Required(baseDtm())->MayEdit()) {
@@ -261,7 +264,8 @@ void Identification::showStoredQsData() {
 void Identification::setEditorsLocked(bool locked) {
     // System colours 11 (inactive border) and 5 (window background).
     QPalette palette = txtComment->palette();
-    palette.setColor(QPalette::Base, QApplication::palette().color(locked ? QPalette::Window : QPalette::Base));
+    palette.setColor(QPalette::Base,
+                     QApplication::palette().color(locked ? QPalette::Window : QPalette::Base));
     txtComment->setPalette(palette);
     txtComment->setReadOnly(locked);
 }

@@ -183,7 +183,8 @@ void PropertyBag::SetContents(const QByteArray& contents) {
             object.SetContents(cursor.block());
             value = QVariant::fromValue(object);
         } else {
-            throw bagError(QStringLiteral("unknown type of \"%1\" at byte %2").arg(name).arg(cursor.position() - 1));
+            throw bagError(
+                QStringLiteral("unknown type of \"%1\" at byte %2").arg(name).arg(cursor.position() - 1));
         }
         read.m_values.append({name, value});
     }

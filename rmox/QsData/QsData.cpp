@@ -30,10 +30,11 @@ QString field(const QByteArray& telegram, const Field& field) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<quint8>(bytes[i]);
         if (byte < 0x20 || byte > 0x7E) {
-            throw decodeError(QStringLiteral("byte %1 of the %2 is 0x%3, not a printable character")
-                                  .arg(field.offset + i)
-                                  .arg(QLatin1String(field.name))
-                                  .arg(QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'))));
+            throw decodeError(
+                QStringLiteral("byte %1 of the %2 is 0x%3, not a printable character")
+                    .arg(field.offset + i)
+                    .arg(QLatin1String(field.name))
+                    .arg(QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'))));
         }
     }
     return QString::fromLatin1(bytes);
@@ -57,10 +58,11 @@ void QsData::Decode(const QByteArray& telegram) {
     if ((year | month | day) != 0) {
         date = QDate(2000 + year, month, day);
         if (!date.isValid()) {
-            throw decodeError(QStringLiteral("the date of the last refresh (year %1, month %2, day %3) does not exist")
-                                  .arg(2000 + year)
-                                  .arg(month)
-                                  .arg(day));
+            throw decodeError(
+                QStringLiteral("the date of the last refresh (year %1, month %2, day %3) does not exist")
+                    .arg(2000 + year)
+                    .arg(month)
+                    .arg(day));
         }
     }
     ChargeCode = texts[0];
@@ -83,9 +85,8 @@ void QsData::ReadProperties(const PropertyBag& bag) {
     const auto read = [&](const char* name, QMetaType::Type type) {
         const QVariant value = bag.ReadProperty(QLatin1String(name));
         if (value.metaType().id() != type) {
-            throw Error(Error::TypeMismatch,
-                        QStringLiteral("Production data: \"%1\" is of type %2").arg(QLatin1String(name),
-                                                                                  value.typeName()));
+            throw Error(Error::TypeMismatch, QStringLiteral("Production data: \"%1\" is of type %2")
+                                                 .arg(QLatin1String(name), value.typeName()));
         }
         return value;
     };

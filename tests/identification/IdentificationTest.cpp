@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/framework/Twips.h"
+#include "QT27Controls/identification/Identification.h"
 #include "host/SimulatedStation.h"
 #include "rmox/ButtonControl/ButtonControl.h"
 #include "rmox/QsData/PropertyBag.h"
@@ -28,11 +28,11 @@ using testsupport::runQueue;
 using Kind = testsupport::FakeCommunication::Kind;
 
 QByteArray telegram(const char* serial, QDate date = QDate(2023, 3, 4)) {
-    return host::SimulatedStation::encodeProductionData(
-        {QStringLiteral("K2231-07"), QLatin1String(serial), QStringLiteral("2.14"), QStringLiteral("1.02"), date});
+    return host::SimulatedStation::encodeProductionData({QStringLiteral("K2231-07"), QLatin1String(serial),
+                                                         QStringLiteral("2.14"), QStringLiteral("1.02"),
+                                                         date});
 }
 
-/// The stored form a reading of @p data leaves.
 QByteArray storedForm(const QByteArray& data) {
     rmox::QsData decoded;
     decoded.Decode(data);
@@ -42,73 +42,70 @@ QByteArray storedForm(const QByteArray& data) {
     return bag.Contents();
 }
 
+/// The page's five production-data fields, "|" between them.
+QString fields(const QWidget* page) {
+    QStringList texts;
+    for (const char* name : {"txtChargeNumber", "txtSerialNumber", "txtSoftwareRevision",
+                             "txtHardwareRevision", "txtLastUpdate"}) {
+        texts << child<QLineEdit>(page, name)->text();
+    }
+    return texts.join('|');
+}
+
+/// The entries of @p log from @p start on that name one of @p names.
+QString calls(const QStringList& log, qsizetype start, const QStringList& names) {
+    QStringList result = log.mid(start);
+    result.removeIf([&](const QString& entry) { return !names.contains(entry.section('(', 0, 0)); });
+    return result.join(' ');
+}
+
 class IdentificationTest : public testing::Test {
 protected:
-    IdentificationTest() : previousLocale(QLocale()) { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    IdentificationTest() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     ~IdentificationTest() override { QLocale::setDefault(previousLocale); }
 
-    /// The five production-data fields, separated by "|".
-    QString fields() const {
-        QStringList texts;
-        for (const char* name :
-             {"txtChargeNumber", "txtSerialNumber", "txtSoftwareRevision", "txtHardwareRevision", "txtLastUpdate"}) {
-            texts << child<QLineEdit>(&page, name)->text();
-        }
-        return texts.join('|');
-    }
-    QString text(const char* name) const { return child<QLineEdit>(&page, name)->text(); }
-    QPlainTextEdit* comment() const { return child<QPlainTextEdit>(&page, "txtComment"); }
-    /// The host's calls to the data set since the last call, in their order.
+    /// What the data set saw since the last call.
     QString stores() {
-        QStringList result = session.dtm.log.mid(mark);
-        result.removeIf([](const QString& entry) {
-            return !QStringList{"MayEdit", "SetStoredQsData", "SetComment", "NotifyDataChanged", "EndEditing",
-                                "UiReleased"}
-                        .contains(entry.section('(', 0, 0));
-        });
-        mark = session.dtm.log.size();
-        return result.join(' ');
+        const qsizetype start = std::exchange(mark, session.dtm.log.size());
+        return calls(session.dtm.log, start,
+                     {"MayEdit", "SetStoredQsData", "NotifyDataChanged", "EndEditing"});
     }
-    /// Connects (offline pages by reread) and answers the read with @p data.
+    /// Reread on the offline page; the read is answered with @p data, then the disconnect.
     void read(const QByteArray& data) {
-        if (session.comm.count(Kind::Connect) > 0 || !page.isOnline()) {
-            page.ctlButtons_PageButton();
-        }
-        runQueue(), session.comm.answerConnect(), runQueue();
-        session.comm.answerRead(data), runQueue();
-        session.comm.answerDisconnect();
+        page.ctlButtons_PageButton(), runQueue(), session.comm.answerConnect(), runQueue();
+        session.comm.answerRead(data), runQueue(), session.comm.answerDisconnect();
     }
 
-    QLocale previousLocale;
+    const QLocale previousLocale;
     testsupport::PageSession session;
     qt27::Identification page;
     qsizetype mark = 0;
 };
 
 // Without stored data: "-/-" in the five fields, "OMVEX", the catalogue number, the texts;
-// outside state 6 no connect and the reread button usable.
+// outside state 6 no connect and the reread button usable. The document key chooses the
+// picture exactly; the picture stands where its size says.
 TEST_F(IdentificationTest, StartsOfflineOutsideState6WithoutStoredData) {
     session.dtm.base.stateValue = 5;
     ASSERT_TRUE(session.init(page));
     runQueue();
-    EXPECT_EQ(fields(), QStringLiteral("-/-|-/-|-/-|-/-|-/-"));
-    EXPECT_EQ(text("txtManufacturer") + ' ' + text("txtOrderNumber"), QStringLiteral("OMVEX 7310458"));
+    EXPECT_EQ(fields(&page), QStringLiteral("-/-|-/-|-/-|-/-|-/-"));
+    EXPECT_EQ(child<QLineEdit>(&page, "txtManufacturer")->text() +
+                  child<QLineEdit>(&page, "txtOrderNumber")->text(),
+              QStringLiteral("OMVEX7310458"));
     EXPECT_EQ(child<QLabel>(&page, "lblModuleType")->text(), QStringLiteral("QT27Ex"));
     EXPECT_EQ(child<QLabel>(&page, "lblHardwareSoftware")->text(),
               session.commonText(7007) + '/' + session.commonText(7008) + ':');
     EXPECT_EQ(child<QPlainTextEdit>(&page, "txtRanges")->toPlainText(),
               session.dtm.base.resources.GetString(2004, qt27::DeviceResourceFolder()));
     EXPECT_EQ(session.comm.count(Kind::Connect), 0);
-    EXPECT_TRUE(page.buttons()->pageButton()->isEnabled());
     page.buttons()->pageButton()->click();
     runQueue();
     EXPECT_EQ(session.comm.count(Kind::Connect), 1);
-}
 
-// The document key chooses the picture, exactly; the picture stands where its size says.
-TEST_F(IdentificationTest, TheDocumentKeyChoosesTheDevicePicture) {
     const QString key = session.dtm.documentKey;
-    for (const QString& documentKey : {key, key.toUpper(), key.toLower(), QStringLiteral("OTHER"), QString()}) {
+    for (const QString& documentKey :
+         {key, key.toUpper(), key.toLower(), QStringLiteral("OTHER"), QString()}) {
         testsupport::PageSession other;
         other.dtm.documentKey = documentKey;
         qt27::Identification shown;
@@ -116,8 +113,8 @@ TEST_F(IdentificationTest, TheDocumentKeyChoosesTheDevicePicture) {
         const auto* picture = child<QLabel>(&shown, "imgDevice");
         const int id = documentKey == key ? 601 : 609;
         EXPECT_EQ(picture->property("pictureId").toInt(), id) << documentKey.toStdString();
-        const QSize size = rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).size();
-        const QRect place = qt27::Identification::DevicePictureRect(size);
+        const QRect place = qt27::Identification::DevicePictureRect(
+            rmox::ResourceManager().GetPicture(id, qt27::CommonResourceFolder()).size());
         EXPECT_EQ(picture->geometry(), qt27::twipsRect(place.x(), place.y(), place.width(), place.height()));
     }
 }
@@ -126,74 +123,67 @@ TEST_F(IdentificationTest, TheDocumentKeyChoosesTheDevicePicture) {
 // data show (date in the short date format) and are stored; NotifyDataChanged, EndEditing.
 TEST_F(IdentificationTest, OneReadingShowsAndStoresTheProductionData) {
     session.init(page);
-    testsupport::DebugLogCapture log;
     stores();
+    testsupport::DebugLogCapture log;
     runQueue(), session.comm.answerConnect(), runQueue();
-    session.comm.answerRead(telegram("QT37-012007")), runQueue();
-    session.comm.answerDisconnect();
+    session.comm.answerRead(telegram("QT37-012007")), runQueue(), session.comm.answerDisconnect();
     const QString read = session.comm.last(Kind::Transaction).invokeId;
     const QString disconnect = session.comm.last(Kind::Disconnect).invokeId;
-    const QString connect = session.comm.last(Kind::Connect).invokeId;
-    const QString response = testsupport::FakeCommunication::readResponse(telegram("QT37-012007"),
-                                                                          session.comm.reference);
+    const QString response =
+        testsupport::FakeCommunication::readResponse(telegram("QT37-012007"), session.comm.reference);
     EXPECT_EQ(log.linesFrom("Identification.").filter(QRegularExpression("Response|Click|CallDisconnect")),
-              QStringList({"Identification.OnConnectResponse: sOnlineInvokeId: " + connect,
-                           "Identification.OnConnectResponse: communicationReference: " + session.comm.reference,
-                           "Identification.cmdReread_Click: ",
-                           "Identification.OnTransactionResponse: sOnlineInvokeId: " + read,
-                           "Identification.OnTransactionResponse: Parsing response " + response,
-                           "Identification.OnTransactionResponse: Calling Disconnect",
-                           "Identification.CallDisconnect: sOnlineInvokeId: " + disconnect,
-                           "Identification.CallDisconnect: actually trying to disconnect",
-                           "Identification.CallDisconnect: objBaseDtmCommunication.Disconnect returned true",
-                           "Identification.OnDisconnectResponse: sOnlineInvokeId: " + disconnect,
-                           "Identification.OnDisconnectResponse: invokeId: " + disconnect}));
-    EXPECT_EQ(fields(), QStringLiteral("K2231-07|QT37-012007|2.14|1.02|04.03.23"));
+              QStringList({"OnConnectResponse: sOnlineInvokeId: " + session.comm.last(Kind::Connect).invokeId,
+                           "OnConnectResponse: communicationReference: " + session.comm.reference,
+                           "cmdReread_Click: ", "OnTransactionResponse: sOnlineInvokeId: " + read,
+                           "OnTransactionResponse: Parsing response " + response,
+                           "OnTransactionResponse: Calling Disconnect",
+                           "CallDisconnect: sOnlineInvokeId: " + disconnect,
+                           "CallDisconnect: actually trying to disconnect",
+                           "CallDisconnect: objBaseDtmCommunication.Disconnect returned true",
+                           "OnDisconnectResponse: sOnlineInvokeId: " + disconnect,
+                           "OnDisconnectResponse: invokeId: " + disconnect})
+                  .replaceInStrings(QRegularExpression("^"), "Identification."));
+    EXPECT_EQ(fields(&page), QStringLiteral("K2231-07|QT37-012007|2.14|1.02|04.03.23"));
     EXPECT_EQ(session.comm.last(Kind::Transaction).document,
               session.dtm.base.parameterManager.QsDataReadRequest(session.comm.reference));
     EXPECT_EQ(stores(), QStringLiteral("MayEdit SetStoredQsData NotifyDataChanged EndEditing"));
     EXPECT_EQ(session.dtm.base.parameterManager.qsData, storedForm(telegram("QT37-012007")));
-    EXPECT_FALSE(page.isOnline());
-    EXPECT_TRUE(page.buttons()->pageButton()->isEnabled());
+    EXPECT_TRUE(!page.isOnline() && page.buttons()->pageButton()->isEnabled());
 }
 
 // Stored data show at the start; the same data read again are not written again, other data
 // are; without MayEdit they show but are not stored; an undecodable telegram is reported and
-// changes neither; no date shows "-/-".
+// changes neither; no date shows "-/-". A stored form that cannot be read shows "-/-".
 TEST_F(IdentificationTest, StoresOnlyChangedDataAndOnlyWhenItMayEdit) {
     session.dtm.base.parameterManager.qsData = storedForm(telegram("QT37-000001"));
     session.dtm.base.stateValue = 0;
     session.init(page);
-    EXPECT_EQ(fields(), QStringLiteral("K2231-07|QT37-000001|2.14|1.02|04.03.23"));
+    EXPECT_EQ(fields(&page), QStringLiteral("K2231-07|QT37-000001|2.14|1.02|04.03.23"));
     stores();
-    read(telegram("QT37-000001"));
-    EXPECT_EQ(stores(), QString());
-    read(telegram("QT37-000002", QDate()));
-    EXPECT_EQ(stores(), QStringLiteral("MayEdit SetStoredQsData NotifyDataChanged EndEditing"));
-    EXPECT_EQ(fields(), QStringLiteral("K2231-07|QT37-000002|2.14|1.02|-/-"));
-    session.dtm.base.mayEdit = false;
-    read(telegram("QT37-000003"));
-    EXPECT_EQ(stores(), QStringLiteral("MayEdit"));
-    EXPECT_EQ(fields(), QStringLiteral("K2231-07|QT37-000003|2.14|1.02|04.03.23"));
-    session.dtm.base.mayEdit = true;
-    read(telegram("QT37-000003").left(20));
-    EXPECT_EQ(stores(), QString());
-    EXPECT_EQ(fields(), QStringLiteral("K2231-07|QT37-000003|2.14|1.02|04.03.23"));
+    const std::tuple<QByteArray, bool, const char*, const char*> rows[] = {
+        {telegram("QT37-000001"), true, "", "QT37-000001|2.14|1.02|04.03.23"},
+        {telegram("QT37-000002", QDate()), true, "MayEdit SetStoredQsData NotifyDataChanged EndEditing",
+         "QT37-000002|2.14|1.02|-/-"},
+        {telegram("QT37-000003"), false, "MayEdit", "QT37-000003|2.14|1.02|04.03.23"},
+        {telegram("QT37-000004").left(20), true, "", "QT37-000003|2.14|1.02|04.03.23"},
+    };
+    for (const auto& [data, mayEdit, stored, shown] : rows) {
+        session.dtm.base.mayEdit = mayEdit;
+        read(data);
+        EXPECT_EQ(stores(), QLatin1String(stored));
+        EXPECT_EQ(fields(&page), "K2231-07|" + QLatin1String(shown));
+    }
     EXPECT_EQ(session.dtm.base.parameterManager.qsData, storedForm(telegram("QT37-000002", QDate())));
     ASSERT_EQ(session.dtm.base.events.errors.size(), 1);
     EXPECT_EQ(session.dtm.base.events.errors[0].second,
               QStringLiteral("Production data: the telegram has 20 bytes, 33 expected"));
     EXPECT_EQ(session.comm.count(Kind::Disconnect), 4);
-    EXPECT_FALSE(page.isOnline());
-}
 
-// A stored form that cannot be read leaves "-/-" and is replaced by the next reading.
-TEST_F(IdentificationTest, AnUnreadableStoredFormShowsNothingAndIsReplaced) {
-    session.dtm.base.parameterManager.qsData = storedForm(telegram("QT37-000001")).chopped(2);
-    session.init(page);
-    EXPECT_EQ(fields(), QStringLiteral("-/-|-/-|-/-|-/-|-/-"));
-    read(telegram("QT37-000001"));
-    EXPECT_EQ(session.dtm.base.parameterManager.qsData, storedForm(telegram("QT37-000001")));
+    testsupport::PageSession damaged;
+    damaged.dtm.base.parameterManager.qsData = storedForm(telegram("QT37-000001")).chopped(2);
+    qt27::Identification other;
+    damaged.init(other);
+    EXPECT_EQ(fields(&other), QStringLiteral("-/-|-/-|-/-|-/-|-/-"));
 }
 
 // The comment follows the data-set lock; an unlock by "COMPATIBILITY" changes nothing;
@@ -201,26 +191,28 @@ TEST_F(IdentificationTest, AnUnreadableStoredFormShowsNothingAndIsReplaced) {
 TEST_F(IdentificationTest, TheCommentFollowsTheDataSetLock) {
     session.dtm.module.comment = QStringLiteral("Boiler");
     session.init(page);
-    EXPECT_EQ(comment()->toPlainText(), QStringLiteral("Boiler"));
+    auto* comment = child<QPlainTextEdit>(&page, "txtComment");
+    EXPECT_EQ(comment->toPlainText(), QStringLiteral("Boiler"));
     const auto state = [&] {
-        const bool grey = comment()->palette().color(QPalette::Base) != QApplication::palette().color(QPalette::Base);
-        return QString(comment()->isReadOnly() ? "locked" : "open") + (grey ? " grey " : " white ") +
+        const bool grey =
+            comment->palette().color(QPalette::Base) != QApplication::palette().color(QPalette::Base);
+        return QString(comment->isReadOnly() ? "locked" : "open") + (grey ? " grey " : " white ") +
                page.buttons()->StatusText();
     };
-    const QString lockedBy = session.commonText(6001) + " other";
-    EXPECT_EQ(state(), QStringLiteral("open white "));
+    const QString by = session.commonText(6001) + " other";
+    // The event (L lock, U unlock, C unlock by COMPATIBILITY, H lock held by this DTM), the state after it.
+    const std::pair<char, QString> steps[] = {{'0', "open white "},       {'L', "locked grey " + by},
+                                              {'C', "locked grey " + by}, {'H', "open white " + by},
+                                              {'C', "open white " + by},  {'U', "locked grey "}};
     page.buttons()->clearOperationLog();
-    emit session.dtm.base.LockDataSet(QStringLiteral("other"));
-    EXPECT_EQ(state(), "locked grey " + lockedBy);
-    emit session.dtm.base.UnlockDataSet(QStringLiteral("COMPATIBILITY"));
-    EXPECT_EQ(state(), "locked grey " + lockedBy);
-    session.dtm.base.holdsLock = true;
-    emit session.dtm.base.LockDataSet(QStringLiteral("other"));
-    EXPECT_EQ(state(), "open white " + lockedBy);
-    emit session.dtm.base.UnlockDataSet(QStringLiteral("COMPATIBILITY"));
-    EXPECT_EQ(state(), "open white " + lockedBy);
-    emit session.dtm.base.UnlockDataSet(QStringLiteral("other"));
-    EXPECT_EQ(state(), QStringLiteral("locked grey "));
+    for (const auto& [event, expected] : steps) {
+        session.dtm.base.holdsLock = event == 'H';
+        event == 'L' || event == 'H' ? emit session.dtm.base.LockDataSet(QStringLiteral("other"))
+        : event == 'U'               ? emit session.dtm.base.UnlockDataSet(QStringLiteral("other"))
+        : event == 'C'               ? emit session.dtm.base.UnlockDataSet(QStringLiteral("COMPATIBILITY"))
+                                     : void();
+        EXPECT_EQ(state(), expected) << event;
+    }
     EXPECT_EQ(page.buttons()->OperationLog().filter(QRegularExpression("^(Enable|Disable)Ok")).join(' '),
               QStringLiteral("DisableOk() EnableOk() DisableOk()"));
 
@@ -238,44 +230,31 @@ TEST_F(IdentificationTest, TheCommentIsWrittenBackAtTheReleaseWhenEdited) {
     // stored comment changed meanwhile to x, "?x" only the stored comment changed to x; else
     // the new text), and what the data set sees from the release on.
     const QString written = QStringLiteral("NotifyDataChanged EndEditing UiReleased(INV-1)");
-    const struct {
-        const char *state, *edit;
-        QString expected;
-    } rows[] = {
+    const std::tuple<QByteArray, QString, QString> rows[] = {
         {"offline", "=", "EndEditing UiReleased(INV-1)"},
         {"offline", "~", "EndEditing UiReleased(INV-1)"},
         {"offline", "!new", "EndEditing UiReleased(INV-1)"},
         {"offline", "?other", "EndEditing UiReleased(INV-1)"},
-        {"offline", "new", "SetComment(new) " + written},
         {"offline", "Old", "SetComment(Old) " + written},
         {"connecting", "new", "SetComment(new) " + written},
         {"busy", "new", "SetComment(new) " + written},
         {"online", "new", "SetComment(new) " + written},
         {"disconnecting", "", "SetComment() " + written},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.state) + " " + row.edit);
+    for (const auto& [state, edit, expected] : rows) {
+        SCOPED_TRACE(state.toStdString() + " " + edit.toStdString());
         testsupport::PageSession run;
+        auto& comm = run.comm;
         run.dtm.module.comment = QStringLiteral("old");
-        run.dtm.base.stateValue = QByteArray(row.state) == "offline" ? 0 : 6;
+        run.dtm.base.stateValue = state == "offline" ? 0 : 6;
         qt27::Identification released;
         run.init(released);
-        auto& comm = run.comm;
-        const QByteArray state(row.state);
-        if (state != "offline") {
-            runQueue();
-        }
-        if (state == "busy" || state == "online" || state == "disconnecting") {
-            comm.answerConnect(), runQueue();
-        }
-        if (state == "online") {
-            comm.answerReadUnreadable(), runQueue();
-        }
-        if (state == "disconnecting") {
-            comm.answerRead(telegram("S")), runQueue(), runQueue();
-        }
+        runQueue();
+        state == "busy" || state == "online" || state == "disconnecting" ? comm.answerConnect(),
+            runQueue()                                                   : void();
+        state == "online" ? comm.answerReadUnreadable(), runQueue() : void();
+        state == "disconnecting" ? comm.answerRead(telegram("S")), runQueue(), runQueue() : void();
         auto* text = child<QPlainTextEdit>(&released, "txtComment");
-        const QString edit = QString::fromLatin1(row.edit);
         if (edit == "~") {
             text->setPlainText(QStringLiteral("changed")), text->setPlainText(QStringLiteral("old"));
         } else if (edit.startsWith('!') || edit.startsWith('?')) {
@@ -289,18 +268,13 @@ TEST_F(IdentificationTest, TheCommentIsWrittenBackAtTheReleaseWhenEdited) {
         runQueue();
         for (int answer = 0; answer < 3 && !released.isReleased(); ++answer) {
             state == "connecting" ? comm.answerConnect() : comm.answerReadWithoutParts();
-            runQueue(), runQueue();
-            comm.answerDisconnect(), runQueue();
+            runQueue(), runQueue(), comm.answerDisconnect(), runQueue();
         }
-        QStringList seen = run.dtm.log.mid(start);
-        seen.removeIf([](const QString& entry) {
-            return !QStringList{"SetComment", "NotifyDataChanged", "EndEditing", "UiReleased"}.contains(
-                entry.section('(', 0, 0));
-        });
-        EXPECT_EQ(seen.join(' '), row.expected);
-        EXPECT_EQ(run.dtm.base.uiReleasedCount, 1);
+        EXPECT_EQ(calls(run.dtm.log, start, {"SetComment", "NotifyDataChanged", "EndEditing", "UiReleased"}),
+                  expected);
         EXPECT_TRUE(released.IDtmActiveXControl_PrepareToRelease());
-        EXPECT_EQ(run.dtm.calls("SetComment").size(), row.expected.count("SetComment"));
+        EXPECT_EQ(run.dtm.base.uiReleasedCount, 1);
+        EXPECT_EQ(run.dtm.calls("SetComment").size(), expected.count("SetComment"));
     }
 }
 
