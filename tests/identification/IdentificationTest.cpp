@@ -5,16 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/identification/Identification.h"
+#include "frame/FrameWindow.h"
+#include "frame/StationPanel.h"
+#include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
+#include "host/Station.h"
 #include "rmox/ButtonControl/ButtonControl.h"
 #include "rmox/QsData/PropertyBag.h"
 #include "rmox/QsData/QsData.h"
@@ -276,6 +284,67 @@ TEST_F(IdentificationTest, TheCommentIsWrittenBackAtTheReleaseWhenEdited) {
         EXPECT_EQ(run.dtm.base.uiReleasedCount, 1);
         EXPECT_EQ(run.dtm.calls("SetComment").size(), expected.count("SetComment"));
     }
+}
+
+// In the frame on the simulated station: the data read at the start are in the project file;
+// reopened offline (the station panel's online switch off) after the serial number changed
+// at the station, the stored data show until reread; a comment typed survives a reload.
+TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("station.xml"));
+    host::Station station;
+    ASSERT_TRUE(station.open(path));
+    host::SimulatedStation simulation(station.busAddress());
+    frame::addToSimulation(simulation, 3, QStringLiteral("37"));
+    host::CommunicationService service(&simulation);
+    service.setLatency(2);
+    frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
+    window.selectSlot(3);
+    qt27::Identification* page = nullptr;
+    QMdiSubWindow* sub = nullptr;
+    const auto open = [&] {
+        sub = window.openPage(3, QStringLiteral("Identification"));
+        page = qobject_cast<qt27::Identification*>(sub->widget());
+    };
+    const auto shows = [&](const QString& serial) {
+        return QTest::qWaitFor(
+            [&] { return !page->isOnline() && fields(page).section('|', 1, 1) == serial; });
+    };
+    const auto closeAndLoad = [&] {
+        sub->close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.openPages().isEmpty(); }));
+        return *host::StationProject::load(path).module(3);
+    };
+    const auto storedSerial = [](const host::ModuleRecord& module) {
+        rmox::PropertyBag bag;
+        bag.SetContents(module.qsData);
+        return bag.ReadObject(QStringLiteral("QsData"))
+            .ReadProperty(QStringLiteral("SerialNumber"))
+            .toString();
+    };
+    const QString first = simulation.productionData(3).serialNumber;
+    open();
+    ASSERT_TRUE(shows(first));
+    EXPECT_EQ(storedSerial(closeAndLoad()), first);
+
+    window.findChild<QCheckBox*>(QStringLiteral("chkDtmOnline"))->setChecked(false);
+    window.findChild<QLineEdit*>(QStringLiteral("txtStationSerialNumber"))
+        ->setText(QStringLiteral("QT37-999999"));
+    open();
+    QTest::qWait(50);
+    EXPECT_TRUE(shows(first) && !page->isConnecting());
+    page->buttons()->pageButton()->click();
+    ASSERT_TRUE(shows(QStringLiteral("QT37-999999")));
+    child<QPlainTextEdit>(page, "txtComment")->setPlainText(QStringLiteral("Checked after the repair"));
+    const host::ModuleRecord stored = closeAndLoad();
+    EXPECT_EQ(storedSerial(stored) + ' ' + stored.comment,
+              QStringLiteral("QT37-999999 Checked after the repair"));
+    EXPECT_EQ(stored.stateValue, 0);
+    ASSERT_TRUE(station.reloadFromDisk());
+    open();
+    EXPECT_EQ(child<QPlainTextEdit>(page, "txtComment")->toPlainText(),
+              QStringLiteral("Checked after the repair"));
+    EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join('\n').toStdString();
 }
 
 }  // namespace
