@@ -198,8 +198,8 @@ void StationPanel::buildIdentificationBox(QVBoxLayout* layout) {
     m_online->setObjectName(QStringLiteral("chkDtmOnline"));
     m_online->setVisible(m_project != nullptr);
     grid->addWidget(m_online, 0, 0, 1, 2);
-    const char* const names[] = {"txtStationChargeCode", "txtStationSerialNumber", "txtStationSoftwareRevision",
-                                 "txtStationHardwareRevision",
+    const char* const names[] = {"txtStationChargeCode", "txtStationSerialNumber",
+                                 "txtStationSoftwareRevision", "txtStationHardwareRevision",
                                  "txtStationDateOfLastRefresh"};
     const QStringList captions = {tr("Charge code"), tr("Serial number"), tr("Software revision"),
                                   tr("Hardware revision"), tr("Date of the last refresh")};

@@ -146,7 +146,10 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
     {"Unreadable", [](Play& r) { r.comm.answerConnect(Answer::Unreadable); }},
     {"ForeignConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QStringLiteral("FOREIGN-7")); }},
     {"EmptyConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QLatin1String("")); }},
-    {"Data", [](Play& r) { r.comm.answerRead(r.variant == 'D' ? kDiagnosis : r.variant == 'I' ? kQsData : kValues); }},
+    {"Data",
+     [](Play& r) {
+         r.comm.answerRead(r.variant == 'D' ? kDiagnosis : r.variant == 'I' ? kQsData : kValues);
+     }},
     {"ErrorPart", [](Play& r) { r.comm.answerReadError(); }},
     {"NoParts", [](Play& r) { r.comm.answerReadWithoutParts(); }},
     {"UnreadableRead", [](Play& r) { r.comm.answerReadUnreadable(); }},
