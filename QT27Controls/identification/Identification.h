@@ -44,8 +44,7 @@ namespace qt27 {
 /// - no date of the last refresh (the module reports none) shows "-/-", like any other
 ///   unknown value;
 /// - a stored form that cannot be read back leaves the fields at "-/-" and is replaced
-///   by the next reading; a new stored form that cannot be built is not written, so the
-///   stored data are never replaced by an empty form;
+///   by the next reading;
 /// - a refused read request ends like a reading: the page disconnects and the end of the
 ///   disconnect frees the reread button (the session's rule, see OnlinePage.h); without
 ///   a connect at start (state value other than 6) the reread button is free at once.

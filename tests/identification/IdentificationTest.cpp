@@ -340,6 +340,9 @@ TEST_F(IdentificationTest, StoresOnlyChangedDataAndOnlyWhenItMayEdit) {
     qt27::Identification other;
     damaged.init(other);
     EXPECT_EQ(fields(&other), QStringLiteral("-/-|-/-|-/-|-/-|-/-"));
+    runQueue(), damaged.comm.answerConnect(), runQueue();
+    damaged.comm.answerRead(telegram("QT37-000001")), runQueue();
+    EXPECT_EQ(damaged.dtm.base.parameterManager.qsData, storedForm(telegram("QT37-000001")));
 }
 
 // The comment follows the data-set lock; an unlock by "COMPATIBILITY" changes nothing;
