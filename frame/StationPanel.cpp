@@ -203,9 +203,12 @@ void StationPanel::buildIdentificationBox(QVBoxLayout* layout) {
                                  "txtStationDateOfLastRefresh"};
     const QStringList captions = {tr("Charge code"), tr("Serial number"), tr("Software revision"),
                                   tr("Hardware revision"), tr("Date of the last refresh")};
+    // The widths of the telegram's fields; the date as yyyy-mm-dd.
+    const int lengths[] = {10, 12, 4, 4, 10};
     for (int index = 0; index < captions.size(); ++index) {
         auto* edit = new QLineEdit(box);
         edit->setObjectName(QLatin1String(names[index]));
+        edit->setMaxLength(lengths[index]);
         grid->addWidget(new QLabel(captions[index], box), index + 1, 0);
         grid->addWidget(edit, index + 1, 1);
         connect(edit, &QLineEdit::textChanged, this, &StationPanel::applyProductionData);
