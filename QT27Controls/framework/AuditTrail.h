@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qt27 {
+
+class BaseDtm;
+
+/// Where a page reports a change it made to the module or its data: the host
+/// stores each report with the time, the user, the station and the slot. A report
+/// is language-neutral: a code (one of AuditCode) and its arguments; the frame
+/// shows it in its own language.
+///
+/// The host offers it through BaseDtm::AuditTrail(); a host without one answers
+/// nullptr and the pages work as before (reportChange() does nothing then).
+class AuditTrail {
+public:
+    virtual ~AuditTrail() = default;
+    /// Records @p code with @p arguments for @p channel (0: the module as a whole).
+    /// Answers true once the entry is stored for good.
+    virtual bool RecordChange(const QString& code, const QStringList& arguments, int channel) = 0;
+};
+
+/// The codes the pages report, with their arguments.
+namespace AuditCode {
+/// A committed parameter field: field ("range", "damping", "failsafe", "openLine",
+/// "shortCircuit"), old value, new value (as the page showed them).
+inline const QString ParameterChanged = QStringLiteral("parameter.changed");
+/// The module comment replaced: old text, new text.
+inline const QString CommentChanged = QStringLiteral("comment.changed");
+/// The stored production data replaced: old and new fingerprint (the first 16 hex
+/// digits of their SHA-256; "-" when nothing was stored).
+inline const QString QsDataStored = QStringLiteral("qsdata.stored");
+/// The data-set lock: the user who took or released it.
+inline const QString LockTaken = QStringLiteral("lock.taken");
+inline const QString LockReleased = QStringLiteral("lock.released");
+/// Taken away from its owner: the former owner, the new one.
+inline const QString LockTakenOver = QStringLiteral("lock.takenOver");
+/// The online session of a page: the page's class name; a disconnect also tells
+/// how the connection ended ("user" or "connectionLost").
+inline const QString Connected = QStringLiteral("session.connected");
+inline const QString Disconnected = QStringLiteral("session.disconnected");
+/// Forcing of a channel: on (forced value or "invalid"), off (how it ended:
+/// "user", "abort", "pageClosed", "connectionLost").
+inline const QString ForcingOn = QStringLiteral("forcing.on");
+inline const QString ForcingOff = QStringLiteral("forcing.off");
+/// Written by the host where it found the stored trail damaged: what it found.
+inline const QString TrailBreak = QStringLiteral("trail.break");
+}  // namespace AuditCode
+
+/// Reports through the audit trail of @p baseDtm, when it has one. Answers true
+/// when the entry was stored or when there is no trail to store it in.
+bool reportChange(BaseDtm* baseDtm, const QString& code, const QStringList& arguments, int channel = 0);
+
+}  // namespace qt27
