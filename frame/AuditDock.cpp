@@ -1,6 +1,7 @@
 #include "AuditDock.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -62,6 +63,8 @@ QString text(const QString& key, bool german) {
         {"Slot", {"Slot", "Steckplatz"}},
         {"Channel", {"Channel", "Kanal"}},
         {"Event", {"Event", "Ereignis"}},
+        {"Refresh", {"Refresh", "Aktualisieren"}},
+        {"Export CSV...", {"Export CSV...", "CSV exportieren..."}},
     };
     const auto found = texts.constFind(key);
     if (found == texts.constEnd()) {
@@ -163,14 +166,15 @@ AuditDock::AuditDock(host::Station& station, QWidget* parent)
     m_channel->setObjectName(QStringLiteral("cboAuditChannel"));
     m_span = new QComboBox(content);
     m_span->setObjectName(QStringLiteral("cboAuditSpan"));
-    auto* refreshButton = new QPushButton(QStringLiteral("Refresh"), content);
-    auto* exportButton = new QPushButton(QStringLiteral("Export CSV..."), content);
-    exportButton->setObjectName(QStringLiteral("cmdAuditExport"));
-    for (QWidget* widget : {static_cast<QWidget*>(m_module), static_cast<QWidget*>(m_channel),
-                            static_cast<QWidget*>(m_span), static_cast<QWidget*>(refreshButton),
-                            static_cast<QWidget*>(exportButton)}) {
-        filters->addWidget(widget);
+    m_refresh = new QPushButton(content);
+    m_export = new QPushButton(content);
+    m_export->setObjectName(QStringLiteral("cmdAuditExport"));
+    for (QComboBox* box : {m_module, m_channel, m_span}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        filters->addWidget(box);
     }
+    filters->addWidget(m_refresh);
+    filters->addWidget(m_export);
     filters->addStretch();
     layout->addLayout(filters);
     m_warnings = new QLabel(content);
@@ -190,8 +194,8 @@ AuditDock::AuditDock(host::Station& station, QWidget* parent)
     for (QComboBox* box : {m_module, m_channel, m_span}) {
         connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this, &AuditDock::refresh);
     }
-    connect(refreshButton, &QPushButton::clicked, this, &AuditDock::refresh);
-    connect(exportButton, &QPushButton::clicked, this, &AuditDock::exportCsv);
+    connect(m_refresh, &QPushButton::clicked, this, &AuditDock::refresh);
+    connect(m_export, &QPushButton::clicked, this, &AuditDock::exportCsv);
     connect(m_station.auditTrail(), &host::AuditTrail::appended, this, &AuditDock::refresh);
     connect(&m_station, &host::Station::modulesChanged, this, &AuditDock::refresh);
     refresh();
@@ -226,6 +230,8 @@ void AuditDock::fillModules() {
         m_span->addItem(text(QString::fromLatin1(key), german));
     }
     m_span->setCurrentIndex(span);
+    m_refresh->setText(text("Refresh", german));
+    m_export->setText(text("Export CSV...", german));
     m_table->setHorizontalHeaderLabels(
         {text("Time", german), text("User", german), text("Slot", german), text("Channel", german),
          text("Event", german)});
@@ -250,12 +256,14 @@ void AuditDock::refresh() {
     m_entries = trail->entries(filter());
     const QString language = m_station.language();
     const QLocale locale(language);
+    // The locale's short date and time, with the seconds.
+    const QString timeFormat = locale.dateFormat(QLocale::ShortFormat) + QStringLiteral(" ") +
+                               locale.timeFormat(QLocale::ShortFormat).replace(QStringLiteral("mm"), QStringLiteral("mm:ss"));
     m_table->setRowCount(static_cast<int>(m_entries.size()));
     for (int row = 0; row < m_entries.size(); ++row) {
         const host::AuditTrail::Entry& entry = m_entries[row];
-        const QStringList cells = {locale.toString(entry.timeUtc.toLocalTime(), QLocale::ShortFormat) +
-                                       entry.timeUtc.toLocalTime().toString(QStringLiteral(":ss")),
-                                   entry.user, QString::number(entry.slot),
+        const QStringList cells = {locale.toString(entry.timeUtc.toLocalTime(), timeFormat),
+                                   entry.user, QStringLiteral("%1").arg(entry.slot, 2, 10, QLatin1Char('0')),
                                    entry.channel == 0 ? QString() : QString::number(entry.channel),
                                    auditEntryText(entry, language)};
         for (int column = 0; column < cells.size(); ++column) {
@@ -276,6 +284,15 @@ void AuditDock::exportCsv() {
     if (!exportAuditCsv(m_entries, m_station.language(), path, &error)) {
         QMessageBox::warning(this, QStringLiteral("Export the audit trail"), error);
     }
+}
+
+QString renderAuditDock(host::Station& station, const QString& directory) {
+    AuditDock dock(station);
+    dock.setAttribute(Qt::WA_DontShowOnScreen);
+    dock.resize(1100, 420);
+    dock.show();
+    const QString path = QDir(directory).filePath(QStringLiteral("audit-trail.png"));
+    return dock.grab().save(path) ? path : QString();
 }
 
 }  // namespace frame

@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 namespace host {
@@ -21,6 +22,10 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
 /// file appears complete or not at all. The text column is in @p language.
 bool exportAuditCsv(const QList<host::AuditTrail::Entry>& entries, const QString& language, const QString& path,
                     QString* errorText);
+
+/// Renders the audit window of @p station (all entries) to @p directory/audit-trail.png
+/// without a display; answers the file written, or an empty text.
+QString renderAuditDock(host::Station& station, const QString& directory);
 
 /// The "Audit trail" dock: the station's trail, newest first, filtered by module,
 /// channel and time span; the trail's warnings above the list; CSV export.
@@ -50,6 +55,8 @@ private:
     QComboBox* m_module = nullptr;
     QComboBox* m_channel = nullptr;
     QComboBox* m_span = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QPushButton* m_export = nullptr;
     QLabel* m_warnings = nullptr;
     QTableWidget* m_table = nullptr;
     QList<host::AuditTrail::Entry> m_entries;
