@@ -101,7 +101,9 @@ protected:
     /// those nobody asked for.
     QString awaited(const QString& id) {
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return std::any_of(page.calls.begin(), page.calls.end(), [&](auto& c) { return c[1] == id; }); },
+            [&] {
+                return std::any_of(page.calls.begin(), page.calls.end(), [&](auto& c) { return c[1] == id; });
+            },
             2000))
             << id.toStdString();
         QStringList lines = calls().split("; ");

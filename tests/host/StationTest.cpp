@@ -135,7 +135,8 @@ TEST_F(ProjectFile, FileThatIsNoProjectIsNamedNotRead) {
                                         std::pair{dir.filePath("folder.xml"), "is a folder"}}) {
         host::Station station;
         EXPECT_FALSE(station.open(file));
-        EXPECT_TRUE(station.lastError().contains(file + "\" " + problem)) << station.lastError().toStdString();
+        EXPECT_TRUE(station.lastError().contains(file + "\" " + problem))
+            << station.lastError().toStdString();
     }
 }
 
