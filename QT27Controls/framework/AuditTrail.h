@@ -14,6 +14,21 @@ class BaseDtm;
 ///
 /// The host offers it through BaseDtm::AuditTrail(); a host without one answers
 /// nullptr and the pages work as before (reportChange() does nothing then).
+///
+/// Choices, each so that the record is complete and nobody is stuck:
+///  - A page reports before it commits (Parameter: each changed field, then the data
+///    set; Identification: the comment and the production data, then the store). A
+///    change that counts as done is therefore in the trail even after kill -9; a store
+///    that fails after its report leaves an entry for a change the project file does
+///    not hold yet (the station keeps it in memory and writes it with the next save).
+///  - A report that cannot be stored does not stop the change: the host shows why in
+///    its error panel, and the user can go on working.
+///  - Values are recorded as the page showed them, in the language of the moment
+///    (range, damping, failsafe texts); the detection boxes as "on"/"off", which the
+///    frame translates.
+///  - The online session reports once per connection, in OnlinePage, for every page.
+///  - The data-set lock is changed by the host, so the host records it (once per
+///    change, not once per open page).
 class AuditTrail {
 public:
     virtual ~AuditTrail() = default;

@@ -207,6 +207,20 @@ INSTANTIATE_TEST_SUITE_P(
                    }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A trail that cannot be written does not stop the change; the error panel says why.
+TEST_F(FrameWithTrail, ChangeGoesAheadWhenTheTrailCannotBeWritten) {
+    station.auditTrail()->close();
+    auto* page = qobject_cast<qt27::Parameter*>(window->openPage(kSlot, "Parameter")->widget());
+    const QByteArray before = station.moduleRecord(kSlot)->parameters;
+    auto* damping = page->channelParameter(0)->findChild<QComboBox*>("cboDamping");
+    damping->setCurrentIndex((damping->currentIndex() + 1) % 4);
+    page->ctlButtons_Apply();
+    EXPECT_NE(station.moduleRecord(kSlot)->parameters, before);
+    EXPECT_FALSE(page->isDirty());
+    EXPECT_EQ(window->errors().filter("parameter.changed could not be stored").size(), 1)
+        << window->errors().join('\n').toStdString();
+}
+
 // Texts in the frame's language, a % in a value never taken for a place holder; the
 // CSV quotes what needs it and an unwritable path leaves nothing behind.
 TEST_F(TrailFile, EntriesAreShownTranslatedAndExportedAsCsv) {
