@@ -197,6 +197,7 @@ AuditDock::AuditDock(host::Station& station, QWidget* parent)
     connect(m_refresh, &QPushButton::clicked, this, &AuditDock::refresh);
     connect(m_export, &QPushButton::clicked, this, &AuditDock::exportCsv);
     connect(m_station.auditTrail(), &host::AuditTrail::appended, this, &AuditDock::refresh);
+    connect(m_station.auditTrail(), &host::AuditTrail::opened, this, &AuditDock::refresh);
     connect(&m_station, &host::Station::modulesChanged, this, &AuditDock::refresh);
     refresh();
 }

@@ -201,6 +201,7 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
     }
     if (!isOpen()) {
         addWarning(QStringLiteral("No audit trail could be opened beside \"%1\"; changes are not recorded.").arg(path));
+        emit opened();
         return false;
     }
     m_path = candidate;
@@ -225,6 +226,7 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
             addWarning(QStringLiteral("Audit trail \"%1\": the break could not be marked (%2).").arg(m_path, why));
         }
     }
+    emit opened();
     return true;
 }
 

@@ -94,6 +94,8 @@ signals:
     void warning(const QString& text);
     /// An entry was appended by this instance.
     void appended();
+    /// open() has finished (whether or not a trail could be opened).
+    void opened();
 
 private:
     bool openDatabase(const QString& path, QString* why);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 
@@ -219,6 +220,17 @@ TEST_F(FrameWithTrail, ChangeGoesAheadWhenTheTrailCannotBeWritten) {
     EXPECT_FALSE(page->isDirty());
     EXPECT_EQ(window->errors().filter("parameter.changed could not be stored").size(), 1)
         << window->errors().join('\n').toStdString();
+}
+
+// What the check finds when the project is opened shows in the error panel and the audit window.
+TEST_F(FrameWithTrail, FindingsOnOpeningShowInTheErrorPanelAndTheAuditWindow) {
+    station.auditTrail()->close();
+    QFile file(host::AuditTrail::pathBeside(station.projectPath()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("no trail") == 8);
+    file.close();
+    ASSERT_TRUE(station.open(station.projectPath()));
+    EXPECT_EQ(window->errors().filter("not an audit trail file").size(), 1);
+    EXPECT_TRUE(window->findChild<QLabel*>("lblAuditWarnings")->text().contains("not an audit trail file"));
 }
 
 // Texts in the frame's language, a % in a value never taken for a place holder; the
