@@ -112,7 +112,7 @@ bool isForeignFile(const QString& path) {
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        return true;
+        return false;  // SQLite will say why it cannot open it
     }
     return file.read(16) != QByteArray("SQLite format 3\0", 16);
 }
@@ -190,10 +190,15 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
     QString candidate = path;
     for (int alternative = 1; alternative <= kMaxAlternatives; ++alternative) {
         QString why;
-        if (openDatabase(candidate, &why)) {
+        bool foreign = false;
+        if (openDatabase(candidate, &why, &foreign)) {
             break;
         }
         close();
+        if (!foreign) {  // a folder that cannot be written, a driver missing: another name would not help
+            addWarning(QStringLiteral("The audit trail \"%1\" cannot be opened (%2).").arg(candidate, why));
+            break;
+        }
         addWarning(QStringLiteral("The audit trail \"%1\" cannot be used (%2). It is kept as it is; "
                                   "new entries go to \"%3\".")
                        .arg(candidate, why, path + QStringLiteral(".%1").arg(alternative)));
@@ -230,9 +235,10 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
     return true;
 }
 
-bool AuditTrail::openDatabase(const QString& path, QString* why) {
+bool AuditTrail::openDatabase(const QString& path, QString* why, bool* foreign) {
     if (isForeignFile(path)) {
         *why = QStringLiteral("not an audit trail file");
+        *foreign = true;
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -250,9 +256,13 @@ bool AuditTrail::openDatabase(const QString& path, QString* why) {
     // A database of something else is recognised before anything is written to it.
     if (!run(query, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT IN "
                                    "('trail_format', 'entries', 'sqlite_sequence')"),
-             why) ||
-        !query.next() || query.value(0).toInt() > 0) {
+             why)) {
+        *foreign = true;  // damaged beyond reading its tables: kept as it is
+        return false;
+    }
+    if (!query.next() || query.value(0).toInt() > 0) {
         *why = QStringLiteral("not an audit trail file");
+        *foreign = true;
         return false;
     }
     query.finish();
@@ -294,10 +304,12 @@ bool AuditTrail::openDatabase(const QString& path, QString* why) {
             !run(query, QStringLiteral("SELECT name, version FROM trail_format"), why) || !query.next() ||
             query.value(0).toString() != kFormatName) {
             *why = QStringLiteral("not an audit trail file");
+            *foreign = true;
             return false;
         }
         if (query.value(1).toInt() > kFormatVersion) {
             *why = QStringLiteral("written by a newer version (format %1)").arg(query.value(1).toInt());
+            *foreign = true;
             return false;
         }
     }

@@ -98,7 +98,8 @@ signals:
     void opened();
 
 private:
-    bool openDatabase(const QString& path, QString* why);
+    /// @p foreign: the file is something else than a trail this version can write.
+    bool openDatabase(const QString& path, QString* why, bool* foreign);
     bool appendLocked(int slot, int channel, const QString& code, const QStringList& arguments, QString* why);
     void addWarning(const QString& text);
 

@@ -77,18 +77,23 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"RemovedLast", "DELETE FROM entries WHERE seq >= 2", {"removed:2-3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A file that is no trail (not SQLite, or SQLite of something else) is left as it is;
+// A file that is no trail (not SQLite, SQLite of something else, damaged) is left as it is;
 // the entries go to a trail beside it, which later openings find and continue.
 TEST_F(TrailFile, FileThatIsNoTrailIsKeptAndTheEntriesGoBesideIt) {
-    for (const char* kind : {"text", "database"}) {
+    for (const char* kind : {"text", "database", "damaged"}) {
         QFile::remove(path);
         QFile::remove(path + ".1");
         if (QString(kind) == "text") {
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write("station,slot\n3,4\n");
-        } else {
+        } else if (QString(kind) == "database") {
             tamper("CREATE TABLE other (x INTEGER)");
+        } else {  // a trail whose pages were overwritten behind the SQLite header
+            openTrail()->append(1, 1, "x", {});
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(100));
+            file.write(QByteArray(static_cast<int>(file.size()) - 100, 'x'));
         }
         QFile original(path);
         ASSERT_TRUE(original.open(QIODevice::ReadOnly));
@@ -97,7 +102,7 @@ TEST_F(TrailFile, FileThatIsNoTrailIsKeptAndTheEntriesGoBesideIt) {
         for (int opening = 0; opening < 2; ++opening) {
             auto trail = openTrail();
             EXPECT_EQ(trail->path(), path + ".1") << kind;
-            EXPECT_TRUE(trail->warnings().value(0).contains("not an audit trail file")) << kind;
+            EXPECT_TRUE(trail->warnings().value(0).contains("It is kept as it is")) << kind;
             EXPECT_TRUE(trail->append(0, 0, "x", {}));
             EXPECT_EQ(codes(*trail).size(), opening + 1);
         }
