@@ -6,6 +6,7 @@
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/observation/Observation.h"
 #include "QT27Controls/parameter/Parameter.h"
+#include "QT27Controls/simulation/Simulation.h"
 
 namespace frame {
 
@@ -34,6 +35,8 @@ PageRegistry PageRegistry::withLibraryPages() {
                   [](QWidget* parent) -> QWidget* { return new qt27::Parameter(parent); }});
     registry.add({QStringLiteral("Observation"), QStringLiteral("Observation"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Observation(parent); }, 1500});
+    registry.add({QStringLiteral("Simulation"), QStringLiteral("Simulation"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::Simulation(parent); }, 1500});
     registry.add({QStringLiteral("Diagnosis"), QStringLiteral("Diagnosis"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Diagnosis(parent); }, 300});
     registry.add({QStringLiteral("About"), QStringLiteral("About"),
