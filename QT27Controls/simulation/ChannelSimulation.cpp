@@ -136,7 +136,8 @@ void ChannelSimulation::SetCurrentValue(qint16 iCurrentValue, bool isInValid, bo
 
 void ChannelSimulation::setHasConnection(bool hasConnection) {
     if (hasConnection) {
-        chkForcingActivated->setEnabled(true);
+        // A locked editor stays locked (every read answer reports the connection).
+        chkForcingActivated->setEnabled(!m_locked);
     } else {
         // Not reported: the page keeps forcing and shows the switch again on reconnect.
         m_muted = true;
