@@ -134,7 +134,9 @@ void Simulation::ctlChannelSimulation_ForceActivatedChanged(int index, bool forc
             // This write carries the cleared mask and ends forcing on the module.
             writeForceValues();
         }
-        timEnableForce->stop();
+        if (!m_writeOwed) {
+            timEnableForce->stop();
+        }
     }
 }
 
@@ -157,18 +159,22 @@ void Simulation::timEnableForce_Timer() {
     log(QStringLiteral(".timEnableForce_Timer"), now);
     if (!sEnableForceInvokeId.isEmpty()) {
         log(QStringLiteral(".timEnableForce_Timer"), now);
-        return;
+    } else if (!sEnableForceRequest.isEmpty() && nForcedChannels > 0) {
+        sEnableForceInvokeId = newInvokeId();
+        if (transactionRequest(sEnableForceInvokeId, sEnableForceRequest)) {
+            log(QStringLiteral(".EnableForceTimer"), QStringLiteral("Command successful"));
+        } else {
+            sEnableForceInvokeId.clear();
+            ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
+                        QStringLiteral("GlobalForcingEnable"));
+        }
     }
-    if (sEnableForceRequest.isEmpty() || nForcedChannels == 0) {
-        return;
+    if (m_writeOwed && sForceUpdateInvokeId.isEmpty()) {
+        // A refused write is tried again with the enable.
+        writeForceValues();
     }
-    sEnableForceInvokeId = newInvokeId();
-    if (transactionRequest(sEnableForceInvokeId, sEnableForceRequest)) {
-        log(QStringLiteral(".EnableForceTimer"), QStringLiteral("Command successful"));
-    } else {
-        sEnableForceInvokeId.clear();
-        ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
-                    QStringLiteral("GlobalForcingEnable"));
+    if (nForcedChannels == 0 && !m_writeOwed) {
+        timEnableForce->stop();
     }
 }
 
@@ -208,8 +214,12 @@ void Simulation::writeForceValues() {
         QStringLiteral("sForceUpdateInvokeId = ") + sForceUpdateInvokeId + QStringLiteral("\r\n") + request);
     if (transactionRequest(sForceUpdateInvokeId, request)) {
         log(QStringLiteral(".writeForceValues"), QStringLiteral("Command successful"));
+        if (nForcedChannels == 0) {
+            timEnableForce->stop();  // nothing owed, nothing to enable
+        }
     } else {
         sForceUpdateInvokeId.clear();
+        m_writeOwed = true;
         ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
                     QStringLiteral("writeForceValues"));
     }

@@ -42,6 +42,9 @@ class ChannelSimulation;
 /// - a write that was due while offline (the last deactivation, made while the
 ///   connection was down) is sent when the connection returns, so the module does not
 ///   stay forced by a mask the user has cleared;
+/// - a refused write is tried again with the next enable tick, also after the last
+///   deactivation (the timer then runs on until that write has gone out), so a
+///   module is not left with values or a mask the user has changed;
 /// - a new connection ends a pause of the read cycle, as the button's caption 7012
 ///   (set by the connect answer) says;
 /// - a refused Disconnect after Close leaves the page online and usable: the read
@@ -69,7 +72,8 @@ public:
     static QByteArray ForceTelegram(quint8 activeMask, const std::array<qint16, kForceValueCount>& values,
                                     quint8 invalidMask);
 
-    /// The tick of timEnableForce: the GlobalForcingEnable request.
+    /// The tick of timEnableForce: the GlobalForcingEnable request (and a write that
+    /// is owed).
     void timEnableForce_Timer();
 
     /// The editor with control-array index @p index (0 to 3).
@@ -142,7 +146,8 @@ private:
     quint8 byForceActiveMask = 0;
     quint8 byForceInvalidMask = 0;
     std::array<qint16, kForceValueCount> aForceValues{};
-    /// A write was due while offline; it goes out when the connection returns.
+    /// A write was due while offline or was refused; it goes out when the connection
+    /// returns or with the next enable tick.
     bool m_writeOwed = false;
 };
 

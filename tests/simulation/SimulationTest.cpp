@@ -191,8 +191,8 @@ struct Play {
             testsupport::runQueue();
         } else if (word == "Disc") {
             comm.answerDisconnect();
-        } else if (word == "RefuseDisc") {
-            comm.refuseNext(Kind::Disconnect);
+        } else if (word.startsWith("Refuse")) {
+            comm.refuseNext(word == "RefuseDisc" ? Kind::Disconnect : Kind::Transaction);
         } else {
             word == "Close"  ? page.ctlButtons_Clos()
             : word == "Button" ? page.ctlButtons_PageButton()
@@ -260,6 +260,9 @@ const ForcingRow kForcingRows[] = {
     {"A0 aE aW Abort Connect aE aW D0", "E W010000000000000000 Connect E W010000000000000000 R W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
     // The last deactivation made offline goes out when the connection returns.
     {"A0 aE aW Abort A0 D0 Connect", "E W010000000000000000 Connect W000000000000000000 R", "n0 m0 T0 E0 W1 P0 s0", 0},
+    // A refused write goes out again with the next tick, the last one too (the timer waits for it).
+    {"A0 aE aW RefuseT V0=7 T", "E W010000000000000000 W010007000000000000! E W010007000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
+    {"A0 aE aW RefuseT D0 T", "E W010000000000000000 W000000000000000000! W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
     // A refused Disconnect after Close: the page stays online and the enable goes on.
     {"A0 aE aW Close RefuseDisc q", "E W010000000000000000 Disconnect! E", "n1 m1 T1 E1 W0 P0 s1", 0},
     // Release with none to three requests outstanding; late answers change nothing.
