@@ -9,6 +9,7 @@
 #include "QT27Controls/framework/ParameterManager.h"
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/simulation/ChannelSimulation.h"
+#include "rmox/Communication/ResponseReader.h"
 #include "rmox/Error.h"
 
 namespace qt27 {
@@ -257,6 +258,16 @@ void Simulation::handleTransactionResponse(const QString& invokeID, const QStrin
     } else if (invokeID == sForceUpdateInvokeId) {
         sForceUpdateInvokeId.clear();
         log(tag, QStringLiteral("Response to writing force values"));
+        rmox::ResponseReader reader;
+        if (!parseResponse(reader, response) || reader.HasErrorPart()) {
+            // Not written (the module did not answer in time, or refused): the values or
+            // the cleared mask go out again with the next enable tick.
+            m_writeOwed = true;
+            if (!timEnableForce->isActive() && !blnClosing && !blnPrepareToRelease) {
+                timEnableForce->start();
+            }
+            ReportError(0, reader.ErrorText(), QStringLiteral("writeForceValues"));
+        }
         if (blnForceUpdatePending) {
             log(tag, QStringLiteral("Trigger another update of force values"));
             writeForceValues();
@@ -316,7 +327,7 @@ void Simulation::connectRequestRefused() {
     sEnableForceRequest.clear();
 }
 
-void Simulation::disconnectAnswerArrived() {
+void Simulation::disconnectCompleted() {
     blnReadingPaused = false;
     sEnableForceInvokeId.clear();
     sForceUpdateInvokeId.clear();

@@ -32,8 +32,10 @@ class ChannelSimulation;
 /// - an abort empties the forcing invoke ids (and the read id) with the reference: the
 ///   answers of the lost connection never come, and stale ids would silently stop
 ///   every later enable and write on the next connection;
-/// - a disconnect answer empties the read id too: no answer comes on that connection
-///   any more, and the next connection must be able to read;
+/// - a disconnect answer counts only when it answers the page's own Disconnect (as on
+///   the other pages): a late answer to an earlier one would leave the connection the
+///   page holds open with nobody to close it, and forcing would stop unseen; the
+///   answer that counts empties the read id too, so the next connection can read;
 /// - at most one read is outstanding: a write answer that starts a read while one is
 ///   outstanding leaves it to that read's answer to go on with the cycle;
 /// - when the connection returns, the stored mask is sent again (enable and write) and
@@ -42,6 +44,8 @@ class ChannelSimulation;
 /// - a write that was due while offline (the last deactivation, made while the
 ///   connection was down) is sent when the connection returns, so the module does not
 ///   stay forced by a mask the user has cleared;
+/// - a write answer is read: one that is unreadable or carries an error (a timeout,
+///   a write error) is reported and counts as not written, like a refused write;
 /// - a refused write is tried again with the next enable tick, also after the last
 ///   deactivation (the timer then runs on until that write has gone out), so a
 ///   module is not left with values or a mask the user has changed;
@@ -112,7 +116,7 @@ protected:
     // The session.
     void connectionEstablished() override;
     void connectRequestRefused() override;
-    void disconnectAnswerArrived() override;
+    void disconnectCompleted() override;
     void connectionAborted() override;
     void disconnectRefused() override;
     bool hasOutstandingRequest() const override;

@@ -292,7 +292,7 @@ const Row kRows[] = {
     {"DI", "Busy Release Abort q", "off E R", "Err(1127) UiReleased", "rel"},
     {"OSDI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
     {"O", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+d+t"},
-    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R E R", "", "off+t"},
+    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+t"},
     {"DI", "Disconnecting ForeignDisconnect q", "off", "", "disc"},
     {"O", "Disconnecting Tick q", "B", "", "disc+d"},
     {"OS", "Disconnecting Release Disconnected", "off c7011 R", "UiReleased", "rel"},

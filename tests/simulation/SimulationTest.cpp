@@ -180,6 +180,8 @@ struct Play {
             testsupport::runQueue();
         } else if (word == "aE" || word == "aW") {
             comm.answerTransaction(write, lastId("Write", word == "aE" ? "enable" : "outputValues"));
+        } else if (word == "eW") {
+            comm.answerReadError(QStringLiteral("No answer within 20 ms"), lastId("Write", "outputValues"));
         } else if (word == "aR") {
             comm.answerRead(kLive, lastId("Read", "outputValues"));
         } else if (word == "Abort") {
@@ -262,6 +264,8 @@ const ForcingRow kForcingRows[] = {
     {"A0 aE aW Abort A0 D0 Connect", "E W010000000000000000 Connect W000000000000000000 R", "n0 m0 T0 E0 W1 P0 s0", 0},
     // A refused write goes out again with the next tick, the last one too (the timer waits for it).
     {"A0 aE aW RefuseT V0=7 T", "E W010000000000000000 W010007000000000000! E W010007000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
+    {"A0 aE eW T", "E W010000000000000000 E W010000000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
+    {"A0 aE aW D0 eW T", "E W010000000000000000 W000000000000000000 W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
     {"A0 aE aW RefuseT D0 T", "E W010000000000000000 W000000000000000000! W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
     // A refused Disconnect after Close: the page stays online and the enable goes on.
     {"A0 aE aW Close RefuseDisc q", "E W010000000000000000 Disconnect! E", "n1 m1 T1 E1 W0 P0 s1", 0},
