@@ -142,6 +142,7 @@ void Simulation::ctlChannelSimulation_ForceActivatedChanged(int index, bool forc
 }
 
 void Simulation::startForcing() {
+    m_writeOwed = false;  // the write below carries whatever was owed
     timEnableForce_Timer();
     writeForceValues();
     if (!blnClosing && !blnPrepareToRelease) {
@@ -336,6 +337,8 @@ void Simulation::disconnectCompleted() {
 }
 
 void Simulation::connectionAborted() {
+    // A write that was under way may not have reached the module.
+    m_writeOwed = m_writeOwed || !sForceUpdateInvokeId.isEmpty() || blnForceUpdatePending;
     sEnableForceInvokeId.clear();
     sForceUpdateInvokeId.clear();
     sReadInvokeId.clear();

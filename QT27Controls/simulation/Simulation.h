@@ -41,9 +41,9 @@ class ChannelSimulation;
 /// - when the connection returns, the stored mask is sent again (enable and write) and
 ///   the forced channels' switches, which the lost connection unchecked without an
 ///   event, are checked again without an event;
-/// - a write that was due while offline (the last deactivation, made while the
-///   connection was down) is sent when the connection returns, so the module does not
-///   stay forced by a mask the user has cleared;
+/// - a write that was due while offline or was under way when the connection broke
+///   (the last deactivation, say) is sent when the connection returns, so the module
+///   does not stay forced by a mask the user has cleared;
 /// - a write answer is read: one that is unreadable or carries an error (a timeout,
 ///   a write error) is reported and counts as not written, like a refused write;
 /// - a refused write is tried again with the next enable tick, also after the last

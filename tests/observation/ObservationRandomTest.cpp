@@ -404,25 +404,25 @@ private:
                 quiet = m_service.outstandingAnswers() == 0 ? quiet + 1 : 0;
             }
         }
-        QStringList differences;
-        for (int index = 0; index < 4 && page->isOnline(); ++index) {
+        // Per channel: forced (3 = switch checked and picture forced), status word, force value.
+        QString station, onPage, shown;
+        for (int index = 0; index < 4; ++index) {
             const qt27::ChannelSimulation* editor = page->channelSimulation(index);
-            const bool forced = (page->forceActiveMask() >> index) & 1;
+            const int forced = (page->forceActiveMask() >> index) & 1;
             const quint16 word = m_simulation.statusWord(3, index);
-            const auto forcedWord = static_cast<quint16>(page->forceValue(index)) |
-                                    (((page->forceInvalidMask() >> index) & 1) ? 0x8000 : 0);
-            if (forced != (((m_simulation.forcedMask(3) >> index) & 1) != 0) || (forced && word != forcedWord) ||
-                editor->ForcingActivated() != forced || editor->IsForced() != forced ||
-                editor->ForceValue() != page->forceValue(index) || editor->CurrentValue() != (word & 0x7FFF) ||
-                editor->IsInValid() != ((word & 0x8000) != 0)) {
-                differences << QStringLiteral("channel %1: station %2 word %3, page %4 word %5, editor %6 %7 %8")
-                                   .arg(index + 1).arg(m_simulation.forcedMask(3)).arg(word, 0, 16)
-                                   .arg(page->forceActiveMask()).arg(forcedWord, 0, 16)
-                                   .arg(editor->ForcingActivated()).arg(editor->ForceValue()).arg(editor->CurrentValue());
-            }
+            const int invalid = (page->forceInvalidMask() >> index) & 1;
+            const auto forcedWord = static_cast<quint16>(page->forceValue(index) | (invalid << 15));
+            station += QStringLiteral("%1 %2 %3, ").arg(3 * ((m_simulation.forcedMask(3) >> index) & 1)).arg(word);
+            onPage += QStringLiteral("%1 %2 %3, ").arg(3 * forced).arg(forced ? forcedWord : word);
+            shown += QStringLiteral("%1 %2 %3, ")
+                         .arg(int(editor->ForcingActivated()) + 2 * int(editor->IsForced()))
+                         .arg(editor->CurrentValue() | (editor->IsInValid() ? 0x8000 : 0));
+            station = station.arg(page->forceValue(index)), onPage = onPage.arg(page->forceValue(index));
+            shown = shown.arg(editor->ForceValue());
         }
-        if (!page->isOnline() || !differences.isEmpty()) {
-            fail(QStringLiteral("once quiet: ") + (page->isOnline() ? differences.join("; ") : "offline"));
+        if (!page->isOnline() || station != onPage || shown != onPage) {
+            fail(QStringLiteral("once quiet, online %1:\nstation %2\npage    %3\neditors %4")
+                     .arg(page->isOnline()).arg(station, onPage, shown));
         }
     }
     /// Diagnosis: a line fault, a module code or a raw telegram of up to six random bytes.

@@ -260,8 +260,9 @@ const ForcingRow kForcingRows[] = {
     // An abort with both forcing requests outstanding; the reconnect resumes forcing and the switch.
     {"A0 Abort Connect", "E W010000000000000000 Connect E W010000000000000000 R", "n1 m1 T1 E1 W1 P0 s1", 0},
     {"A0 aE aW Abort Connect aE aW D0", "E W010000000000000000 Connect E W010000000000000000 R W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
-    // The last deactivation made offline goes out when the connection returns.
+    // The last deactivation made offline, or under way at the abort, goes out on the reconnect.
     {"A0 aE aW Abort A0 D0 Connect", "E W010000000000000000 Connect W000000000000000000 R", "n0 m0 T0 E0 W1 P0 s0", 0},
+    {"A0 aE aW D0 Abort Connect", "E W010000000000000000 W000000000000000000 Connect W000000000000000000 R", "n0 m0 T0 E0 W1 P0 s0", 0},
     // A refused write goes out again with the next tick, the last one too (the timer waits for it).
     {"A0 aE aW RefuseT V0=7 T", "E W010000000000000000 W010007000000000000! E W010007000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
     {"A0 aE eW T", "E W010000000000000000 E W010000000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
