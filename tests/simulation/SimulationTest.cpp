@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <map>
 
 #include "QT27Controls/simulation/ChannelSimulation.h"
 #include "QT27Controls/simulation/Simulation.h"
@@ -153,53 +155,33 @@ struct Play {
         comm.answerRead(kLive);
         mark = comm.requests.size();
     }
-    /// The last request whose document holds @p kind ("outputValues", "enable", ...).
-    QString lastId(const char* element, const char* kind) const {
-        for (qsizetype at = comm.requests.size() - 1; at >= 0; --at) {
-            const QString& document = comm.requests[at].document;
-            if (document.contains(QLatin1String(element)) && document.contains(QLatin1String(kind))) {
-                return comm.requests[at].invokeId;
-            }
-        }
-        return {};
+    /// The invoke id of the last request whose document holds @p text.
+    QString lastId(const QString& text) const {
+        const auto found = std::find_if(comm.requests.rbegin(), comm.requests.rend(),
+                                        [&](const auto& request) { return request.document.contains(text); });
+        return found == comm.requests.rend() ? QString() : found->invokeId;
     }
+    /// A0..A3/D0..D3 switch forcing on/off, V0=<raw> a committed force value, I2 force invalid;
+    /// T and t the ticks of timEnableForce and timCyclic; aE aW aR answers, eW a failed write.
     void run(const QString& word) {
         qt27::ChannelSimulation* editor = page.channelSimulation(word.mid(1, 1).toInt());
-        const QString write = FakeCommunication::readResponseWithoutParts(comm.reference);
-        if (word.size() == 2 && (word[0] == 'A' || word[0] == 'D')) {
-            forcing(editor)->setChecked(word.startsWith('A'));
-        } else if (word.startsWith('V')) {
-            emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt()));
-        } else if (word.startsWith('I')) {
-            child<QCheckBox>(editor, "chkForcedInvalid")->setChecked(true);
-        } else if (word == "T") {
-            page.timEnableForce_Timer();
-        } else if (word == "t") {
-            page.timCyclic_Timer();
-        } else if (word == "q") {
-            testsupport::runQueue();
-        } else if (word == "aE" || word == "aW") {
-            comm.answerTransaction(write, lastId("Write", word == "aE" ? "enable" : "outputValues"));
-        } else if (word == "eW") {
-            comm.answerReadError(QStringLiteral("No answer within 20 ms"), lastId("Write", "outputValues"));
-        } else if (word == "aR") {
-            comm.answerRead(kLive, lastId("Read", "outputValues"));
-        } else if (word == "Abort") {
-            comm.abort();
-        } else if (word == "Connect") {
-            page.ctlButtons_PageButton();
-            testsupport::runQueue();
-            comm.answerConnect();
-            testsupport::runQueue();
-        } else if (word == "Disc") {
-            comm.answerDisconnect();
-        } else if (word.startsWith("Refuse")) {
-            comm.refuseNext(word == "RefuseDisc" ? Kind::Disconnect : Kind::Transaction);
-        } else {
-            word == "Close"  ? page.ctlButtons_Clos()
-            : word == "Button" ? page.ctlButtons_PageButton()
-                               : void(page.IDtmActiveXControl_PrepareToRelease());
-        }
+        const QString write = "WriteRequest kind=\"outputValues", read = "ReadRequest kind=\"outputValues";
+        const std::map<QString, std::function<void()>> words = {
+            {"T", [&] { page.timEnableForce_Timer(); }}, {"t", [&] { page.timCyclic_Timer(); }},
+            {"q", [&] { testsupport::runQueue(); }}, {"Abort", [&] { comm.abort(); }},
+            {"aE", [&] { comm.answerTransaction(comm.readResponseWithoutParts(comm.reference), lastId("enable")); }},
+            {"aW", [&] { comm.answerTransaction(comm.readResponseWithoutParts(comm.reference), lastId(write)); }},
+            {"eW", [&] { comm.answerReadError(QStringLiteral("No answer within 20 ms"), lastId(write)); }},
+            {"aR", [&] { comm.answerRead(kLive, lastId(read)); }}, {"Disc", [&] { comm.answerDisconnect(); }},
+            {"Connect", [&] { page.ctlButtons_PageButton(), run("q"), comm.answerConnect(), run("q"); }},
+            {"RefuseT", [&] { comm.refuseNext(Kind::Transaction); }},
+            {"RefuseDisc", [&] { comm.refuseNext(Kind::Disconnect); }}, {"Close", [&] { page.ctlButtons_Clos(); }},
+            {"Button", [&] { page.ctlButtons_PageButton(); }},
+            {"Release", [&] { page.IDtmActiveXControl_PrepareToRelease(); }},
+            {"A", [&] { forcing(editor)->setChecked(true); }}, {"D", [&] { forcing(editor)->setChecked(false); }},
+            {"I", [&] { child<QCheckBox>(editor, "chkForcedInvalid")->setChecked(true); }},
+            {"V", [&] { emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt())); }}};
+        words.count(word) == 1 ? words.at(word)() : words.at(word.left(1))();
     }
     /// R a read, E an enable, W and the first nine bytes of a write, Connect, Disconnect (! refused).
     QString sent() const {
@@ -222,13 +204,9 @@ struct Play {
             switches |= forcing(page.channelSimulation(index))->isChecked() ? 1 << index : 0;
         }
         return QStringLiteral("n%1 m%2 T%3 E%4 W%5 P%6 s%7")
-            .arg(page.forcedChannelCount())
-            .arg(page.forceActiveMask())
-            .arg(page.enableForceTimer()->isActive())
-            .arg(!page.enableForceInvokeId().isEmpty())
-            .arg(!page.forceUpdateInvokeId().isEmpty())
-            .arg(page.isForceUpdatePending())
-            .arg(switches);
+            .arg(page.forcedChannelCount()).arg(page.forceActiveMask()).arg(page.enableForceTimer()->isActive())
+            .arg(!page.enableForceInvokeId().isEmpty()).arg(!page.forceUpdateInvokeId().isEmpty())
+            .arg(page.isForceUpdatePending()).arg(switches);
     }
 
     static inline const QByteArray kLive = QByteArray::fromHex("0064006400640064");
