@@ -62,6 +62,10 @@ const EditorRow kEditorRows[] = {
     {99, 0, 1, "en", "t:5 s:500", "5", 0, 0, ""},
 };
 
+void PrintTo(const EditorRow& row, std::ostream* out) {
+    *out << row.type << '/' << row.range << '/' << row.unit << ' ' << row.language << ' ' << row.actions;
+}
+
 class ChannelSimulationTest : public testing::TestWithParam<EditorRow> {
 protected:
     void configure(const EditorRow& row) {
@@ -255,6 +259,10 @@ const ForcingRow kForcingRows[] = {
     {"A0 t q Release q Disc aW aR", "E W010000000000000000 R Disconnect UiReleased", "n1 m1 T0 E0 W0 P0 s1", 0},
 };
 // clang-format on
+
+void PrintTo(const ForcingRow& row, std::ostream* out) {
+    *out << row.script;
+}
 
 class ForcingTest : public testing::TestWithParam<ForcingRow> {};
 
