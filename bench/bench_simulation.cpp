@@ -41,7 +41,9 @@ public:
         connectId = invokeId;
         return true;
     }
-    bool Disconnect(const QString&, qt27::IBaseCommunicationCallback*, const QString&) override { return true; }
+    bool Disconnect(const QString&, qt27::IBaseCommunicationCallback*, const QString&) override {
+        return true;
+    }
     bool TransactionRequest(const QString&, qt27::IBaseCommunicationCallback*, const QString& invokeId,
                             const QString& request) override {
         (request.contains(QLatin1String("WriteRequest")) ? writeId : readId) = invokeId;
@@ -58,8 +60,9 @@ public:
 };
 
 QString readAnswer(const QByteArray& data) {
-    return QStringLiteral("<FDT><ReadResponse slot=\"3\" index=\"17\" communicationReference=\"%1\" errorCode=\"0\">"
-                          "<CommunicationData byteArray=\"%2\"/></ReadResponse></FDT>")
+    return QStringLiteral(
+               "<FDT><ReadResponse slot=\"3\" index=\"17\" communicationReference=\"%1\" errorCode=\"0\">"
+               "<CommunicationData byteArray=\"%2\"/></ReadResponse></FDT>")
         .arg(kReference, QString::fromLatin1(data.toHex().toUpper()));
 }
 
@@ -80,7 +83,8 @@ void buildBarePage(QWidget& page) {
         for (int row = 0; row < 2; ++row) {
             (new QLabel(row == 0 ? "Process value" : "Forced value", frame))
                 ->setGeometry(qt27::twipsRect(4680, 360 + 420 * row, 1440, 345));
-            (new QLineEdit(QStringLiteral("12.000"), frame))->setGeometry(qt27::twipsRect(6180, 360 + 420 * row, 1140, 345));
+            (new QLineEdit(QStringLiteral("12.000"), frame))
+                ->setGeometry(qt27::twipsRect(6180, 360 + 420 * row, 1140, 345));
             (new QCheckBox(frame))->setGeometry(qt27::twipsRect(4680, 1380 + 420 * row, 300, 345));
             (new QLabel(row == 0 ? "Forcing activated" : "Force invalid", frame))
                 ->setGeometry(qt27::twipsRect(5010, 1380 + 420 * row, 2130, 345));
@@ -129,13 +133,15 @@ int main(int argc, char** argv) {
     page.IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QStringLiteral("Simulation"), dtm);
     pagebench::showAndSettle(page);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    page.OnConnectResponse(service.connectId,
-                           QStringLiteral("<FDT><ConnectResponse busAddress=\"12\" communicationReference=\"%1\" "
-                                          "connectStatus=\"deviceInDataExchange\"/></FDT>")
-                               .arg(kReference));
+    page.OnConnectResponse(
+        service.connectId,
+        QStringLiteral("<FDT><ConnectResponse busAddress=\"12\" communicationReference=\"%1\" "
+                       "connectStatus=\"deviceInDataExchange\"/></FDT>")
+            .arg(kReference));
     page.cycleTimer()->setInterval(3600000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);  // the first read goes out
-    const QByteArray telegrams[] = {QByteArray::fromHex("2EE0138807D04E20"), QByteArray::fromHex("2EF0139807E04E30")};
+    const QByteArray telegrams[] = {QByteArray::fromHex("2EE0138807D04E20"),
+                                    QByteArray::fromHex("2EF0139807E04E30")};
     int turn = 0;
     int failures = 0;
     const pagebench::Figures answered = pagebench::measure(runs * 5, 20, [&] {
@@ -175,7 +181,8 @@ int main(int argc, char** argv) {
     editor->findChild<QCheckBox*>(QStringLiteral("chkForcingActivated"))->setChecked(true);
     auto* text = editor->findChild<QLineEdit*>(QStringLiteral("txtForceValue"));
     const QString writeAnswer = QStringLiteral(
-        "<FDT><WriteResponse slot=\"3\" index=\"20\" communicationReference=\"BENCH-REF\" errorCode=\"0\"/></FDT>");
+        "<FDT><WriteResponse slot=\"3\" index=\"20\" communicationReference=\"BENCH-REF\" "
+        "errorCode=\"0\"/></FDT>");
     const pagebench::Figures committed = pagebench::measure(runs * 5, 20, [&] {
         page.OnTransactionResponse(service.writeId, writeAnswer);
         text->setText(QString::number(4 + (++turn % 16)));

@@ -70,11 +70,13 @@ ChannelSimulation::ChannelSimulation(QWidget* parent) : ChannelObservation(paren
     txtForceValue->setObjectName(QStringLiteral("txtForceValue"));
     txtForceValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtForceValue->installEventFilter(this);
-    chkForcingActivated = makeCheckBox(QStringLiteral("chkForcingActivated"), kForcingCheckRect,
-                                       fraChannelObservation);
-    chkForcedInvalid = makeCheckBox(QStringLiteral("chkForcedInvalid"), kInvalidCheckRect, fraChannelObservation);
-    lblForcingActivated = makeLabel(QStringLiteral("lblForcingActivated"), QStringLiteral("Forcing activated"),
-                                    kForcingLabelRect, fraChannelObservation);
+    chkForcingActivated =
+        makeCheckBox(QStringLiteral("chkForcingActivated"), kForcingCheckRect, fraChannelObservation);
+    chkForcedInvalid =
+        makeCheckBox(QStringLiteral("chkForcedInvalid"), kInvalidCheckRect, fraChannelObservation);
+    lblForcingActivated =
+        makeLabel(QStringLiteral("lblForcingActivated"), QStringLiteral("Forcing activated"),
+                  kForcingLabelRect, fraChannelObservation);
     lblForceInvalid = makeLabel(QStringLiteral("lblForceInvalid"), QStringLiteral("Force invalid"),
                                 kInvalidLabelRect, fraChannelObservation);
     lblProcessValue = makeLabel(QStringLiteral("lblProcessValue"), QStringLiteral("Process value"),
@@ -91,9 +93,8 @@ ChannelSimulation::ChannelSimulation(QWidget* parent) : ChannelObservation(paren
     ctlGauge->setVerticalSplit(kGaugeVerticalSplit);
     connect(ctlGauge, &rmox::GaugeCtl::SliderChanging, this, &ChannelSimulation::SliderMoved);
     connect(ctlGauge, &rmox::GaugeCtl::SliderChanged, this, &ChannelSimulation::SliderMoved);
-    connect(ctlGauge, &rmox::GaugeCtl::Click, this, [this](int) {
-        LogAndContinue(kLogTag, [&] { Commit(false, false); });
-    });
+    connect(ctlGauge, &rmox::GaugeCtl::Click, this,
+            [this](int) { LogAndContinue(kLogTag, [&] { Commit(false, false); }); });
     connect(chkForcingActivated, &QCheckBox::toggled, this, &ChannelSimulation::chkForcingActivated_Click);
     connect(chkForcedInvalid, &QCheckBox::toggled, this, &ChannelSimulation::ForceInvalidChanged);
     RefreshForceValueDisplay();
@@ -217,7 +218,8 @@ void ChannelSimulation::Commit(bool showTyped, bool restoreOnOverflow) {
     }
     m_forceValue = forceValue;
     if (showTyped) {
-        txtForceValue->setText(WithDecimalSeparator(FormatWithPoint(number, m_formatText), m_decimalSeparator));
+        txtForceValue->setText(
+            WithDecimalSeparator(FormatWithPoint(number, m_formatText), m_decimalSeparator));
     } else {
         txtForceValue->setText(ValueText(m_forceValue, scaling, m_formatText, m_decimalSeparator));
     }

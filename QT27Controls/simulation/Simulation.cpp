@@ -49,8 +49,9 @@ Simulation::Simulation(QWidget* parent)
         channel->setChannelNumber(static_cast<qint16>(index + 1));
         connect(channel, &ChannelSimulation::ForceValueChanged, this,
                 [this, index](qint16 value) { ctlChannelSimulation_ForceValueChanged(index, value); });
-        connect(channel, &ChannelSimulation::ForceActivatedChanged, this,
-                [this, index](bool activated) { ctlChannelSimulation_ForceActivatedChanged(index, activated); });
+        connect(channel, &ChannelSimulation::ForceActivatedChanged, this, [this, index](bool activated) {
+            ctlChannelSimulation_ForceActivatedChanged(index, activated);
+        });
         connect(channel, &ChannelSimulation::ForceInvalidChanged, this,
                 [this, index](bool invalid) { ctlChannelSimulation_ForceInvalidChanged(index, invalid); });
         ctlChannelSimulation.append(channel);
@@ -295,8 +296,9 @@ void Simulation::ParseModuleOutputValues(const QByteArray& data) {
             editor->SetCurrentValue(static_cast<qint16>(bits & 0x7FFF), (bits & kInvalidBit) != 0, false);
         }
     } catch (const rmox::Error& error) {
-        log(QStringLiteral(".ParseModuleOutputValues"),
-            QStringLiteral("ERROR: ") + error.description() + QStringLiteral(", iLoop = ") + QString::number(index));
+        log(QStringLiteral(".ParseModuleOutputValues"), QStringLiteral("ERROR: ") + error.description() +
+                                                            QStringLiteral(", iLoop = ") +
+                                                            QString::number(index));
     }
 }
 

@@ -368,19 +368,13 @@ private:
         qt27::ChannelSimulation* editor = simulation()->channelSimulation(roll(4));
         const int what = roll(6);
         note(QStringLiteral("editor %1 action %2").arg(editor->ChannelNumber()).arg(what));
-        const auto click = [](QCheckBox* box) { box->isEnabled() ? box->click() : void(); };
-        if (what < 2) {
-            click(editor->findChild<QCheckBox*>(what == 0 ? "chkForcingActivated" : "chkForcedInvalid"));
-        } else if (what == 2) {
-            editor->findChild<QLineEdit*>("txtForceValue")->setText(QString::number(roll(300) - 150) + ",5");
-            editor->CommitForceValue();
-        } else if (what == 3) {
-            emit editor->findChild<rmox::GaugeCtl*>("ctlGauge")->SliderChanged(static_cast<float>(roll(1001)));
-        } else if (what == 4) {
-            editor->findChild<QComboBox*>("cmbUnit")->setCurrentIndex(roll(2));
-        } else if (simulation()->enableForceTimer()->isActive()) {
-            simulation()->timEnableForce_Timer();
-        }
+        auto* box = editor->findChild<QCheckBox*>(what == 0 ? "chkForcingActivated" : "chkForcedInvalid");
+        what < 2    ? (box->isEnabled() ? box->click() : void())
+        : what == 2 ? editor->findChild<QLineEdit*>("txtForceValue")->setText(QString::number(roll(300) - 150) + ",5"),
+                      editor->CommitForceValue()
+        : what == 3 ? emit editor->findChild<rmox::GaugeCtl*>("ctlGauge")->SliderChanged(float(roll(1001)))
+        : what == 4 ? editor->findChild<QComboBox*>("cmbUnit")->setCurrentIndex(roll(2))
+        : simulation()->enableForceTimer()->isActive() ? simulation()->timEnableForce_Timer() : void();
     }
     /// Lets everything owed go out with the faults off (a reconnect, the enable tick, a resumed
     /// read cycle), then compares the station, the page and its editors.
@@ -392,11 +386,10 @@ private:
         note(QStringLiteral("settle and compare"));
         m_service.clearFaults();
         for (int round = 0; round < 4; ++round) {
-            if (!page->isOnline()) {
-                page->onlineInvokeId().isEmpty() ? page->ctlButtons_PageButton() : void();
-            } else {
-                page->timEnableForce_Timer();
-                page->isReadingPaused() ? page->ctlButtons_PageButton() : void();
+            if (!page->isOnline() && page->onlineInvokeId().isEmpty()) {
+                page->ctlButtons_PageButton();
+            } else if (page->isOnline()) {
+                page->timEnableForce_Timer(), page->isReadingPaused() ? page->ctlButtons_PageButton() : void();
                 page->timCyclic_Timer();
             }
             for (int quiet = 0; quiet < 20;) {

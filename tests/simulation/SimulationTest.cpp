@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -28,18 +29,15 @@ using Kind = FakeCommunication::Kind;
 QCheckBox* forcing(const QWidget* editor) {
     return child<QCheckBox>(editor, "chkForcingActivated");
 }
-QLineEdit* forceText(const QWidget* editor) {
-    return child<QLineEdit>(editor, "txtForceValue");
-}
 
+// Actions: "t:<text>" typed and Enter, "s:<permille>" the slider, "c" a click on the gauge. Then
+// the force value text, the raw force value, the slider and the ForceValueChanged values.
 struct EditorRow {
     int type, range, unit;
-    const char* language;
-    const char* actions;  ///< "t:<text>" typed and Enter, "s:<permille>" slider, "c" a click on the gauge
-    const char* text;     ///< txtForceValue afterwards
+    const char *language, *actions, *text;
     qint16 forceValue;
     float slider;
-    const char* events;  ///< the ForceValueChanged values
+    const char* events;
 };
 
 const EditorRow kEditorRows[] = {
@@ -80,6 +78,7 @@ protected:
     }
     rmox::ResourceManager resources;
     qt27::ChannelSimulation editor;
+    QLineEdit* text = child<QLineEdit>(&editor, "txtForceValue");
     QSignalSpy values{&editor, &qt27::ChannelSimulation::ForceValueChanged};
 };
 
@@ -87,24 +86,18 @@ TEST_P(ChannelSimulationTest, CommitsAndSliderGiveTheRawForceValue) {
     const EditorRow& row = GetParam();
     configure(row);
     auto* gauge = child<rmox::GaugeCtl>(&editor, "ctlGauge");
-    QSignalSpy returnPressed(forceText(&editor), &QLineEdit::returnPressed);
+    QSignalSpy returnPressed(text, &QLineEdit::returnPressed);
     for (const QString& action : QString::fromLatin1(row.actions).split(' ')) {
-        if (action.startsWith("t:")) {
-            forceText(&editor)->setText(action.mid(2));
-            QTest::keyClick(forceText(&editor), Qt::Key_Return);
-        } else if (action.startsWith("s:")) {
-            emit gauge->SliderChanged(action.mid(2).toFloat());
-        } else {
-            emit gauge->Click(0);
-        }
+        action.startsWith("t:") ? text->setText(action.mid(2)), QTest::keyClick(text, Qt::Key_Return)
+    : action.startsWith("s:")   ? emit gauge->SliderChanged(action.mid(2).toFloat())
+                                : emit gauge->Click(0);
     }
     QStringList events;
-    for (const QList<QVariant>& event : values) {
-        events << event.at(0).toString();
-    }
+    std::transform(values.begin(), values.end(), std::back_inserter(events),
+                   [](const QList<QVariant>& event) { return event.at(0).toString(); });
     EXPECT_EQ(events.join(' '), QLatin1String(row.events));
     EXPECT_EQ(editor.ForceValue(), row.forceValue);
-    EXPECT_EQ(forceText(&editor)->text(), QString::fromUtf8(row.text));
+    EXPECT_EQ(text->text(), QString::fromUtf8(row.text));
     EXPECT_NEAR(gauge->SliderValue(), row.slider, 0.001);
     EXPECT_EQ(returnPressed.count(), 0);  // Enter stops at the editor
 }
@@ -132,15 +125,15 @@ TEST_F(ChannelSimulationTest, SwitchesUnitsAndLockFollowTheRules) {
     EXPECT_EQ(activated.count(), 2);
     EXPECT_EQ(invalid.count(), 1);
     // The unit changes the text and leaves the raw value.
-    forceText(&editor)->setText("12");
+    text->setText("12");
     editor.CommitForceValue();
     child<QComboBox>(&editor, "cmbUnit")->setCurrentIndex(0);
     EXPECT_EQ(editor.ForceValue(), 12000);
-    EXPECT_EQ(forceText(&editor)->text(), QStringLiteral("50,0"));
+    EXPECT_EQ(text->text(), QStringLiteral("50,0"));
     // Locked: the connection does not unlock the switch; unlocking enables it offline.
     editor.setLocked(true);
     editor.setHasConnection(true);
-    EXPECT_FALSE(forcing(&editor)->isEnabled() || forceText(&editor)->isEnabled());
+    EXPECT_FALSE(forcing(&editor)->isEnabled() || text->isEnabled());
     EXPECT_TRUE(child<QComboBox>(&editor, "cmbUnit")->isEnabled());
     editor.setHasConnection(false);
     editor.setLocked(false);
@@ -170,21 +163,28 @@ struct Play {
     void run(const QString& word) {
         qt27::ChannelSimulation* editor = page.channelSimulation(word.mid(1, 1).toInt());
         const QString write = "WriteRequest kind=\"outputValues", read = "ReadRequest kind=\"outputValues";
+        const QString done = FakeCommunication::readResponseWithoutParts(comm.reference);
         const std::map<QString, std::function<void()>> words = {
-            {"T", [&] { page.timEnableForce_Timer(); }}, {"t", [&] { page.timCyclic_Timer(); }},
-            {"q", [&] { testsupport::runQueue(); }}, {"Abort", [&] { comm.abort(); }},
-            {"aE", [&] { comm.answerTransaction(comm.readResponseWithoutParts(comm.reference), lastId("enable")); }},
-            {"aW", [&] { comm.answerTransaction(comm.readResponseWithoutParts(comm.reference), lastId(write)); }},
+            {"T", [&] { page.timEnableForce_Timer(); }},
+            {"t", [&] { page.timCyclic_Timer(); }},
+            {"q", [&] { testsupport::runQueue(); }},
+            {"Abort", [&] { comm.abort(); }},
+            {"aE", [&] { comm.answerTransaction(done, lastId("enable")); }},
+            {"aW", [&] { comm.answerTransaction(done, lastId(write)); }},
             {"eW", [&] { comm.answerReadError(QStringLiteral("No answer within 20 ms"), lastId(write)); }},
-            {"aR", [&] { comm.answerRead(kLive, lastId(read)); }}, {"Disc", [&] { comm.answerDisconnect(); }},
+            {"aR", [&] { comm.answerRead(kLive, lastId(read)); }},
+            {"Disc", [&] { comm.answerDisconnect(); }},
             {"Connect", [&] { page.ctlButtons_PageButton(), run("q"), comm.answerConnect(), run("q"); }},
             {"RefuseT", [&] { comm.refuseNext(Kind::Transaction); }},
-            {"RefuseDisc", [&] { comm.refuseNext(Kind::Disconnect); }}, {"Close", [&] { page.ctlButtons_Clos(); }},
+            {"RefuseDisc", [&] { comm.refuseNext(Kind::Disconnect); }},
+            {"Close", [&] { page.ctlButtons_Clos(); }},
             {"Button", [&] { page.ctlButtons_PageButton(); }},
             {"Release", [&] { page.IDtmActiveXControl_PrepareToRelease(); }},
-            {"A", [&] { forcing(editor)->setChecked(true); }}, {"D", [&] { forcing(editor)->setChecked(false); }},
+            {"A", [&] { forcing(editor)->setChecked(true); }},
+            {"D", [&] { forcing(editor)->setChecked(false); }},
             {"I", [&] { child<QCheckBox>(editor, "chkForcedInvalid")->setChecked(true); }},
-            {"V", [&] { emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt())); }}};
+            {"V",
+             [&] { emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt())); }}};
         words.count(word) == 1 ? words.at(word)() : words.at(word.left(1))();
     }
     /// R a read, E an enable, W and the first nine bytes of a write, Connect, Disconnect (! refused).
@@ -208,9 +208,13 @@ struct Play {
             switches |= forcing(page.channelSimulation(index))->isChecked() ? 1 << index : 0;
         }
         return QStringLiteral("n%1 m%2 T%3 E%4 W%5 P%6 s%7")
-            .arg(page.forcedChannelCount()).arg(page.forceActiveMask()).arg(page.enableForceTimer()->isActive())
-            .arg(!page.enableForceInvokeId().isEmpty()).arg(!page.forceUpdateInvokeId().isEmpty())
-            .arg(page.isForceUpdatePending()).arg(switches);
+            .arg(page.forcedChannelCount())
+            .arg(page.forceActiveMask())
+            .arg(page.enableForceTimer()->isActive())
+            .arg(!page.enableForceInvokeId().isEmpty())
+            .arg(!page.forceUpdateInvokeId().isEmpty())
+            .arg(page.isForceUpdatePending())
+            .arg(switches);
     }
 
     static inline const QByteArray kLive = QByteArray::fromHex("0064006400640064");
@@ -282,18 +286,21 @@ INSTANTIATE_TEST_SUITE_P(Rows, ForcingTest, testing::ValuesIn(kForcingRows));
 
 TEST(ForceTelegramTest, WorkedExamplesOfBothTelegrams) {
     std::array<qint16, 8> values{5000, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(qt27::Simulation::ForceTelegram(5, values, 4).toHex(), "0513880000800000" + QByteArray(18, '0'));
+    EXPECT_EQ(qt27::Simulation::ForceTelegram(5, values, 4).toHex(),
+              "0513880000800000" + QByteArray(18, '0'));
     values = {-800, 32767, 0, 0, 0, 0, 0, 7};
-    EXPECT_EQ(qt27::Simulation::ForceTelegram(0x0F, values, 0x83).toHex(), "0ffce0ffff" + QByteArray(20, '0') + "8007");
+    EXPECT_EQ(qt27::Simulation::ForceTelegram(0x0F, values, 0x83).toHex(),
+              "0ffce0ffff" + QByteArray(20, '0') + "8007");
     // The output values: invalid 0, 500, 32767, 0; never forced by the telegram.
     Play play;
-    play.run("t");
-    play.run("q");
+    play.run("t"), play.run("q");
     play.comm.answerRead(QByteArray::fromHex("800001F47FFF0000"));
     QStringList shown;
     for (int index = 0; index < 4; ++index) {
         const qt27::ChannelSimulation* editor = play.page.channelSimulation(index);
-        shown << QStringLiteral("%1%2%3").arg(editor->CurrentValue()).arg(editor->IsInValid() ? "i" : "")
+        shown << QStringLiteral("%1%2%3")
+                     .arg(editor->CurrentValue())
+                     .arg(editor->IsInValid() ? "i" : "")
                      .arg(editor->IsForced() ? "f" : "");
     }
     EXPECT_EQ(shown.join(' '), QStringLiteral("0i 500 32767 0"));
