@@ -104,27 +104,10 @@ TEST_P(ChannelSimulationTest, CommitsAndSliderGiveTheRawForceValue) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, ChannelSimulationTest, testing::ValuesIn(kEditorRows));
 
-TEST_F(ChannelSimulationTest, SwitchesUnitsAndLockFollowTheRules) {
+// The muted switch and the picture that follows the switch show in the forcing rows and the
+// random play; here the unit switch and the lock.
+TEST_F(ChannelSimulationTest, UnitsKeepTheRawValueAndTheLockHoldsAgainstTheConnection) {
     configure({37, 3, 1, "de", "", "", 0, 0, ""});
-    QSignalSpy activated(&editor, &qt27::ChannelSimulation::ForceActivatedChanged);
-    QSignalSpy invalid(&editor, &qt27::ChannelSimulation::ForceInvalidChanged);
-    editor.setHasConnection(true);
-    forcing(&editor)->setChecked(true);
-    child<QCheckBox>(&editor, "chkForcedInvalid")->setChecked(true);
-    // The picture follows the switch, not the argument.
-    editor.SetCurrentValue(100, true, false);
-    EXPECT_EQ(testsupport::statePicture(&editor), 155);
-    // A lost connection unchecks the switch without an event; the invalid switch stays.
-    editor.setHasConnection(false);
-    EXPECT_FALSE(forcing(&editor)->isChecked() || forcing(&editor)->isEnabled());
-    EXPECT_EQ(activated.count(), 1);
-    editor.setHasConnection(true);
-    editor.SetCurrentValue(100, false, true);
-    EXPECT_EQ(testsupport::statePicture(&editor), 150);
-    forcing(&editor)->setChecked(true);
-    EXPECT_EQ(activated.count(), 2);
-    EXPECT_EQ(invalid.count(), 1);
-    // The unit changes the text and leaves the raw value.
     text->setText("12");
     editor.CommitForceValue();
     child<QComboBox>(&editor, "cmbUnit")->setCurrentIndex(0);
@@ -232,13 +215,11 @@ struct ForcingRow {
 // clang-format off
 const ForcingRow kForcingRows[] = {
     // The first activation sends the enable and the write at once; a tick waits for the enable.
-    {"A0", "E W010000000000000000", "n1 m1 T1 E1 W1 P0 s1", 0},
     {"A0 T aE T", "E W010000000000000000 E", "n1 m1 T1 E1 W1 P0 s1", 0},
     // Changes during a write: one line each, one further write with the last value.
     {"A0 V0=1 V0=2 V0=3 aW", "E W010000000000000000 W010003000000000000", "n1 m1 T1 E1 W1 P0 s1", 3},
     {"A0 aE aW D0", "E W010000000000000000 W000000000000000000", "n0 m0 T0 E0 W1 P0 s0", 0},
-    // Not forcing: changes are stored and go out with the next activation.
-    {"V0=5000 I2 T", "", "n0 m0 T0 E0 W0 P0 s0", 0},
+    // Not forcing: changes are stored (nothing sent) and go out with the next activation.
     {"V0=5000 I2 A0", "E W011388000080000000", "n1 m1 T1 E1 W1 P0 s1", 0},
     // A write answer reads even while paused, and never beside an outstanding read.
     {"Button A0 aE aW q", "E W010000000000000000 R", "n1 m1 T1 E0 W0 P0 s1", 0},
@@ -259,7 +240,6 @@ const ForcingRow kForcingRows[] = {
     // Release with none to three requests outstanding; late answers change nothing.
     {"Release q Disc", "Disconnect UiReleased", "n0 m0 T0 E0 W0 P0 s0", 0},
     {"A0 aW Release q Disc aE", "E W010000000000000000 Disconnect UiReleased", "n1 m1 T0 E0 W0 P0 s1", 0},
-    {"A0 Release q Disc", "E W010000000000000000 Disconnect UiReleased", "n1 m1 T0 E0 W0 P0 s1", 0},
     {"A0 t q Release q Disc aW aR", "E W010000000000000000 R Disconnect UiReleased", "n1 m1 T0 E0 W0 P0 s1", 0},
 };
 // clang-format on
