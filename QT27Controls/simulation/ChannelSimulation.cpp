@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -187,7 +188,12 @@ bool ChannelSimulation::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            CommitForceValue();
+            // Another window or a menu taking the focus is no commit: a value half typed
+            // would be forced.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                CommitForceValue();
+            }
         }
     }
     return ChannelObservation::eventFilter(watched, event);

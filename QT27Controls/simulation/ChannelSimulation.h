@@ -28,11 +28,13 @@ namespace qt27 {
 /// switch stay. ShowForcingActivated checks it again the same muted way, for a page
 /// that still forces the channel once the connection is back.
 ///
-/// Deliberate choice: the connection coming back (and every read answer, which
-/// reports it) enables the forcing switch only while the editor is not locked, so a
-/// page locked by the data-set lock of another user stays locked. Unlocking enables
-/// the switch also without a connection; the page then stores what the user does and
-/// sends it when the connection returns.
+/// Deliberate choices: the force value box commits when the focus moves to another
+/// control of the frame, not when another window or a menu takes it, so a value half
+/// typed is not forced by switching windows. The connection coming back (and every
+/// read answer, which reports it) enables the forcing switch only while the editor is
+/// not locked, so a page locked by the data-set lock of another user stays locked.
+/// Unlocking enables the switch also without a connection; the page then stores what
+/// the user does and sends it when the connection returns.
 class ChannelSimulation : public ChannelObservation {
     Q_OBJECT
     Q_PROPERTY(bool Locked READ Locked WRITE setLocked)

@@ -3,6 +3,7 @@
 // a page that is online and idle and states the requests it sent and the forcing state after.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -30,7 +31,8 @@ QCheckBox* forcing(const QWidget* editor) {
     return child<QCheckBox>(editor, "chkForcingActivated");
 }
 
-// Actions: "t:<text>" typed and Enter, "s:<permille>" the slider, "c" a click on the gauge. Then
+// Actions: "t:<text>" typed and Enter, "x:<text>" typed, "o" the focus to another control, "w"
+// to another window, "s:<permille>" the slider, "c" a click on the gauge. Then
 // the force value text, the raw force value, the slider and the ForceValueChanged values.
 struct EditorRow {
     int type, range, unit;
@@ -56,6 +58,9 @@ const EditorRow kEditorRows[] = {
     {37, 0, 1, "en", "s:0.375 s:0.125", "0.002", 2, 0.167F, "4 2"},
     // The click shows the value as stored, not as typed.
     {37, 0, 1, "en", "t:5.0004 c", "5.000", 5000, 416.667F, "5000 5000"},
+    // Leaving the box for another control commits; another window taking the focus does not.
+    {37, 0, 1, "en", "x:7 o", "7.000", 7000, 583.333F, "7000"},
+    {37, 0, 1, "en", "x:7 w", "7", 0, 0, ""},
     // Without a scaling nothing is committed.
     {99, 0, 1, "en", "t:5 s:500", "5", 0, 0, ""},
 };
@@ -88,9 +93,13 @@ TEST_P(ChannelSimulationTest, CommitsAndSliderGiveTheRawForceValue) {
     auto* gauge = child<rmox::GaugeCtl>(&editor, "ctlGauge");
     QSignalSpy returnPressed(text, &QLineEdit::returnPressed);
     for (const QString& action : QString::fromLatin1(row.actions).split(' ')) {
+        QFocusEvent focusOut(QEvent::FocusOut,
+                             action == "o" ? Qt::TabFocusReason : Qt::ActiveWindowFocusReason);
         action.startsWith("t:") ? text->setText(action.mid(2)), QTest::keyClick(text, Qt::Key_Return)
+    : action.startsWith("x:")   ? text->setText(action.mid(2))
     : action.startsWith("s:")   ? emit gauge->SliderChanged(action.mid(2).toFloat())
-                                : emit gauge->Click(0);
+    : action == "c"             ? emit gauge->Click(0)
+                                : void(QApplication::sendEvent(text, &focusOut));
     }
     QStringList events;
     std::transform(values.begin(), values.end(), std::back_inserter(events),
