@@ -156,27 +156,23 @@ struct Play {
         qt27::ChannelSimulation* editor = page.channelSimulation(word.mid(1, 1).toInt());
         const QString write = "WriteRequest kind=\"outputValues", read = "ReadRequest kind=\"outputValues";
         const QString done = FakeCommunication::readResponseWithoutParts(comm.reference);
+        // clang-format off
         const std::map<QString, std::function<void()>> words = {
-            {"T", [&] { page.timEnableForce_Timer(); }},
-            {"t", [&] { page.timCyclic_Timer(); }},
-            {"q", [&] { testsupport::runQueue(); }},
-            {"Abort", [&] { comm.abort(); }},
+            {"T", [&] { page.timEnableForce_Timer(); }}, {"t", [&] { page.timCyclic_Timer(); }},
+            {"q", [&] { testsupport::runQueue(); }}, {"Abort", [&] { comm.abort(); }},
             {"aE", [&] { comm.answerTransaction(done, lastId("enable")); }},
             {"aW", [&] { comm.answerTransaction(done, lastId(write)); }},
             {"eW", [&] { comm.answerReadError(QStringLiteral("No answer within 20 ms"), lastId(write)); }},
-            {"aR", [&] { comm.answerRead(kLive, lastId(read)); }},
-            {"Disc", [&] { comm.answerDisconnect(); }},
+            {"aR", [&] { comm.answerRead(kLive, lastId(read)); }}, {"Disc", [&] { comm.answerDisconnect(); }},
             {"Connect", [&] { page.ctlButtons_PageButton(), run("q"), comm.answerConnect(), run("q"); }},
             {"RefuseT", [&] { comm.refuseNext(Kind::Transaction); }},
-            {"RefuseDisc", [&] { comm.refuseNext(Kind::Disconnect); }},
-            {"Close", [&] { page.ctlButtons_Clos(); }},
+            {"RefuseDisc", [&] { comm.refuseNext(Kind::Disconnect); }}, {"Close", [&] { page.ctlButtons_Clos(); }},
             {"Button", [&] { page.ctlButtons_PageButton(); }},
             {"Release", [&] { page.IDtmActiveXControl_PrepareToRelease(); }},
-            {"A", [&] { forcing(editor)->setChecked(true); }},
-            {"D", [&] { forcing(editor)->setChecked(false); }},
+            {"A", [&] { forcing(editor)->setChecked(true); }}, {"D", [&] { forcing(editor)->setChecked(false); }},
             {"I", [&] { child<QCheckBox>(editor, "chkForcedInvalid")->setChecked(true); }},
-            {"V",
-             [&] { emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt())); }}};
+            {"V", [&] { emit editor->ForceValueChanged(static_cast<qint16>(word.section('=', 1).toInt())); }}};
+        // clang-format on
         words.count(word) == 1 ? words.at(word)() : words.at(word.left(1))();
     }
     /// R a read, E an enable, W and the first nine bytes of a write, Connect, Disconnect (! refused).
@@ -199,14 +195,12 @@ struct Play {
         for (int index = 0; index < 4; ++index) {
             switches |= forcing(page.channelSimulation(index))->isChecked() ? 1 << index : 0;
         }
+        // clang-format off
         return QStringLiteral("n%1 m%2 T%3 E%4 W%5 P%6 s%7")
-            .arg(page.forcedChannelCount())
-            .arg(page.forceActiveMask())
-            .arg(page.enableForceTimer()->isActive())
-            .arg(!page.enableForceInvokeId().isEmpty())
-            .arg(!page.forceUpdateInvokeId().isEmpty())
-            .arg(page.isForceUpdatePending())
-            .arg(switches);
+            .arg(page.forcedChannelCount()).arg(page.forceActiveMask()).arg(page.enableForceTimer()->isActive())
+            .arg(!page.enableForceInvokeId().isEmpty()).arg(!page.forceUpdateInvokeId().isEmpty())
+            .arg(page.isForceUpdatePending()).arg(switches);
+        // clang-format on
     }
 
     static inline const QByteArray kLive = QByteArray::fromHex("0064006400640064");
