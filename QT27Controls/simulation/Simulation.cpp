@@ -222,9 +222,17 @@ void Simulation::writeForceValues() {
         }
     } else {
         sForceUpdateInvokeId.clear();
-        m_writeOwed = true;
+        oweWrite();
         ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
                     QStringLiteral("writeForceValues"));
+    }
+}
+
+void Simulation::oweWrite() {
+    m_writeOwed = true;
+    // The enable tick sends it, also when nothing is forced any more.
+    if (!timEnableForce->isActive() && !blnClosing && !blnPrepareToRelease) {
+        timEnableForce->start();
     }
 }
 
@@ -264,10 +272,7 @@ void Simulation::handleTransactionResponse(const QString& invokeID, const QStrin
         if (!parseResponse(reader, response) || reader.HasErrorPart()) {
             // Not written (the module did not answer in time, or refused): the values or
             // the cleared mask go out again with the next enable tick.
-            m_writeOwed = true;
-            if (!timEnableForce->isActive() && !blnClosing && !blnPrepareToRelease) {
-                timEnableForce->start();
-            }
+            oweWrite();
             ReportError(0, reader.ErrorText(), QStringLiteral("writeForceValues"));
         }
         if (blnForceUpdatePending) {

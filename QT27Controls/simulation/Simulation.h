@@ -136,6 +136,8 @@ private:
     /// Enable request, write, and the enable timer on: forcing starts or resumes.
     void startForcing();
     void setMaskBit(quint8& mask, int index, bool set);
+    /// A write did not go out or failed: the next enable tick sends it.
+    void oweWrite();
 
     QList<ChannelSimulation*> ctlChannelSimulation;
     QTimer* timEnableForce = nullptr;
