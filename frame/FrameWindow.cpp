@@ -222,8 +222,8 @@ void FrameWindow::updateForcedMarks() {
         }
         const QString text = item->data(0, ModuleTextRole).toString();
         item->setData(0, ForcedRole, mask != 0);
-        item->setText(0, mask != 0 ? tr("%1 - forced: channel %2").arg(text, channels.join(QStringLiteral(", ")))
-                                   : text);
+        const QString forced = tr("%1 - forced: channel %2").arg(text, channels.join(QStringLiteral(", ")));
+        item->setText(0, mask != 0 ? forced : text);
         // Orange, the colour of a "function check" status.
         item->setForeground(0, mask != 0 ? QBrush(QColor(0xE0, 0x80, 0x00)) : QBrush());
         item->setIcon(0, mask != 0 ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
@@ -324,6 +324,13 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
                      .arg(grace / 1000.0));
         pageFinished(page, window);
     });
+    if (pageName == QLatin1String("Simulation") && m_simulation.hasModule(slot) &&
+        m_simulation.forcedMask(slot) != 0) {
+        // The new page knows nothing of forcing it did not start: its switches show off.
+        addError(tr("Slot %1: the module is still forced by an earlier Simulation page until the forcing "
+                    "enable lapses; this page shows only what it forces itself.")
+                     .arg(twoDigits(slot)));
+    }
     page->init();
     window->resize(window->sizeHint().expandedTo(page->widget()->sizeHint() + QSize(16, 40)));
     window->show();

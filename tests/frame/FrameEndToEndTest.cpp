@@ -168,6 +168,8 @@ TEST_F(FrameTest, ForcingShowsOnObservationInTheTreeAndAtClose) {
     ASSERT_TRUE(waitFor([&] { return window->openPages().size() == 1; }));
     EXPECT_TRUE(window->errors().join('\n').contains("stays forced")) << window->errors().join('\n').toStdString();
     EXPECT_TRUE(window->isMarkedForced(kSlot));
+    window->openPage(kSlot, "Simulation");  // a new page does not show the old forcing
+    EXPECT_TRUE(window->errors().last().contains("still forced by an earlier Simulation page"));
 }
 
 // Closing the window in each state of the session (or pressing Close) ends in exactly
