@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
         frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
         QStringList files =
-            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
+            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors,
+                                  frame::forceChannelInScreenshots(station));
         // The audit window, with what the rendered pages recorded.
         files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
         files.removeAll(QString());
