@@ -47,6 +47,8 @@ QString text(const QString& key, bool german) {
         {qt27::AuditCode::Disconnected, {"%1: disconnected (%2)", "%1: getrennt (%2)"}},
         {qt27::AuditCode::ForcingOn, {"Forcing switched on, value %1", "Forcen eingeschaltet, Wert %1"}},
         {qt27::AuditCode::ForcingOff, {"Forcing switched off (%1)", "Forcen ausgeschaltet (%1)"}},
+        {qt27::AuditCode::ForcingValue, {"Forced value changed to %1", "Forcewert geändert auf %1"}},
+        {"disconnected", {"disconnected", "Verbindung getrennt"}},
         {qt27::AuditCode::TrailBreak,
          {"The trail was found damaged before this entry: %1", "Das Protokoll war vor diesem Eintrag beschädigt: %1"}},
         {"All modules", {"All modules", "Alle Module"}},
@@ -110,7 +112,8 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
             translate(1);
             translate(2);
         }
-    } else if (entry.code == code::Disconnected || entry.code == code::ForcingOn || entry.code == code::ForcingOff) {
+    } else if (entry.code == code::Disconnected || entry.code == code::ForcingOn || entry.code == code::ForcingOff ||
+               entry.code == code::ForcingValue) {
         translate(entry.code == code::Disconnected ? 1 : 0);
     } else if (entry.code == code::TrailBreak) {
         arguments = {arguments.join(QStringLiteral(", "))};

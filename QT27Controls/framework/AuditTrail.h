@@ -56,9 +56,11 @@ inline const QString LockTakenOver = QStringLiteral("lock.takenOver");
 /// how the connection ended ("user" or "connectionLost").
 inline const QString Connected = QStringLiteral("session.connected");
 inline const QString Disconnected = QStringLiteral("session.disconnected");
-/// Forcing of a channel: on (forced value or "invalid"), off (how it ended:
-/// "user", "abort", "pageClosed", "connectionLost").
+/// Forcing of a channel: on (the forced value as shown, with its unit, or
+/// "invalid"), a new value while forced, off (how it ended: "user", "pageClosed",
+/// "disconnected", "connectionLost").
 inline const QString ForcingOn = QStringLiteral("forcing.on");
+inline const QString ForcingValue = QStringLiteral("forcing.value");
 inline const QString ForcingOff = QStringLiteral("forcing.off");
 /// Written by the host where it found the stored trail damaged: what it found.
 inline const QString TrailBreak = QStringLiteral("trail.break");

@@ -2,6 +2,7 @@
 // the entries the pages report at their commit points, the texts and the CSV export.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/parameter/ChannelParameter.h"
 #include "QT27Controls/parameter/Parameter.h"
+#include "QT27Controls/simulation/ChannelSimulation.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
 #include "host/BaseDtm.h"
 #include "host/QT27Dtm.h"
@@ -201,6 +204,25 @@ INSTANTIATE_TEST_SUITE_P(
                        base->unlockDataSetAs("engineer");
                        return QStringList{"lock.taken 0 operator", "lock.takenOver 0 operator engineer",
                                           "lock.released 0 engineer"};
+                   }},
+        PageAction{"SimulationForcingOnOffAndPageClosed",
+                   [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
+                       QPointer<QMdiSubWindow> sub = window.openPage(kSlot, "Simulation");
+                       auto* page = qobject_cast<qt27::Simulation*>(sub->widget());
+                       test.waitFor([&] { return page->isOnline(); });
+                       const auto box = [&](int index) {
+                           return page->channelSimulation(index)->findChild<QCheckBox*>("chkForcingActivated");
+                       };
+                       box(1)->click();
+                       const QString shown = page->channelSimulation(1)->ForceValueText();
+                       box(1)->click();
+                       box(0)->click();
+                       const QString first = page->channelSimulation(0)->ForceValueText();
+                       sub->close();
+                       test.waitFor([&] { return sub.isNull(); });
+                       return QStringList{"session.connected 0 Simulation", "forcing.on 2 " + shown,
+                                          "forcing.off 2 user", "forcing.on 1 " + first,
+                                          "forcing.off 1 pageClosed", "session.disconnected 0 Simulation user"};
                    }},
         PageAction{"ObservationConnectAndAbort",
                    [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
