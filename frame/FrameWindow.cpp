@@ -1,4 +1,3 @@
-#include "frame/AuditDock.h"
 #include "FrameWindow.h"
 
 #include <QAction>
@@ -20,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "QT27Controls/simulation/Simulation.h"
+#include "frame/AuditDock.h"
 #include "frame/OpenPage.h"
 #include "frame/StationPanel.h"
 #include "host/BaseDtm.h"
