@@ -224,6 +224,21 @@ INSTANTIATE_TEST_SUITE_P(
                                           "forcing.off 2 user", "forcing.on 1 " + first,
                                           "forcing.off 1 pageClosed", "session.disconnected 0 Simulation user"};
                    }},
+        PageAction{"SimulationForcedThroughAnAbort",
+                   [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
+                       auto* page = qobject_cast<qt27::Simulation*>(window.openPage(kSlot, "Simulation")->widget());
+                       test.waitFor([&] { return page->isOnline(); });
+                       page->channelSimulation(2)->findChild<QCheckBox*>("chkForcingActivated")->click();
+                       const QString shown = page->channelSimulation(2)->ForceValueText();
+                       test.service.abortConnections();
+                       test.waitFor([&] { return !page->isOnline(); });
+                       page->ctlButtons_PageButton();  // the user connects again
+                       test.waitFor([&] { return page->isOnline(); });
+                       return QStringList{"session.connected 0 Simulation", "forcing.on 3 " + shown,
+                                          "session.disconnected 0 Simulation connectionLost",
+                                          "forcing.off 3 connectionLost", "session.connected 0 Simulation",
+                                          "forcing.on 3 " + shown};
+                   }},
         PageAction{"ObservationConnectAndAbort",
                    [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
                        auto* page = qobject_cast<qt27::OnlinePage*>(window.openPage(kSlot, "Observation")->widget());
