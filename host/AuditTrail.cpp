@@ -426,8 +426,7 @@ QList<AuditTrail::Entry> AuditTrail::entries(const Filter& filter) const {
     while (query.next()) {
         Entry entry;
         entry.sequence = query.value(0).toLongLong();
-        entry.timeUtc = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs);
-        entry.timeUtc.setTimeSpec(Qt::UTC);
+        entry.timeUtc = QDateTime::fromString(query.value(1).toString(), Qt::ISODateWithMs).toUTC();
         entry.user = query.value(2).toString();
         entry.station = query.value(3).toString();
         entry.slot = query.value(4).toInt();
