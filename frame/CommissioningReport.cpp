@@ -197,8 +197,8 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
         return QString();
     }
     const bool german = options.language == QLatin1String("de");
-    const QLocale locale(german ? QLocale::German : QLocale::English,
-                         german ? QLocale::Germany : QLocale::UnitedKingdom);
+    // British English: day before month, as in the German dates.
+    const QLocale locale(german ? QStringLiteral("de_DE") : QStringLiteral("en_GB"));
     const host::ModuleRecord& record = *station.moduleRecord(slot);
     const QDateTime created = options.createdUtc.isValid() ? options.createdUtc : QDateTime::currentDateTimeUtc();
 
