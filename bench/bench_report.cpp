@@ -2,9 +2,11 @@
 // trail holds some entries for it: building the HTML alone, and writing it as an
 // HTML file and as a PDF (each through a temporary file renamed into place).
 //
-//   bench_report [runs]
+//   bench_report [runs] [folder]   (folder: keep the last PDF of each language there)
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "PageBench.h"
@@ -52,6 +54,9 @@ int main(int argc, char** argv) {
         pagebench::print("build the HTML", pagebench::measure(runs, 3, timed(QString())));
         pagebench::print("write the HTML file", pagebench::measure(runs, 3, timed(html)));
         pagebench::print("write the PDF file", pagebench::measure(runs, 3, timed(pdf)));
+        if (argc > 2) {
+            QFile::copy(pdf, QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("report-%1.pdf").arg(language)));
+        }
     }
     std::printf("sizes: HTML %lld bytes, PDF %lld bytes\n", QFileInfo(html).size(), QFileInfo(pdf).size());
     return 0;

@@ -46,7 +46,7 @@ QString text(const QString& key, bool german) {
         {"comment", {"Comment", "Kommentar"}},
         {"parameters", {"Channel parameters", "Kanalparameter"}},
         {"channel", {"Channel", "Kanal"}},
-        {"tag", {"Tag", "Messstellenkennzeichen"}},
+        {"tag", {"Tag", "Messstelle"}},
         {"range", {"Input range", "Eingangsbereich"}},
         {"damping", {"Damping", "Dämpfung"}},
         {"failsafe", {"Failsafe value", "Ersatzwert"}},
@@ -97,7 +97,7 @@ public:
     void table(const QStringList& headerKeys, const QList<QStringList>& rows) {
         m_html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">\n<tr>");
         for (const QString& key : headerKeys) {
-            m_html += QStringLiteral("<th align=\"left\">%1</th>").arg(t(key).toHtmlEscaped());
+            m_html += QStringLiteral("<th align=\"left\"><small>%1</small></th>").arg(t(key).toHtmlEscaped());
         }
         m_html += QStringLiteral("</tr>\n");
         for (const QStringList& row : rows) {
@@ -117,6 +117,21 @@ private:
     QString m_html;
 };
 
+/// The short date format of @p locale with the year in four digits: a signed
+/// record must not leave the century open.
+QString dateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) {
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    }
+    return format;
+}
+
+QString dateTimeText(const QDateTime& utc, const QLocale& locale) {
+    return locale.toString(utc.toLocalTime(),
+                           dateFormat(locale) + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat));
+}
+
 QString productionData(const host::ModuleRecord& record, const QLocale& locale, bool german,
                        QList<QPair<QString, QString>>* rows) {
     if (record.qsData.isEmpty()) {
@@ -133,7 +148,7 @@ QString productionData(const host::ModuleRecord& record, const QLocale& locale, 
     rows->append({"softwareRevision", data.SoftwareRevision});
     rows->append({"hardwareRevision", data.HardwareRevision});
     rows->append({"dateOfLastRefresh", data.DateOfLastRefresh.isValid()
-                                           ? locale.toString(data.DateOfLastRefresh, QLocale::ShortFormat)
+                                           ? locale.toString(data.DateOfLastRefresh, dateFormat(locale))
                                            : QStringLiteral("-")});
     return QString();
 }
@@ -206,7 +221,7 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
     out.raw(QStringLiteral("<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n")
                 .arg(out.t("title").toHtmlEscaped()));
     out.raw(QStringLiteral("<h1>%1</h1>\n").arg(out.t("title").toHtmlEscaped()));
-    out.paragraph(out.t("created").arg(locale.toString(created.toLocalTime(), QLocale::ShortFormat)));
+    out.paragraph(out.t("created").arg(dateTimeText(created, locale)));
     out.heading("station");
     out.fields({{"station", station.stationName()},
                 {"busAddress", locale.toString(station.busAddress())},
@@ -223,7 +238,7 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
         identification.append({"productionData", productionNote});
     }
     identification.append(production);
-    identification.append({"comment", record.comment});
+    identification.append({"comment", record.comment.isEmpty() ? QStringLiteral("-") : record.comment});
     out.fields(identification);
 
     out.heading("parameters");
@@ -261,7 +276,7 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
     } else {
         QList<QStringList> rows;
         for (const auto& entry : entries) {
-            rows.append({locale.toString(entry.timeUtc.toLocalTime(), QLocale::ShortFormat), entry.user,
+            rows.append({dateTimeText(entry.timeUtc, locale), entry.user,
                          entry.channel > 0 ? locale.toString(entry.channel) : QString(),
                          auditEntryText(entry, options.language)});
         }
