@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDockWidget>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QListWidget>
@@ -20,6 +22,7 @@
 
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
+#include "frame/CommissioningReport.h"
 #include "frame/OpenPage.h"
 #include "frame/StationPanel.h"
 #include "host/BaseDtm.h"
@@ -149,6 +152,7 @@ void FrameWindow::buildMenus() {
     file->addAction(tr("&Open project..."), this, &FrameWindow::openProject);
     file->addAction(tr("&Reload project"), this, &FrameWindow::reloadProject);
     file->addAction(tr("&Save project"), this, [this] { m_station.save(); });
+    file->addAction(tr("Commissioning report…"), this, &FrameWindow::writeReport);
     file->addSeparator();
     file->addAction(tr("&Quit"), this, &QWidget::close);
 
@@ -269,6 +273,32 @@ void FrameWindow::connectModules() {
                 Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
+}
+
+void FrameWindow::writeReport() {
+    ReportOptions options;
+    options.slot = selectedSlot();
+    options.language = m_station.language();
+    QString errorText;
+    const int slot = reportSlot(m_station, options, &errorText);
+    if (slot == 0) {
+        addError(errorText);
+        return;
+    }
+    options.slot = slot;
+    options.forcedMask = m_simulation.forcedMask(slot);
+    const QString suggested =
+        QFileInfo(m_station.projectPath()).absoluteDir().filePath(QStringLiteral("report-slot-%1.pdf").arg(slot));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Commissioning report"), suggested,
+                                                      tr("PDF (*.pdf);;HTML (*.html *.htm)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!writeCommissioningReport(m_station, options, path, &errorText)) {
+        addError(errorText);
+        return;
+    }
+    statusBar()->showMessage(tr("Report written to %1").arg(QDir::toNativeSeparators(path)));
 }
 
 int FrameWindow::selectedSlot() const {

@@ -75,6 +75,11 @@ private:
     void lockAsThisDtm();
     void unlockByCompatibility();
     void openProject();
+    /// File > "Commissioning report…": asks for a file (PDF or HTML by its suffix) and
+    /// writes the report of the selected module (the first module when none is
+    /// selected), with the channels the station forces now. A failure goes to the
+    /// error panel; the file is then left as it was.
+    void writeReport();
     void reloadProject();
     void pageFinished(OpenPage* page, QMdiSubWindow* window);
     /// Marks the modules whose channels read forced values, as a "function check" status.

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "frame/AuditDock.h"
+#include "frame/CommissioningReport.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
 #include "frame/Screenshots.h"
@@ -34,7 +35,14 @@ int main(int argc, char** argv) {
     const QCommandLineOption languageOption(QStringLiteral("language"),
                                             QStringLiteral("Language of the pages: en or de (default en)."),
                                             QStringLiteral("code"), QStringLiteral("en"));
-    parser.addOptions({projectOption, screenshotOption, languageOption});
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral("Write the commissioning report of one module to FILE (PDF for .pdf, else HTML), then exit."),
+        QStringLiteral("file"));
+    const QCommandLineOption slotOption(QStringLiteral("slot"),
+                                        QStringLiteral("Slot of the module for --report (default: the first module)."),
+                                        QStringLiteral("n"));
+    parser.addOptions({projectOption, screenshotOption, languageOption, reportOption, slotOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -50,8 +58,8 @@ int main(int argc, char** argv) {
     const bool projectRead = station.open(projectPath);
     if (!projectRead) {
         err << "qt27frame: " << station.lastError() << "\n";
-        if (parser.isSet(screenshotOption)) {
-            // Pictures of the built-in station would pass for pictures of this project.
+        if (parser.isSet(screenshotOption) || parser.isSet(reportOption)) {
+            // Pictures or a report of the built-in station would pass for pictures of this project.
             err << "qt27frame: nothing was rendered.\n";
             return 1;
         }
@@ -70,6 +78,29 @@ int main(int argc, char** argv) {
     // The frame runs on: what was said must show now, not when it exits.
     err.flush();
     station.setLanguage(language);
+
+    if (parser.isSet(reportOption)) {
+        frame::ReportOptions options;
+        options.language = language;
+        if (parser.isSet(slotOption)) {
+            bool isNumber = false;
+            options.slot = parser.value(slotOption).toInt(&isNumber);
+            if (!isNumber || options.slot < 1) {
+                err << "qt27frame: --slot needs a slot number of 1 or more, not \"" << parser.value(slotOption)
+                    << "\"\n";
+                return 2;
+            }
+        }
+        // A station just read from its file forces nothing.
+        options.forcedMask = 0;
+        QString errorText;
+        if (!frame::writeCommissioningReport(station, options, parser.value(reportOption), &errorText)) {
+            err << "qt27frame: " << errorText << "\n";
+            err << "qt27frame: no report was written.\n";
+            return 1;
+        }
+        return 0;
+    }
 
     host::SimulatedStation simulation(station.busAddress());
     for (const host::Station::ModuleInfo& module : station.modules()) {

@@ -264,11 +264,15 @@ void Identification::showStoredQsData() {
     if (stored.isEmpty()) {
         return;
     }
+    rmox::QsData data;
+    DecodeStoredQsData(stored, data);
+    showQsData(data);
+}
+
+void Identification::DecodeStoredQsData(const QByteArray& stored, rmox::QsData& data) {
     rmox::PropertyBag bag;
     bag.SetContents(stored);
-    rmox::QsData data;
     data.ReadProperties(bag.ReadObject(kQsDataKey));
-    showQsData(data);
 }
 
 void Identification::setEditorsLocked(bool locked) {

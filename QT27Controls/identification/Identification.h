@@ -78,6 +78,9 @@ public:
     /// The catalogue number of the device variant named by the first word of
     /// @p moduleTypeName (exact, case-sensitive); "???" for an unknown variant.
     static QString CatalogueNumber(const QString& moduleTypeName);
+    /// Decodes the production data as StoreQsData keeps them (@p stored not empty) into
+    /// @p data. Raises rmox::Error when @p stored is not such a record.
+    static void DecodeStoredQsData(const QByteArray& stored, rmox::QsData& data);
     /// Where the device picture of @p picturePixels goes, in twips: 3915 high, the width
     /// in proportion and rounded (halves to even), centred in the 2745 twips wide area
     /// that starts at 6000 (the half of the room left over truncated toward zero).

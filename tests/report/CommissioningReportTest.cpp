@@ -1,0 +1,124 @@
+// The commissioning report: each section with the module's data in both
+// languages, failures that leave no file, and the headless command line.
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+
+#include "QT27Controls/identification/Identification.h"
+#include "ReportFixture.h"
+#include "frame/AuditDock.h"
+
+namespace {
+
+using testsupport::StationWithReport;
+
+struct Language {
+    const char* code;
+    /// How the production date reads.
+    QString date;
+    /// Words of the section headings, in the order the report must have them.
+    QStringList headings;
+    /// How a detection that is switched on reads.
+    QString on;
+};
+
+class ReportSections : public StationWithReport, public testing::WithParamInterface<Language> {};
+
+TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
+    const Language& language = GetParam();
+    frame::ReportOptions options;
+    options.slot = slot();
+    options.language = QLatin1String(language.code);
+    options.forcedMask = 0x4;  // channel 3
+    QString error;
+    const QString html = frame::commissioningReportHtml(station, options, &error);
+    ASSERT_FALSE(html.isEmpty()) << error.toStdString();
+
+    qsizetype at = 0;
+    QList<qsizetype> headingAt;
+    for (const QString& heading : language.headings) {
+        at = html.indexOf(heading, at);
+        EXPECT_GE(at, 0) << heading.toStdString();
+        headingAt.append(at);
+    }
+    const host::ModuleRecord& record = *station.moduleRecord(slot());
+    for (const QString& expected :
+         {station.stationName(), record.typeName, qt27::Identification::CatalogueNumber(record.typeName),
+          production.chargeCode, production.serialNumber, production.softwareRevision,
+          language.date, record.comment.toHtmlEscaped(),
+          QStringLiteral("<td>%1</td>").arg(language.on)}) {
+        EXPECT_TRUE(html.contains(expected)) << expected.toStdString();
+    }
+    for (const QString& tag : record.channelTags) {
+        EXPECT_TRUE(html.contains(tag)) << tag.toStdString();
+    }
+    // The forced section (between its heading and the loop check) names channel 3 only.
+    const QString forced = html.mid(headingAt[3], headingAt[4] - headingAt[3]);
+    EXPECT_TRUE(forced.contains(record.channelTags[2]) && !forced.contains(record.channelTags[1]));
+    const QList<host::AuditTrail::Entry> entries = station.auditTrail()->entries();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_TRUE(html.mid(headingAt[5]).contains(
+        frame::auditEntryText(entries.first(), options.language).toHtmlEscaped()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    English_German, ReportSections,
+    testing::Values(Language{"en", "04/03/2023",
+                             {"Station", "Identification", "Channel parameters", "Forced channels", "Loop check",
+                              "Audit trail", "signature"},
+                             "on"},
+                    Language{"de", "04.03.2023",
+                             {"Station", "Identifikation", "Kanalparameter", "Geforcte Kanäle", "Schleifenprüfung",
+                              "Änderungsprotokoll", "Unterschrift"},
+                             "ein"}),
+    [](const testing::TestParamInfo<Language>& info) { return std::string(info.param.code); });
+
+struct Failure {
+    const char* name;
+    const char* path;  ///< below the test folder
+    int slot;
+    const char* named;  ///< what the error text must name
+};
+
+class ReportFailure : public StationWithReport, public testing::WithParamInterface<Failure> {};
+
+TEST_P(ReportFailure, SaysWhyAndLeavesNoFile) {
+    const QString path = dir.filePath(QLatin1String(GetParam().path));
+    frame::ReportOptions options;
+    options.slot = GetParam().slot;
+    QString error;
+    EXPECT_FALSE(frame::writeCommissioningReport(station, options, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String(GetParam().named))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(strayFiles(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReportFailure,
+    testing::Values(Failure{"FolderMissing", "missing/report.pdf", 0, "missing/report.pdf"},
+                    Failure{"BelowAFile", "station.xml/report.html", 0, "station.xml/report.html"},
+                    Failure{"NoSuchSlot", "report.pdf", 99, "99"}),
+    [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+TEST_F(StationWithReport, HeadlessWritesAPdfOrFailsWithoutAFile) {
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/qt27frame");
+    const QString project = station.projectPath();
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QProcess frame;
+    frame.start(program, {"--project", project, "--report", pdf, "--language", "de"});
+    ASSERT_TRUE(frame.waitForFinished(60000));
+    EXPECT_EQ(frame.exitCode(), 0) << frame.readAllStandardError().toStdString();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(4) == "%PDF");
+    file.remove();
+
+    frame.start(program, {"--project", project, "--report", pdf, "--slot", "99"});
+    ASSERT_TRUE(frame.waitForFinished(60000));
+    EXPECT_NE(frame.exitCode(), 0);
+    EXPECT_TRUE(frame.readAllStandardError().contains("99"));
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+}  // namespace
