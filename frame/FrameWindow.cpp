@@ -6,19 +6,28 @@
 #include <QDateTime>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "frame/LockDialog.h"
 #include "frame/OpenPage.h"
+#include "frame/PageWindows.h"
+#include "frame/ParameterFollowing.h"
 #include "frame/StationPanel.h"
+#include "frame/UnsavedChanges.h"
+#include "QT27Controls/framework/PageFrame.h"
+#include "rmox/ButtonControl/ButtonControl.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
 #include "host/MessageService.h"
@@ -92,6 +101,11 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     auto* scroller = new QScrollArea(this);
     scroller->setWidget(m_stationPanel);
     scroller->setWidgetResizable(true);
+    // The panel's texts are never cut: the dock is as wide as the panel wants and
+    // scrolls up and down only.
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setMinimumWidth(m_stationPanel->sizeHint().width() + 2 * scroller->frameWidth() +
+                              scroller->verticalScrollBar()->sizeHint().width());
     auto* panelDock = new QDockWidget(tr("Simulated station"), this);
     panelDock->setObjectName(QStringLiteral("dockSimulation"));
     panelDock->setWidget(scroller);
@@ -99,6 +113,12 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     panelDock->hide();
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this] { m_stationPanel->setSlot(selectedSlot()); });
+
+    m_unsaved = new UnsavedChanges(m_station, this);
+    connect(m_unsaved, &UnsavedChanges::keptOpen, this, [this](OpenPage* page) {
+        statusBar()->showMessage(tr("%1 was not stored; its window stays open.").arg(page->description()), 10000);
+    });
+    m_following = new ParameterFollowing(m_station, [this] { return m_pages; }, this);
 
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
@@ -115,7 +135,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     if (!m_station.lastError().isEmpty()) {
         addError(m_station.lastError());
     }
-    resize(1280, 820);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    resize(screen != nullptr ? defaultFrameSize(screen->availableGeometry().size()) : QSize(1280, 820));
 }
 
 FrameWindow::~FrameWindow() {
@@ -191,6 +212,8 @@ void FrameWindow::buildTree() {
 }
 
 void FrameWindow::connectModules() {
+    m_unsaved->watchStation();
+    m_following->watchStation();
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
         host::QT27Dtm* dtm = m_station.dtmForSlot(module.slot);
         if (dtm == nullptr) {
@@ -252,10 +275,9 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
     auto* page = new OpenPage(*type, dtm, invokeId, this);
     page->setGracePeriod(m_gracePeriodMs);
-    auto* window = new QMdiSubWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWidget(page->widget());
+    QMdiSubWindow* window = makePageWindow(page->widget());
     page->setWidgetOwnedElsewhere();
+    page->setCloseGuard([this, page] { return m_unsaved->mayFollowCloseRequest(*page); });
     window->setWindowTitle(QStringLiteral("%1 - slot %2 - %3")
                                .arg(type->caption, twoDigits(slot),
                                     m_station.moduleRecord(slot) != nullptr
@@ -275,8 +297,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
         pageFinished(page, window);
     });
     page->init();
-    window->resize(window->sizeHint().expandedTo(page->widget()->sizeHint() + QSize(16, 40)));
-    window->show();
+    placePageWindow(m_mdi, window);
     return window;
 }
 
@@ -300,9 +321,12 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
         const QString invokeId = watched->property("invokeId").toString();
         for (OpenPage* page : m_pages) {
             if (window != nullptr && page->invokeId() == invokeId && !page->isReleased()) {
-                // The window closes once the page has released itself.
+                // The window closes once the page has released itself; unsaved edits
+                // may keep it open.
                 event->ignore();
-                page->requestRelease();
+                if (m_unsaved->decide(*page) == UnsavedChanges::Decision::Release) {
+                    m_unsaved->release(*page);
+                }
                 return true;
             }
         }
@@ -311,6 +335,17 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
+    if (!m_quitting) {
+        const bool mayQuit = m_unsaved->mayQuit(m_pages, [this](OpenPage* page) {
+            if (QMdiSubWindow* window = windowOf(page)) {
+                m_mdi->setActiveSubWindow(window);
+            }
+        });
+        if (!mayQuit) {
+            event->ignore();
+            return;
+        }
+    }
     if (m_pages.isEmpty()) {
         event->accept();
         return;
@@ -319,8 +354,17 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     const QList<OpenPage*> pages = m_pages;
     for (OpenPage* page : pages) {
-        page->requestRelease();
+        m_unsaved->release(*page);
     }
+}
+
+QMdiSubWindow* FrameWindow::windowOf(const OpenPage* page) const {
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (window->property("invokeId").toString() == page->invokeId()) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 QStringList FrameWindow::errors() const {
@@ -356,9 +400,11 @@ void FrameWindow::lockAsOtherUser() {
         statusBar()->showMessage(tr("Select a module in the station tree first."), 5000);
         return;
     }
-    bool ok = false;
-    const QString user = QInputDialog::getText(this, tr("Lock the data set"), tr("User name:"),
-                                               QLineEdit::Normal, m_otherUser, &ok);
+    const host::ModuleRecord* record = m_station.moduleRecord(slot);
+    const QString moduleName = tr("slot %1 (%2)").arg(twoDigits(slot), record != nullptr ? record->typeName : QString());
+    QScopedPointer<QInputDialog> dialog(makeLockDialog(this, moduleName, m_otherUser));
+    const bool ok = dialog->exec() == QDialog::Accepted;
+    const QString user = dialog->textValue();
     if (!ok || user.trimmed().isEmpty()) {
         return;
     }
@@ -379,7 +425,11 @@ void FrameWindow::releaseOtherUsersLock() {
         statusBar()->showMessage(tr("No other user holds the lock."), 5000);
         return;
     }
+    // The pages lock themselves when a lock is given back; this DTM takes the lock
+    // at once, so that its pages can be edited again and say who holds it now.
     dtm->baseDtm()->unlockDataSetAs(owner);
+    dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName());
+    keepApplyOffUnlessDirty(dtm->slot());
 }
 
 void FrameWindow::lockAsThisDtm() {
@@ -387,6 +437,20 @@ void FrameWindow::lockAsThisDtm() {
     if (dtm != nullptr && !dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName())) {
         addError(tr("Slot %1: the data set is locked by %2")
                      .arg(twoDigits(selectedSlot()), dtm->baseDtm()->lockOwner()));
+    }
+    if (dtm != nullptr) {
+        keepApplyOffUnlessDirty(dtm->slot());
+    }
+}
+
+void FrameWindow::keepApplyOffUnlessDirty(int slot) {
+    // A page that becomes editable again enables Apply; with nothing changed there is
+    // nothing to apply.
+    for (OpenPage* page : std::as_const(m_pages)) {
+        auto* frame = qobject_cast<qt27::PageFrame*>(page->widget());
+        if (page->slot() == slot && frame != nullptr && frame->buttons() != nullptr && !frame->isDirty()) {
+            frame->buttons()->DisableApply();
+        }
     }
 }
 

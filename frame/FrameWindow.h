@@ -22,7 +22,9 @@ class Station;
 namespace frame {
 
 class OpenPage;
+class ParameterFollowing;
 class StationPanel;
+class UnsavedChanges;
 
 /// Puts the module into the simulated station unless it is there already; a
 /// module whose type code is not a QT27's stays out (its connects are refused).
@@ -42,6 +44,8 @@ public:
 
     /// Opens @p pageName for the module in @p slot; answers the page's window.
     QMdiSubWindow* openPage(int slot, const QString& pageName);
+    /// The frame's care for unsaved edits (its questions can be answered by tests).
+    UnsavedChanges* unsavedChanges() const { return m_unsaved; }
     /// The pages open now.
     QList<OpenPage*> openPages() const { return m_pages; }
     /// The entries of the error panel.
@@ -74,6 +78,8 @@ private:
     void openProject();
     void reloadProject();
     void pageFinished(OpenPage* page, QMdiSubWindow* window);
+    void keepApplyOffUnlessDirty(int slot);
+    QMdiSubWindow* windowOf(const OpenPage* page) const;
 
     host::Station& m_station;
     host::SimulatedStation& m_simulation;
@@ -85,6 +91,8 @@ private:
     StationPanel* m_stationPanel = nullptr;
     QActionGroup* m_languages = nullptr;
     QList<OpenPage*> m_pages;
+    UnsavedChanges* m_unsaved = nullptr;
+    ParameterFollowing* m_following = nullptr;
     QString m_otherUser = QStringLiteral("operator");
     int m_invokeCounter = 0;
     int m_gracePeriodMs;

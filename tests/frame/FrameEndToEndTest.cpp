@@ -17,6 +17,7 @@
 #include "QT27Controls/observation/Observation.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
+#include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
@@ -79,7 +80,7 @@ protected:
     }
     void openWindow() {
         subWindow = window->openPage(kSlot, QStringLiteral("Observation"));
-        page = qobject_cast<qt27::Observation*>(subWindow->widget());
+        page = qobject_cast<qt27::Observation*>(frame::pageIn(subWindow));
         page->cycleTimer()->setInterval(kIdleCycleMs);
         testsupport::child<QComboBox>(page->channelObservation(1), "cmbUnit")->setCurrentIndex(0);
         QObject::connect(subWindow.data(), &QObject::destroyed, &context, [this] { events << "closed"; });
