@@ -96,6 +96,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
     addDockWidget(Qt::BottomDockWidgetArea, errorDock);
+    // A few lines of errors; the room goes to the pages.
+    resizeDocks({errorDock}, {m_errors->fontMetrics().height() * 5}, Qt::Vertical);
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this);
     auto* scroller = new QScrollArea(this);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 
 namespace frame {
 
@@ -17,7 +18,10 @@ QInputDialog* makeLockDialog(QWidget* parent, const QString& moduleName, const Q
     // for the icon and the title bar's buttons.
     QFont titleFont = dialog->font();
     titleFont.setBold(true);
-    dialog->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(title) + 160);
+    // The dialog's layout sets its size from its contents: the entry field carries the width.
+    if (auto* entry = dialog->findChild<QLineEdit*>()) {
+        entry->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(title) + 140);
+    }
     return dialog;
 }
 

@@ -1,5 +1,6 @@
 #include "PageWindows.h"
 
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollArea>
@@ -44,6 +45,9 @@ void placePageWindow(QMdiArea* area, QMdiSubWindow* window) {
     // The border and title bar: what the window adds around its contents.
     window->resize(400, 300);
     window->show();
+    if (window->layout() != nullptr) {
+        window->layout()->activate();
+    }
     const QSize border = window->size() - window->widget()->size();
     const QSize wanted = (page != nullptr ? page->sizeHint() : window->sizeHint()) + border;
     const QRect visible = area->viewport()->rect();

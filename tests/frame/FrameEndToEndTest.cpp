@@ -25,6 +25,7 @@
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
 #include "host/StationProject.h"
+#include "support/FrameFixture.h"
 #include "support/PageSession.h"
 
 namespace {
@@ -40,27 +41,16 @@ const QStringList kShown = {"12.000 150", "25.0 150", "8.000 150", "20.000 150"}
 // A cycle far longer than any test: ticks come only when a test asks for them.
 constexpr int kIdleCycleMs = 600000;
 
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 5000);
-}
+using testsupport::waitFor;
 
-class FrameTest : public testing::Test {
+class FrameTest : public testsupport::FrameFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));
-        simulation.setBusAddress(station.busAddress());
-        simulation.setParameterProvider([this](int slot) { return station.moduleRecord(slot)->parameters; });
-        for (const host::Station::ModuleInfo& module : station.modules()) {
-            frame::addToSimulation(simulation, module.slot, module.typeCode);
-        }
+        FrameFixture::SetUp();
         const double percent[] = {50, 25, 75, 100};
         for (int channel = 0; channel < 4; ++channel) {
             setSignal(channel, percent[channel]);
         }
-        service.setLatency(2);
-        window = std::make_unique<frame::FrameWindow>(station, simulation, service, registry);
-        window->show();
         baseDtm = station.dtmForSlot(kSlot)->baseDtm();
         QObject::connect(baseDtm, &host::BaseDtm::uiReleased, &context, [this] { events << "UiReleased"; });
         QObject::connect(baseDtm, &host::BaseDtm::closeUiRequested, &context,
@@ -100,12 +90,6 @@ protected:
                baseDtm->resourceManager()->GetString(id, qt27::CommonResourceFolder());
     }
 
-    QTemporaryDir dir;
-    host::Station station;
-    host::SimulatedStation simulation{12};
-    host::CommunicationService service{&simulation};
-    const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
-    std::unique_ptr<frame::FrameWindow> window;
     host::BaseDtm* baseDtm = nullptr;
     QObject context;
     QPointer<QMdiSubWindow> subWindow;

@@ -1,0 +1,220 @@
+// The frame in daily use: unsaved edits are never lost by a key press or a failed
+// store, every page's controls can be reached, a committed change reaches every
+// open page of the module, and the lock menu leaves usable pages.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QInputDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "QT27Controls/observation/ChannelObservation.h"
+#include "QT27Controls/observation/Observation.h"
+#include "QT27Controls/parameter/Parameter.h"
+#include "frame/LockDialog.h"
+#include "frame/PageWindows.h"
+#include "frame/UnsavedChanges.h"
+#include "host/MessageService.h"
+#include "host/ParameterManager.h"
+#include "rmox/ButtonControl/ButtonControl.h"
+#include "rmox/ResourceServer/ResourceManager.h"
+#include "support/FrameFixture.h"
+
+namespace {
+
+using Answer = frame::UnsavedChanges::Answer;
+using testsupport::waitFor;
+constexpr int kSlot = 3;  // type 37; channel 2 in range 0
+
+class DailyUseTest : public testsupport::FrameFixture {
+protected:
+    qt27::Parameter* openParameter() {
+        subWindow = window->openPage(kSlot, QStringLiteral("Parameter"));
+        return qobject_cast<qt27::Parameter*>(frame::pageIn(subWindow));
+    }
+    quint8 storedByte(int channel) const {
+        return static_cast<quint8>(station.moduleRecord(kSlot)->parameters.at(channel));
+    }
+    QPointer<QMdiSubWindow> subWindow;
+};
+
+// An edit of channel 2's range, then the window closed, the page's OK or quitting;
+// "unwritten" applies the edit first while the file was changed by someone else.
+struct UnsavedCase {
+    const char* name;
+    const char* act;  // close, ok, quit
+    Answer answer;
+    bool lockedByOther;
+    bool unwritten;
+    int questions;
+    bool stays;
+    bool stored;
+};
+
+class UnsavedEditsTest : public DailyUseTest, public testing::WithParamInterface<UnsavedCase> {};
+
+TEST_P(UnsavedEditsTest, AreStoredDiscardedOrKeptAsTheUserSays) {
+    const UnsavedCase& row = GetParam();
+    QStringList asked;
+    window->unsavedChanges()->setAsker([&](const QString& text, const QString& title) {
+        asked << title + ": " + text;
+        return row.answer;
+    });
+    int pageAsked = 0;  // the page's own question through the message service
+    baseDtmOf(kSlot)->messageService()->setAnswerFunction([&](const QString&, const QString&, int) {
+        ++pageAsked;
+        return int(host::MessageService::AnswerNo);
+    });
+    qt27::Parameter* page = openParameter();
+    const quint8 before = storedByte(1);
+    page->ctlChannelParameter_RangeChanged(1, 2);
+    if (row.unwritten) {
+        QFile file(station.projectPath());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("<!-- changed elsewhere -->\n");
+        file.close();
+        page->ctlButtons_Apply();
+        ASSERT_TRUE(station.hasUnsavedChanges());
+    }
+    if (row.lockedByOther) {
+        ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
+    }
+    const QString act = QLatin1String(row.act);
+    if (act == "close") {
+        subWindow->close();
+    } else if (act == "ok") {
+        page->ctlButtons_Ok();
+    } else {
+        window->close();
+    }
+    if (row.stays) {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(!subWindow.isNull() && window->isVisible());
+    } else {
+        EXPECT_TRUE(waitFor([&] { return subWindow.isNull() && (act != "quit" || !window->isVisible()); }));
+    }
+    EXPECT_EQ(asked.size(), row.questions) << asked.join('\n').toStdString();
+    if (!row.unwritten && row.questions > 0) {
+        EXPECT_EQ(asked.value(0),
+                  station.moduleRecord(kSlot)->typeName + ": " +
+                      page->commonResourceManager()->GetString(6501, page->commonResourceFolder()));
+    }
+    EXPECT_EQ(pageAsked, 0) << "the page's question is asked once, by the frame";
+    EXPECT_EQ(storedByte(1) != before, row.stored);
+    if (row.stays && row.lockedByOther) {
+        EXPECT_TRUE(page->isDirty() && window->errors().filter(QStringLiteral("Not stored")).size() == 1);
+        ASSERT_TRUE(baseDtmOf(kSlot)->unlockDataSetAs(QStringLiteral("operator")));
+        ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(baseDtmOf(kSlot)->userName()));
+        page->ctlButtons_Apply();
+        EXPECT_NE(storedByte(1), before) << "Apply stores the kept edit once the lock allows";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frame, UnsavedEditsTest,
+    testing::Values(UnsavedCase{"EscapeKeepsTheWindow", "close", Answer::Cancel, false, false, 1, true, false},
+                    UnsavedCase{"NoDiscards", "close", Answer::No, false, false, 1, false, false},
+                    UnsavedCase{"YesStores", "close", Answer::Yes, false, false, 1, false, true},
+                    UnsavedCase{"RefusedStoreKeeps", "close", Answer::Yes, true, false, 1, true, false},
+                    UnsavedCase{"RefusedOkKeeps", "ok", Answer::Yes, true, false, 0, true, false},
+                    UnsavedCase{"QuitEscapeStays", "quit", Answer::Cancel, false, false, 1, true, false},
+                    UnsavedCase{"QuitRefusedStays", "quit", Answer::Yes, true, false, 1, true, false},
+                    UnsavedCase{"QuitNoQuits", "quit", Answer::No, false, false, 1, false, false},
+                    UnsavedCase{"QuitUnwrittenSaveFailsStays", "quit", Answer::Yes, false, true, 1, true, true},
+                    UnsavedCase{"QuitUnwrittenNoQuits", "quit", Answer::No, false, true, 1, false, true}),
+    [](const testing::TestParamInfo<UnsavedCase>& info) { return std::string(info.param.name); });
+
+// Every page opens fully visible at the default frame size for screens at 100 % and
+// at 150 %, never squeezed below its own size; its button bar can be scrolled to,
+// also after Tile, and shows without scrolling where the frame has room.
+class PageWindowsTest : public DailyUseTest, public testing::WithParamInterface<QSize> {};
+
+TEST_P(PageWindowsTest, EveryButtonBarIsInReach) {
+    const QSize available = GetParam();
+    const QSize size = frame::defaultFrameSize(available);
+    EXPECT_TRUE(size.width() <= available.width() && size.height() <= available.height());
+    window->resize(size);
+    QCoreApplication::processEvents();
+    auto* area = window->findChild<QMdiArea*>();
+    const auto barInReach = [&](QMdiSubWindow* sub, bool withoutScrolling) {
+        QWidget* page = frame::pageIn(sub);
+        auto* bar = page->findChild<QWidget*>(QStringLiteral("ctlButtons"));
+        auto* scroller = qobject_cast<QScrollArea*>(sub->widget());
+        EXPECT_TRUE(page->width() >= page->sizeHint().width() && page->height() >= page->sizeHint().height());
+        if (bar == nullptr) {
+            return;
+        }
+        if (withoutScrolling) {
+            EXPECT_EQ(scroller->verticalScrollBar()->maximum(), 0) << page->objectName().toStdString();
+        }
+        QCoreApplication::processEvents();
+        scroller->ensureWidgetVisible(bar, 0, 0);
+        const QRect shown(bar->mapTo(scroller->viewport(), QPoint(0, 0)), bar->size());
+        // The bar spans the page's width; what counts is that its height is in view.
+        EXPECT_TRUE(shown.top() >= 0 && shown.bottom() <= scroller->viewport()->rect().bottom())
+            << page->objectName().toStdString();
+    };
+    for (const frame::PageType& type : registry.types()) {
+        QMdiSubWindow* sub = window->openPage(kSlot, type.name);
+        const QSize wanted = frame::pageIn(sub)->sizeHint() + (sub->size() - sub->widget()->size());
+        EXPECT_TRUE(area->viewport()->rect().contains(sub->geometry())) << type.name.toStdString();
+        barInReach(sub, area->viewport()->height() >= wanted.height());
+    }
+    area->tileSubWindows();
+    for (QMdiSubWindow* sub : area->subWindowList()) {
+        barInReach(sub, false);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frame, PageWindowsTest,
+                         testing::Values(QSize(1600, 1000), QSize(1280, 820), QSize(1280, 720),
+                                         QSize(853, 546)));
+
+TEST_F(DailyUseTest, CommittedRangeReachesTheOpenObservation) {
+    auto* observation = qobject_cast<qt27::Observation*>(
+        frame::pageIn(window->openPage(kSlot, QStringLiteral("Observation"))));
+    qt27::Parameter* page = openParameter();
+    ASSERT_EQ(observation->channelObservation(1)->Range(), 0);
+    page->ctlChannelParameter_RangeChanged(1, 2);
+    EXPECT_EQ(observation->channelObservation(1)->Range(), 0) << "not before it is stored";
+    page->ctlButtons_Apply();
+    EXPECT_EQ(observation->channelObservation(1)->Range(), 2);
+    EXPECT_EQ(observation->channelObservation(0)->Range(), (storedByte(0) >> 2) & 3);
+}
+
+// The lock menu leaves the page editable with Apply off while nothing changed, and
+// its status says who holds the lock.
+class LockMenuTest : public DailyUseTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(LockMenuTest, LeavesAUsablePageWithApplyOff) {
+    qt27::Parameter* page = openParameter();
+    if (QLatin1String(GetParam()) == QLatin1String("Release the other user's lock")) {
+        ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
+        ASSERT_TRUE(page->isLocked());
+    }
+    triggerMenu(QLatin1String(GetParam()), kSlot);
+    EXPECT_FALSE(page->isLocked());
+    EXPECT_TRUE(page->buttons()->okButton()->isEnabled());
+    EXPECT_FALSE(page->buttons()->applyButton()->isEnabled());
+    EXPECT_TRUE(page->buttons()->StatusText().endsWith(baseDtmOf(kSlot)->userName()));
+    page->ctlChannelParameter_RangeChanged(1, 2);
+    EXPECT_TRUE(page->buttons()->applyButton()->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Frame, LockMenuTest,
+                         testing::Values("Release the other user's lock", "Lock as this DTM"));
+
+TEST(LockDialogTest, TitleNamesTheModuleAndFits) {
+    QWidget parent;
+    std::unique_ptr<QInputDialog> dialog(frame::makeLockDialog(&parent, QStringLiteral("slot 03 (QT27 AI)"), "op"));
+    dialog->show();
+    EXPECT_TRUE(dialog->windowTitle().contains(QStringLiteral("slot 03 (QT27 AI)")));
+    EXPECT_GT(dialog->width(), QFontMetrics(dialog->font()).horizontalAdvance(dialog->windowTitle()));
+    EXPECT_EQ(dialog->textValue(), QStringLiteral("op"));
+}
+
+}  // namespace
