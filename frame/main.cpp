@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
 #include "frame/Screenshots.h"
@@ -28,7 +29,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
         QStringLiteral(
-            "Render every page of every module to DIR/<slot>-<page>.png without a display, then exit."),
+            "Render every page of every module to DIR/<slot>-<page>.png and the frame window with the "
+            "pages of the first module open to DIR/frame-<language>-<percent>.png without a display, then "
+            "exit."),
         QStringLiteral("dir"));
     const QCommandLineOption languageOption(QStringLiteral("language"),
                                             QStringLiteral("Language of the pages: en or de (default en)."),
@@ -85,12 +88,15 @@ int main(int argc, char** argv) {
     if (parser.isSet(screenshotOption)) {
         frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
-        const QStringList files =
+        QStringList files =
             frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
+        files += frame::renderFrameWindows(station, simulation, service, registry,
+                                           parser.value(screenshotOption),
+                                           {QStringLiteral("en"), QStringLiteral("de")}, &errors);
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }
-        QTextStream(stdout) << files.size() << " pages rendered to "
+        QTextStream(stdout) << files.size() << " pictures rendered to "
                             << QDir::toNativeSeparators(QDir(parser.value(screenshotOption)).absolutePath())
                             << "\n";
         return files.isEmpty() ? 1 : 0;
