@@ -17,10 +17,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "frame/LockDialog.h"
+#include "frame/ModuleStates.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
 #include "frame/ParameterFollowing.h"
@@ -39,7 +41,7 @@ namespace frame {
 
 namespace {
 
-enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole };
+enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole };
 
 QString twoDigits(int slot) {
     return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
@@ -121,6 +123,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
         statusBar()->showMessage(tr("%1 was not stored; its window stays open.").arg(page->description()), 10000);
     });
     m_following = new ParameterFollowing(m_station, [this] { return m_pages; }, this);
+    m_states = new ModuleStates(m_station, m_service, this);
+    connect(m_states, &ModuleStates::changed, this, &FrameWindow::showModuleStates);
 
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
@@ -198,6 +202,7 @@ void FrameWindow::buildTree() {
         auto* moduleItem =
             new QTreeWidgetItem(slotItem, {QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode)});
         moduleItem->setData(0, SlotRole, module.slot);
+        moduleItem->setData(0, ModuleTextRole, moduleItem->text(0));
         moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
         for (const PageType& type : m_registry.types()) {
             auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
@@ -210,6 +215,39 @@ void FrameWindow::buildTree() {
     root->setExpanded(true);
     if (selected != 0) {
         selectSlot(selected);
+    }
+    showModuleStates();
+}
+
+void FrameWindow::showModuleStates() {
+    QTreeWidgetItemIterator it(m_tree);
+    for (; *it != nullptr; ++it) {
+        const QString text = (*it)->data(0, ModuleTextRole).toString();
+        if (text.isEmpty()) {
+            continue;
+        }
+        const ModuleState state = m_states->state((*it)->data(0, SlotRole).toInt());
+        (*it)->setText(0, QStringLiteral("%1 - %2").arg(text, describeModuleState(state)));
+        const bool fault = !state.channelFaults.isEmpty() || state.moduleCode != 0;
+        (*it)->setForeground(0, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
+        (*it)->setIcon(0, style()->standardIcon(!state.lockedBy.isEmpty() ? QStyle::SP_DialogNoButton
+                                                 : state.online         ? QStyle::SP_DialogYesButton
+                                                                        : QStyle::SP_DialogCancelButton));
+    }
+    // The state picture of each channel says in words what is wrong with it.
+    for (OpenPage* page : std::as_const(m_pages)) {
+        const ModuleState state = m_states->state(page->slot());
+        for (QWidget* channel : page->widget()->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+            const int number = channel->property("index").toInt() + 1;
+            if (auto* picture = channel->findChild<QWidget*>(QStringLiteral("imgState"))) {
+                picture->setToolTip(!state.online ? QString()
+                                    : state.channelFaults.contains(number)
+                                        ? tr("Channel %1: %2")
+                                              .arg(number)
+                                              .arg(describeChannelFault(state.channelFaults.value(number)))
+                                        : tr("Channel %1: in order").arg(number));
+            }
+        }
     }
 }
 
@@ -226,6 +264,10 @@ void FrameWindow::connectModules() {
         // Modules are connected again after every reload: one connection per DTM. Qt
         // refuses a unique connection to a lambda, so the handler is a member.
         connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this, &FrameWindow::showDtmError,
+                Qt::UniqueConnection);
+        connect(dtm->baseDtm(), &qt27::BaseDtm::LockDataSet, this, &FrameWindow::showModuleStates,
+                Qt::UniqueConnection);
+        connect(dtm->baseDtm(), &qt27::BaseDtm::UnlockDataSet, this, &FrameWindow::showModuleStates,
                 Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
@@ -415,6 +457,7 @@ void FrameWindow::lockAsOtherUser() {
         addError(
             tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
     }
+    showModuleStates();
 }
 
 void FrameWindow::releaseOtherUsersLock() {
@@ -432,6 +475,7 @@ void FrameWindow::releaseOtherUsersLock() {
     dtm->baseDtm()->unlockDataSetAs(owner);
     dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName());
     keepApplyOffUnlessDirty(dtm->slot());
+    showModuleStates();
 }
 
 void FrameWindow::lockAsThisDtm() {

@@ -22,6 +22,7 @@ class Station;
 namespace frame {
 
 class OpenPage;
+class ModuleStates;
 class ParameterFollowing;
 class StationPanel;
 class UnsavedChanges;
@@ -79,6 +80,9 @@ private:
     void reloadProject();
     void pageFinished(OpenPage* page, QMdiSubWindow* window);
     void keepApplyOffUnlessDirty(int slot);
+    /// Shows each module's state in the tree and the channel faults in words on the
+    /// state pictures of the open pages.
+    void showModuleStates();
     QMdiSubWindow* windowOf(const OpenPage* page) const;
 
     host::Station& m_station;
@@ -93,6 +97,7 @@ private:
     QList<OpenPage*> m_pages;
     UnsavedChanges* m_unsaved = nullptr;
     ParameterFollowing* m_following = nullptr;
+    ModuleStates* m_states = nullptr;
     QString m_otherUser = QStringLiteral("operator");
     int m_invokeCounter = 0;
     int m_gracePeriodMs;

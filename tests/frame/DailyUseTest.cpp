@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTreeWidget>
 
 #include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
@@ -184,6 +185,35 @@ TEST_F(DailyUseTest, CommittedRangeReachesTheOpenObservation) {
     page->ctlButtons_Apply();
     EXPECT_EQ(observation->channelObservation(1)->Range(), 2);
     EXPECT_EQ(observation->channelObservation(0)->Range(), (storedByte(0) >> 2) & 3);
+}
+
+// The tree tells each module's state as the pages learn it: online while a page is
+// connected, a channel fault from the values' invalid bit and, after a diagnosis, in
+// words (also on the channel's state picture), a lock held by another user.
+TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
+    auto* tree = window->findChild<QTreeWidget*>();
+    const auto shown = [&] {
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            if ((*it)->text(0).startsWith(station.moduleRecord(kSlot)->typeName)) {
+                return (*it)->text(0).section(QStringLiteral(" - "), 1);
+            }
+        }
+        return QString();
+    };
+    EXPECT_EQ(shown(), QStringLiteral("offline"));
+    simulation.setOpenLine(kSlot, 1, true);
+    QPointer<QMdiSubWindow> observation = window->openPage(kSlot, QStringLiteral("Observation"));
+    ASSERT_TRUE(waitFor([&] { return shown() == QStringLiteral("online, channel 2: invalid value"); }))
+        << shown().toStdString();
+    window->openPage(kSlot, QStringLiteral("Diagnosis"));
+    ASSERT_TRUE(waitFor([&] { return shown().contains(QStringLiteral("channel 2: open line")); }))
+        << shown().toStdString();
+    auto* picture = frame::pageIn(observation)->findChildren<QWidget*>(QStringLiteral("imgState")).value(1);
+    EXPECT_EQ(picture->toolTip(), QStringLiteral("Channel 2: open line"));
+    ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
+    EXPECT_TRUE(shown().endsWith(QStringLiteral(", locked by operator")));
+    window->findChild<QMdiArea*>()->closeAllSubWindows();
+    EXPECT_TRUE(waitFor([&] { return shown().startsWith(QStringLiteral("offline, ")); })) << shown().toStdString();
 }
 
 // The lock menu leaves the page editable with Apply off while nothing changed, and
