@@ -36,7 +36,7 @@ void runUntil(const std::function<bool()>& done, int milliseconds) {
 
 QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& simulation,
                                host::CommunicationService& service, const PageRegistry& registry,
-                               const QString& directory, const QStringList& languages, QStringList* errors,
+                               const QString& directory, const QStringList& languages, QStringList* errors, int slot,
                                QSize offscreenScreen) {
     QStringList written;
     if (station.modules().isEmpty() || !QDir().mkpath(directory)) {
@@ -48,7 +48,9 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
                                 ? offscreenScreen / ratio
                                 : screen->availableGeometry().size();
     const QString originalLanguage = station.language();
-    const int slot = station.modules().first().slot;
+    if (station.dtmForSlot(slot) == nullptr) {
+        slot = station.modules().first().slot;
+    }
     int settleMs = 50;
     for (const PageType& type : registry.types()) {
         settleMs = std::max(settleMs, type.settleMs);
@@ -60,8 +62,9 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
         window.resize(defaultFrameSize(available));
         window.show();
         window.selectSlot(slot);
-        for (const PageType& type : registry.types()) {
-            window.openPage(slot, type.name);
+        // The first registered page ends up in front.
+        for (qsizetype index = registry.types().size() - 1; index >= 0; --index) {
+            window.openPage(slot, registry.types().at(index).name);
         }
         runUntil([] { return false; }, settleMs);
         const QString path = QDir(directory).filePath(

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -42,6 +43,34 @@ namespace frame {
 namespace {
 
 enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole };
+
+// The docks open at their contents' size hints: the tree as wide as asked for, the
+// error panel a few lines high.
+class StationTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    QSize sizeHint() const override {
+        return {qMax(QTreeWidget::sizeHint().width(), property("hintWidth").toInt()), QTreeWidget::sizeHint().height()};
+    }
+};
+
+class ErrorList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    QSize sizeHint() const override { return {QListWidget::sizeHint().width(), fontMetrics().height() * 5}; }
+};
+
+// A dot in @p color: green online, grey offline.
+QIcon stateIcon(const QColor& color) {
+    QPixmap dot(12, 12);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(color.darker(130));
+    painter.setBrush(color);
+    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    return QIcon(dot);
+}
 
 QString twoDigits(int slot) {
     return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
@@ -83,23 +112,33 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
 
-    m_tree = new QTreeWidget(this);
+    m_tree = new StationTree(this);
     m_tree->setObjectName(QStringLiteral("treStation"));
     m_tree->setHeaderHidden(true);
+    // The second column shows each module's state; the columns are as wide as their
+    // texts and the tree scrolls sideways where the dock is narrower.
+    m_tree->setColumnCount(2);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
     auto* treeDock = new QDockWidget(tr("Station"), this);
     treeDock->setObjectName(QStringLiteral("dockStation"));
     treeDock->setWidget(m_tree);
     addDockWidget(Qt::LeftDockWidgetArea, treeDock);
+    // Room for a module's name and its state, without taking more than a third of the frame.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const int frameWidth = primary != nullptr ? defaultFrameSize(primary->availableGeometry().size()).width() : 1280;
+    m_tree->setProperty("hintWidth", qMin(fontMetrics().averageCharWidth() * 64, frameWidth / 3));
+    m_tree->updateGeometry();
     connect(m_tree, &QTreeWidget::itemActivated, this, &FrameWindow::openFromTree);
 
-    m_errors = new QListWidget(this);
+    // A few lines of errors; the room goes to the pages.
+    m_errors = new ErrorList(this);
     m_errors->setObjectName(QStringLiteral("lstErrors"));
     auto* errorDock = new QDockWidget(tr("Errors"), this);
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
     addDockWidget(Qt::BottomDockWidgetArea, errorDock);
-    // A few lines of errors; the room goes to the pages.
-    resizeDocks({errorDock}, {m_errors->fontMetrics().height() * 5}, Qt::Vertical);
+
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this);
     auto* scroller = new QScrollArea(this);
@@ -202,8 +241,7 @@ void FrameWindow::buildTree() {
         auto* moduleItem =
             new QTreeWidgetItem(slotItem, {QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode)});
         moduleItem->setData(0, SlotRole, module.slot);
-        moduleItem->setData(0, ModuleTextRole, moduleItem->text(0));
-        moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
+        moduleItem->setData(0, ModuleTextRole, true);
         for (const PageType& type : m_registry.types()) {
             auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
             pageItem->setData(0, SlotRole, module.slot);
@@ -222,17 +260,15 @@ void FrameWindow::buildTree() {
 void FrameWindow::showModuleStates() {
     QTreeWidgetItemIterator it(m_tree);
     for (; *it != nullptr; ++it) {
-        const QString text = (*it)->data(0, ModuleTextRole).toString();
-        if (text.isEmpty()) {
+        if (!(*it)->data(0, ModuleTextRole).toBool()) {
             continue;
         }
         const ModuleState state = m_states->state((*it)->data(0, SlotRole).toInt());
-        (*it)->setText(0, QStringLiteral("%1 - %2").arg(text, describeModuleState(state)));
+        (*it)->setText(1, describeModuleState(state));
         const bool fault = !state.channelFaults.isEmpty() || state.moduleCode != 0;
-        (*it)->setForeground(0, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
-        (*it)->setIcon(0, style()->standardIcon(!state.lockedBy.isEmpty() ? QStyle::SP_DialogNoButton
-                                                 : state.online         ? QStyle::SP_DialogYesButton
-                                                                        : QStyle::SP_DialogCancelButton));
+        (*it)->setForeground(1, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
+        (*it)->setIcon(0, stateIcon(state.online ? QColor(0x2d, 0xa4, 0x4e) : QColor(0x9a, 0x9a, 0x9a)));
+        (*it)->setToolTip(0, describeModuleState(state));
     }
     // The state picture of each channel says in words what is wrong with it.
     for (OpenPage* page : std::as_const(m_pages)) {

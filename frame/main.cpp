@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         QStringLiteral("screenshot"),
         QStringLiteral(
             "Render every page of every module to DIR/<slot>-<page>.png and the frame window with the "
-            "pages of the first module open to DIR/frame-<language>-<percent>.png without a display, then "
+            "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a display, then "
             "exit."),
         QStringLiteral("dir"));
     const QCommandLineOption languageOption(QStringLiteral("language"),
@@ -86,13 +86,13 @@ int main(int argc, char** argv) {
     const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
 
     if (parser.isSet(screenshotOption)) {
-        frame::showChannelFaultInScreenshots(simulation, station);
+        const int faultySlot = frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
         QStringList files =
             frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
         files += frame::renderFrameWindows(station, simulation, service, registry,
                                            parser.value(screenshotOption),
-                                           {QStringLiteral("en"), QStringLiteral("de")}, &errors);
+                                           {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }

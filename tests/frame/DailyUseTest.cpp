@@ -195,7 +195,7 @@ TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
     const auto shown = [&] {
         for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
             if ((*it)->text(0).startsWith(station.moduleRecord(kSlot)->typeName)) {
-                return (*it)->text(0).section(QStringLiteral(" - "), 1);
+                return (*it)->text(1);
             }
         }
         return QString();
