@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -29,6 +30,7 @@
 #include "frame/ParameterFollowing.h"
 #include "frame/StationPanel.h"
 #include "frame/UnsavedChanges.h"
+#include "frame/WindowMenu.h"
 #include "QT27Controls/framework/PageFrame.h"
 #include "rmox/ButtonControl/ButtonControl.h"
 #include "host/BaseDtm.h"
@@ -104,7 +106,10 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
       m_registry(std::move(registry)),
       m_gracePeriodMs(OpenPage::kGracePeriodMs) {
     setObjectName(QStringLiteral("qt27frame"));
-    setWindowTitle(tr("qt27frame - QT27 pages on the simulated rimox station"));
+    updateTitle();
+    auto* titleTimer = new QTimer(this);
+    connect(titleTimer, &QTimer::timeout, this, &FrameWindow::updateTitle);
+    titleTimer->start(300);
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiPages"));
@@ -192,11 +197,11 @@ FrameWindow::~FrameWindow() {
 
 void FrameWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&Open project..."), this, &FrameWindow::openProject);
-    file->addAction(tr("&Reload project"), this, &FrameWindow::reloadProject);
-    file->addAction(tr("&Save project"), this, [this] { m_station.save(); });
+    file->addAction(tr("&Open project..."), QKeySequence::Open, this, &FrameWindow::openProject);
+    file->addAction(tr("&Reload project"), QKeySequence(Qt::Key_F5), this, &FrameWindow::reloadProject);
+    file->addAction(tr("&Save project"), QKeySequence::Save, this, [this] { m_station.save(); });
     file->addSeparator();
-    file->addAction(tr("&Quit"), this, &QWidget::close);
+    file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
     QMenu* pages = menuBar()->addMenu(tr("&Page"));
     for (const PageType& type : m_registry.types()) {
@@ -205,16 +210,16 @@ void FrameWindow::buildMenus() {
     }
 
     QMenu* dataSet = menuBar()->addMenu(tr("&Data set"));
-    dataSet->addAction(tr("Lock as another user..."), this, &FrameWindow::lockAsOtherUser);
-    dataSet->addAction(tr("Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
+    dataSet->addAction(tr("Lock as &another user..."), this, &FrameWindow::lockAsOtherUser);
+    dataSet->addAction(tr("&Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
     dataSet->addSeparator();
-    dataSet->addAction(tr("Lock as this DTM"), this, &FrameWindow::lockAsThisDtm);
-    dataSet->addAction(tr("Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
+    dataSet->addAction(tr("Lock as &this DTM"), this, &FrameWindow::lockAsThisDtm);
+    dataSet->addAction(tr("&Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
 
     QMenu* language = menuBar()->addMenu(tr("&Language"));
     m_languages = new QActionGroup(this);
     for (const auto& [code, caption] :
-         {std::pair{QStringLiteral("en"), tr("English")}, std::pair{QStringLiteral("de"), tr("Deutsch")}}) {
+         {std::pair{QStringLiteral("en"), tr("&English")}, std::pair{QStringLiteral("de"), tr("&Deutsch")}}) {
         QAction* action = language->addAction(caption);
         action->setCheckable(true);
         action->setData(code);
@@ -226,8 +231,10 @@ void FrameWindow::buildMenus() {
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("mnuView"));
-    view->addAction(tr("&Tile windows"), m_mdi, &QMdiArea::tileSubWindows);
-    view->addAction(tr("&Cascade windows"), m_mdi, &QMdiArea::cascadeSubWindows);
+
+    QMenu* windows = menuBar()->addMenu(tr("&Window"));
+    windows->setObjectName(QStringLiteral("mnuWindow"));
+    buildWindowMenu(windows, m_mdi);
 }
 
 void FrameWindow::buildTree() {
@@ -352,6 +359,16 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
         addError(tr("Cannot open %1 for slot %2").arg(pageName, twoDigits(slot)));
         return nullptr;
     }
+    // A page that is open already is brought forward.
+    for (OpenPage* open : std::as_const(m_pages)) {
+        QMdiSubWindow* window = windowOf(open);
+        if (open->slot() == slot && open->type().name == pageName && !open->isReleaseRequested() &&
+            window != nullptr) {
+            window->showNormal();
+            m_mdi->setActiveSubWindow(window);
+            return window;
+        }
+    }
     const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
     auto* page = new OpenPage(*type, dtm, invokeId, this);
     page->setGracePeriod(m_gracePeriodMs);
@@ -436,6 +453,17 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
     for (OpenPage* page : pages) {
         m_unsaved->release(*page);
     }
+}
+
+void FrameWindow::updateTitle() {
+    bool unsaved = m_station.hasUnsavedChanges();
+    for (OpenPage* page : std::as_const(m_pages)) {
+        const auto* frame = qobject_cast<const qt27::PageFrame*>(page->widget());
+        unsaved = unsaved || (frame != nullptr && frame->isDirty());
+    }
+    const QString file = QFileInfo(m_station.projectPath()).fileName();
+    setWindowTitle(QStringLiteral("%1[*] - qt27frame").arg(file.isEmpty() ? tr("no project") : file));
+    setWindowModified(unsaved);
 }
 
 QMdiSubWindow* FrameWindow::windowOf(const OpenPage* page) const {

@@ -83,6 +83,8 @@ private:
     /// Shows each module's state in the tree and the channel faults in words on the
     /// state pictures of the open pages.
     void showModuleStates();
+    /// The project file in the title, marked while something is not stored.
+    void updateTitle();
     QMdiSubWindow* windowOf(const OpenPage* page) const;
 
     host::Station& m_station;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -214,6 +215,35 @@ TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
     EXPECT_TRUE(shown().endsWith(QStringLiteral(", locked by operator")));
     window->findChild<QMdiArea*>()->closeAllSubWindows();
     EXPECT_TRUE(waitFor([&] { return shown().startsWith(QStringLiteral("offline, ")); })) << shown().toStdString();
+}
+
+// Opening an open page brings its window forward; the Window menu lists the windows
+// and closes the active one; the title names the project file, marked while a page
+// holds an unsaved edit.
+TEST_F(DailyUseTest, WindowMenuAndTitle) {
+    qt27::Parameter* page = openParameter();
+    QMdiSubWindow* observation = window->openPage(kSlot, QStringLiteral("Observation"));
+    EXPECT_EQ(window->openPage(kSlot, QStringLiteral("Parameter")), subWindow.data());
+    auto* area = window->findChild<QMdiArea*>();
+    EXPECT_EQ(area->activeSubWindow(), subWindow.data());
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+    emit menu->aboutToShow();
+    QStringList listed;
+    for (QAction* action : menu->actions()) {
+        if (action->isCheckable()) {
+            listed << action->text().section(' ', 1) + (action->isChecked() ? " *" : "");
+        }
+    }
+    EXPECT_EQ(listed, QStringList({subWindow->windowTitle() + " *", observation->windowTitle()}));
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("station.xml[*]")));
+    page->ctlChannelParameter_RangeChanged(1, 2);
+    EXPECT_TRUE(waitFor([&] { return window->isWindowModified(); }));
+    page->ctlButtons_Apply();
+    EXPECT_TRUE(waitFor([&] { return !window->isWindowModified(); }));
+    area->setActiveSubWindow(observation);
+    menu->actions().first()->trigger();  // Close window, Ctrl+F4
+    EXPECT_TRUE(waitFor([&] { return area->subWindowList().size() == 1; }));
+    EXPECT_EQ(menu->actions().first()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
 }
 
 // The lock menu leaves the page editable with Apply off while nothing changed, and
