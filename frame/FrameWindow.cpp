@@ -7,6 +7,8 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -143,6 +145,31 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
     addDockWidget(Qt::BottomDockWidgetArea, errorDock);
+    m_errors->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_errors->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QAction* copy = new QAction(tr("&Copy"), m_errors);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] {
+        QStringList lines;
+        for (const QListWidgetItem* item : m_errors->selectedItems()) {
+            lines << item->text();
+        }
+        QGuiApplication::clipboard()->setText((lines.isEmpty() ? errors() : lines).join(QLatin1Char('\n')));
+    });
+    QAction* exportAll = new QAction(tr("&Export..."), m_errors);
+    connect(exportAll, &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, tr("Export the errors"), QString(),
+                                                          tr("Text files (*.txt);;All files (*)"));
+        QFile file(path);
+        if (!path.isEmpty() && (!file.open(QIODevice::WriteOnly | QIODevice::Text) ||
+                                file.write((errors().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0)) {
+            addError(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        }
+    });
+    QAction* clear = new QAction(tr("C&lear"), m_errors);
+    connect(clear, &QAction::triggered, m_errors, &QListWidget::clear);
+    m_errors->addActions({copy, exportAll, clear});
 
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this);
@@ -200,6 +227,14 @@ void FrameWindow::buildMenus() {
     file->addAction(tr("&Open project..."), QKeySequence::Open, this, &FrameWindow::openProject);
     file->addAction(tr("&Reload project"), QKeySequence(Qt::Key_F5), this, &FrameWindow::reloadProject);
     file->addAction(tr("&Save project"), QKeySequence::Save, this, [this] { m_station.save(); });
+    file->addAction(tr("Save project &as..."), QKeySequence::SaveAs, this, [this] {
+        const QString path =
+            QFileDialog::getSaveFileName(this, tr("Save station project as"), m_station.projectPath(),
+                                         tr("Station projects (*.xml);;All files (*)"));
+        if (!path.isEmpty()) {
+            saveProjectAs(path);
+        }
+    });
     file->addSeparator();
     file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
@@ -395,6 +430,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     });
     page->init();
     placePageWindow(m_mdi, window);
+    bindDialogKeys(window);
     return window;
 }
 
@@ -579,6 +615,21 @@ void FrameWindow::openProject() {
         buildTree();
         connectModules();
     }
+}
+
+bool FrameWindow::saveProjectAs(const QString& path) {
+    QString reason;
+    if (!m_station.project().save(path, &reason)) {
+        addError(reason);
+        return false;
+    }
+    if (!m_station.open(path)) {
+        return false;
+    }
+    buildTree();
+    connectModules();
+    updateTitle();
+    return true;
 }
 
 void FrameWindow::reloadProject() {

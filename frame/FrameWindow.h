@@ -49,6 +49,9 @@ public:
     UnsavedChanges* unsavedChanges() const { return m_unsaved; }
     /// The pages open now.
     QList<OpenPage*> openPages() const { return m_pages; }
+    /// Writes the project (with what is in memory) to @p path and continues with
+    /// that file; false, with the reason in the error panel, when it cannot.
+    bool saveProjectAs(const QString& path);
     /// The entries of the error panel.
     QStringList errors() const;
     void addError(const QString& text);

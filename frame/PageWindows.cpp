@@ -5,7 +5,11 @@
 #include <QMdiSubWindow>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
+
+#include "rmox/ButtonControl/ButtonControl.h"
 
 namespace frame {
 
@@ -28,6 +32,26 @@ QMdiSubWindow* makePageWindow(QWidget* page) {
     window->setWidget(scroller);
     window->setProperty(kPageProperty, QVariant::fromValue(static_cast<QObject*>(page)));
     return window;
+}
+
+void bindDialogKeys(QMdiSubWindow* window) {
+    QWidget* page = pageIn(window);
+    auto* bar = page != nullptr ? page->findChild<rmox::ButtonControl*>() : nullptr;
+    if (bar == nullptr || bar->okButton() == nullptr || bar->cancelButton() == nullptr ||
+        bar->okButton()->isHidden() || bar->cancelButton()->isHidden()) {
+        return;
+    }
+    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(key, window->widget(), nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        QObject::connect(enter, &QShortcut::activated, bar, [bar] {
+            if (bar->okButton()->isEnabled()) {
+                bar->okButton()->click();
+            }
+        });
+    }
+    auto* escape =
+        new QShortcut(QKeySequence(Qt::Key_Escape), window->widget(), nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 QWidget* pageIn(const QMdiSubWindow* window) {

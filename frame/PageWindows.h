@@ -14,6 +14,11 @@ namespace frame {
 /// button bar stays at the bottom edge.
 QMdiSubWindow* makePageWindow(QWidget* page);
 
+/// On a page with OK and Cancel, Enter presses OK and Escape closes the window the
+/// careful way (the frame asks about an unsaved edit instead of dropping it, as the
+/// page's Cancel would).
+void bindDialogKeys(QMdiSubWindow* window);
+
 /// The page shown in @p window; nullptr when the window holds none.
 QWidget* pageIn(const QMdiSubWindow* window);
 

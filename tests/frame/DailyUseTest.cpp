@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMdiArea>
@@ -15,12 +18,14 @@
 
 #include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
+#include "QT27Controls/parameter/ChannelParameter.h"
 #include "QT27Controls/parameter/Parameter.h"
 #include "frame/LockDialog.h"
 #include "frame/PageWindows.h"
 #include "frame/UnsavedChanges.h"
 #include "host/MessageService.h"
 #include "host/ParameterManager.h"
+#include "host/StationProject.h"
 #include "rmox/ButtonControl/ButtonControl.h"
 #include "rmox/ResourceServer/ResourceManager.h"
 #include "support/FrameFixture.h"
@@ -47,7 +52,7 @@ protected:
 // "unwritten" applies the edit first while the file was changed by someone else.
 struct UnsavedCase {
     const char* name;
-    const char* act;  // close, ok, quit
+    const char* act;  // close, ok, quit, or the keys Escape and Enter on the page
     Answer answer;
     bool lockedByOther;
     bool unwritten;
@@ -89,6 +94,11 @@ TEST_P(UnsavedEditsTest, AreStoredDiscardedOrKeptAsTheUserSays) {
         subWindow->close();
     } else if (act == "ok") {
         page->ctlButtons_Ok();
+    } else if (act == "escape" || act == "enter") {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        page->channelParameter(0)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), act == "escape" ? Qt::Key_Escape : Qt::Key_Return);
     } else {
         window->close();
     }
@@ -123,6 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                     UnsavedCase{"YesStores", "close", Answer::Yes, false, false, 1, false, true},
                     UnsavedCase{"RefusedStoreKeeps", "close", Answer::Yes, true, false, 1, true, false},
                     UnsavedCase{"RefusedOkKeeps", "ok", Answer::Yes, true, false, 0, true, false},
+                    UnsavedCase{"EscapeKeyAsks", "escape", Answer::Cancel, false, false, 1, true, false},
+                    UnsavedCase{"EnterKeyIsOk", "enter", Answer::Cancel, false, false, 0, false, true},
                     UnsavedCase{"QuitEscapeStays", "quit", Answer::Cancel, false, false, 1, true, false},
                     UnsavedCase{"QuitRefusedStays", "quit", Answer::Yes, true, false, 1, true, false},
                     UnsavedCase{"QuitNoQuits", "quit", Answer::No, false, false, 1, false, false},
@@ -244,6 +256,23 @@ TEST_F(DailyUseTest, WindowMenuAndTitle) {
     menu->actions().first()->trigger();  // Close window, Ctrl+F4
     EXPECT_TRUE(waitFor([&] { return area->subWindowList().size() == 1; }));
     EXPECT_EQ(menu->actions().first()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
+}
+
+// Save As writes what is in memory and goes on with the new file; a folder is
+// refused and named. The error panel copies its entries and clears them.
+TEST_F(DailyUseTest, SaveAsAndTheErrorPanel) {
+    const QString other = dir.filePath(QStringLiteral("other.xml"));
+    ASSERT_TRUE(window->saveProjectAs(other));
+    EXPECT_EQ(station.projectPath(), other);
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("other.xml")));
+    EXPECT_EQ(host::StationProject::load(other).modules.size(), station.modules().size());
+    EXPECT_FALSE(window->saveProjectAs(dir.path()));
+    EXPECT_EQ(window->errors().filter(QDir::toNativeSeparators(dir.path())).size(), 1);
+    auto* panel = window->findChild<QListWidget*>(QStringLiteral("lstErrors"));
+    panel->actions().value(0)->trigger();  // Copy: everything when nothing is selected
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), window->errors().join('\n'));
+    panel->actions().value(2)->trigger();  // Clear
+    EXPECT_TRUE(window->errors().isEmpty());
 }
 
 // The lock menu leaves the page editable with Apply off while nothing changed, and
