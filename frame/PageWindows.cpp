@@ -107,4 +107,8 @@ QSize defaultFrameSize(const QSize& available) {
     return preferred.boundedTo(room.expandedTo(QSize(320, 240)));
 }
 
+QString defaultLanguage(const QLocale& system) {
+    return system.language() == QLocale::German ? QStringLiteral("de") : QStringLiteral("en");
+}
+
 }  // namespace frame

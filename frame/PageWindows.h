@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QLocale>
 #include <QSize>
+#include <QString>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -32,5 +34,9 @@ void placePageWindow(QMdiArea* area, QMdiSubWindow* window);
 /// so that the frame never opens larger than the screen (at 150 % a screen of
 /// 1920 x 1080 pixels has 1280 x 720 room).
 QSize defaultFrameSize(const QSize& available);
+
+/// The language the frame starts in without --language: "de" for a German system
+/// locale (LANG=de_DE.UTF-8, de_AT, ...), else "en".
+QString defaultLanguage(const QLocale& system);
 
 }  // namespace frame

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLocale>
 #include <QTextStream>
 
 #include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
+#include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -33,9 +35,11 @@ int main(int argc, char** argv) {
             "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a display, then "
             "exit."),
         QStringLiteral("dir"));
-    const QCommandLineOption languageOption(QStringLiteral("language"),
-                                            QStringLiteral("Language of the pages: en or de (default en)."),
-                                            QStringLiteral("code"), QStringLiteral("en"));
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"),
+        QStringLiteral("Language of the pages: en or de (default: the system's language, %1 here).")
+            .arg(frame::defaultLanguage(QLocale::system())),
+        QStringLiteral("code"), frame::defaultLanguage(QLocale::system()));
     parser.addOptions({projectOption, screenshotOption, languageOption});
     parser.process(app);
 

@@ -297,6 +297,13 @@ TEST_P(LockMenuTest, LeavesAUsablePageWithApplyOff) {
 INSTANTIATE_TEST_SUITE_P(Frame, LockMenuTest,
                          testing::Values("Release the other user's lock", "Lock as this DTM"));
 
+TEST(DefaultLanguageTest, FollowsTheSystemLocale) {
+    for (const auto& [locale, language] : {std::pair{"de_DE", "de"}, std::pair{"de_AT", "de"},
+                                           std::pair{"en_US", "en"}, std::pair{"fr_FR", "en"}, std::pair{"C", "en"}}) {
+        EXPECT_EQ(frame::defaultLanguage(QLocale(QLatin1String(locale))), QLatin1String(language)) << locale;
+    }
+}
+
 TEST(LockDialogTest, TitleNamesTheModuleAndFits) {
     QWidget parent;
     std::unique_ptr<QInputDialog> dialog(frame::makeLockDialog(&parent, QStringLiteral("slot 03 (QT27 AI)"), "op"));
