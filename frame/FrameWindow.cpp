@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QPainter>
@@ -615,6 +616,16 @@ void FrameWindow::openProject() {
         buildTree();
         connectModules();
     }
+}
+
+void FrameWindow::saveLayout(QSettings& settings) const {
+    settings.setValue(QStringLiteral("frame/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("frame/docks"), saveState());
+}
+
+void FrameWindow::restoreLayout(const QSettings& settings) {
+    restoreGeometry(settings.value(QStringLiteral("frame/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("frame/docks")).toByteArray());
 }
 
 bool FrameWindow::saveProjectAs(const QString& path) {

@@ -7,6 +7,7 @@
 #include "frame/PageRegistry.h"
 
 class QActionGroup;
+class QSettings;
 class QListWidget;
 class QMdiArea;
 class QMdiSubWindow;
@@ -52,6 +53,10 @@ public:
     /// Writes the project (with what is in memory) to @p path and continues with
     /// that file; false, with the reason in the error panel, when it cannot.
     bool saveProjectAs(const QString& path);
+    /// Keeps the window's size and place and the docks' layout in @p settings, and
+    /// takes them back at the next start.
+    void saveLayout(QSettings& settings) const;
+    void restoreLayout(const QSettings& settings);
     /// The entries of the error panel.
     QStringList errors() const;
     void addError(const QString& text);

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QLocale>
+#include <QSettings>
 #include <QTextStream>
 
 #include "frame/FrameScreenshot.h"
@@ -110,6 +111,11 @@ int main(int argc, char** argv) {
     if (!createdNotice.isEmpty()) {
         window.addError(createdNotice);
     }
+    // The window's place and the docks as the user left them last time.
+    QSettings settings;
+    window.restoreLayout(settings);
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    window.saveLayout(settings);
+    return result;
 }

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QApplication>
 #include <QClipboard>
+#include <QDockWidget>
+#include <QSettings>
 #include <QListWidget>
 #include <QInputDialog>
 #include <QMenu>
@@ -273,6 +275,20 @@ TEST_F(DailyUseTest, SaveAsAndTheErrorPanel) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), window->errors().join('\n'));
     panel->actions().value(2)->trigger();  // Clear
     EXPECT_TRUE(window->errors().isEmpty());
+}
+
+TEST_F(DailyUseTest, LayoutIsKeptBetweenRuns) {
+    QSettings settings(dir.filePath(QStringLiteral("frame.ini")), QSettings::IniFormat);
+    window->resize(900, 600);
+    window->findChild<QDockWidget*>(QStringLiteral("dockErrors"))->hide();
+    window->findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->show();
+    window->saveLayout(settings);
+    frame::FrameWindow next(station, simulation, service, registry);
+    next.restoreLayout(settings);
+    next.show();
+    EXPECT_EQ(next.size(), QSize(900, 600));
+    EXPECT_TRUE(next.findChild<QDockWidget*>(QStringLiteral("dockErrors"))->isHidden());
+    EXPECT_FALSE(next.findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->isHidden());
 }
 
 // The lock menu leaves the page editable with Apply off while nothing changed, and
