@@ -173,7 +173,7 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_errors->addActions({copy, exportAll, clear});
 
 
-    m_stationPanel = new StationPanel(m_simulation, m_service, this);
+    m_stationPanel = new StationPanel(m_simulation, m_service, this, &m_station);
     auto* scroller = new QScrollArea(this);
     scroller->setWidget(m_stationPanel);
     scroller->setWidgetResizable(true);
