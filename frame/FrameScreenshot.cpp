@@ -1,6 +1,7 @@
 #include "FrameScreenshot.h"
 
 #include <QDir>
+#include <QDockWidget>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -61,6 +62,13 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.resize(defaultFrameSize(available));
         window.show();
+        // The tree as wide as on a screen of this size: its width is chosen from the
+        // screen the frame starts on, which is smaller here.
+        if (auto* tree = window.findChild<QDockWidget*>(QStringLiteral("dockStation"))) {
+            runUntil([] { return false; }, 0);
+            window.resizeDocks({tree}, {window.width() / 3}, Qt::Horizontal);
+            runUntil([] { return false; }, 0);
+        }
         window.selectSlot(slot);
         // The first registered page ends up in front.
         for (qsizetype index = registry.types().size() - 1; index >= 0; --index) {

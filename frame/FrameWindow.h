@@ -36,6 +36,21 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
 /// every opened page in a sub-window of its own, an error panel for what the
 /// DTMs report through IDtmEvents, the data-set lock, the language and the
 /// simulated station's signals and faults.
+///
+/// Choices made so that no user is left stuck (each has a test in
+/// tests/frame/DailyUseTest.cpp):
+///  - Unsaved edits: see UnsavedChanges (Escape keeps the window, a failed store
+///    keeps it, quitting asks).
+///  - "Release the other user's lock" gives the lock to this DTM at once: the pages
+///    lock themselves whenever a lock is given back, and only a lock of their own
+///    makes them editable again. Their note then names this DTM's user.
+///  - After the lock menu makes a page editable, Apply stays off until something
+///    is changed (the page turns on OK and Apply together).
+///  - Escape on a page with OK and Cancel closes the window through the frame's
+///    question instead of pressing the page's Cancel, which would drop an edit
+///    without asking.
+///  - Opening a page that is open already brings its window forward; one that is
+///    being released opens anew.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 
