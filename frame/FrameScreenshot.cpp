@@ -37,8 +37,8 @@ void runUntil(const std::function<bool()>& done, int milliseconds) {
 
 QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& simulation,
                                host::CommunicationService& service, const PageRegistry& registry,
-                               const QString& directory, const QStringList& languages, QStringList* errors, int slot,
-                               QSize offscreenScreen) {
+                               const QString& directory, const QStringList& languages, QStringList* errors,
+                               int slot, QSize offscreenScreen) {
     QStringList written;
     if (station.modules().isEmpty() || !QDir().mkpath(directory)) {
         return written;

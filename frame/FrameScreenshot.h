@@ -22,7 +22,7 @@ class PageRegistry;
 /// files written; @p errors gets what went wrong.
 QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& simulation,
                                host::CommunicationService& service, const PageRegistry& registry,
-                               const QString& directory, const QStringList& languages, QStringList* errors, int slot = 0,
-                               QSize offscreenScreen = QSize(1600, 1000));
+                               const QString& directory, const QStringList& languages, QStringList* errors,
+                               int slot = 0, QSize offscreenScreen = QSize(1600, 1000));
 
 }  // namespace frame

@@ -2,13 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -16,16 +16,17 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
-#include <QSettings>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QPainter>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "QT27Controls/framework/PageFrame.h"
 #include "frame/LockDialog.h"
 #include "frame/ModuleStates.h"
 #include "frame/OpenPage.h"
@@ -34,14 +35,13 @@
 #include "frame/StationPanel.h"
 #include "frame/UnsavedChanges.h"
 #include "frame/WindowMenu.h"
-#include "QT27Controls/framework/PageFrame.h"
-#include "rmox/ButtonControl/ButtonControl.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
 #include "host/MessageService.h"
 #include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
+#include "rmox/ButtonControl/ButtonControl.h"
 
 namespace frame {
 
@@ -55,7 +55,8 @@ class StationTree : public QTreeWidget {
 public:
     using QTreeWidget::QTreeWidget;
     QSize sizeHint() const override {
-        return {qMax(QTreeWidget::sizeHint().width(), property("hintWidth").toInt()), QTreeWidget::sizeHint().height()};
+        return {qMax(QTreeWidget::sizeHint().width(), property("hintWidth").toInt()),
+                QTreeWidget::sizeHint().height()};
     }
 };
 
@@ -134,7 +135,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     addDockWidget(Qt::LeftDockWidgetArea, treeDock);
     // Room for a module's name and its state, without taking more than a third of the frame.
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const int frameWidth = primary != nullptr ? defaultFrameSize(primary->availableGeometry().size()).width() : 1280;
+    const int frameWidth =
+        primary != nullptr ? defaultFrameSize(primary->availableGeometry().size()).width() : 1280;
     m_tree->setProperty("hintWidth", qMin(fontMetrics().averageCharWidth() * 64, frameWidth / 3));
     m_tree->updateGeometry();
     connect(m_tree, &QTreeWidget::itemActivated, this, &FrameWindow::openFromTree);
@@ -163,15 +165,15 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
         const QString path = QFileDialog::getSaveFileName(this, tr("Export the errors"), QString(),
                                                           tr("Text files (*.txt);;All files (*)"));
         QFile file(path);
-        if (!path.isEmpty() && (!file.open(QIODevice::WriteOnly | QIODevice::Text) ||
-                                file.write((errors().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0)) {
+        if (!path.isEmpty() &&
+            (!file.open(QIODevice::WriteOnly | QIODevice::Text) ||
+             file.write((errors().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0)) {
             addError(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         }
     });
     QAction* clear = new QAction(tr("C&lear"), m_errors);
     connect(clear, &QAction::triggered, m_errors, &QListWidget::clear);
     m_errors->addActions({copy, exportAll, clear});
-
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this, &m_station);
     auto* scroller = new QScrollArea(this);
@@ -192,9 +194,11 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
 
     m_unsaved = new UnsavedChanges(m_station, this);
     connect(m_unsaved, &UnsavedChanges::keptOpen, this, [this](OpenPage* page) {
-        statusBar()->showMessage(tr("%1 was not stored; its window stays open.").arg(page->description()), 10000);
+        statusBar()->showMessage(tr("%1 was not stored; its window stays open.").arg(page->description()),
+                                 10000);
     });
-    m_following = new ParameterFollowing(m_station, [this] { return m_pages; }, this);
+    m_following = new ParameterFollowing(
+        m_station, [this] { return m_pages; }, this);
     m_states = new ModuleStates(m_station, m_service, this);
     connect(m_states, &ModuleStates::changed, this, &FrameWindow::showModuleStates);
 
@@ -316,7 +320,8 @@ void FrameWindow::showModuleStates() {
     // The state picture of each channel says in words what is wrong with it.
     for (OpenPage* page : std::as_const(m_pages)) {
         const ModuleState state = m_states->state(page->slot());
-        for (QWidget* channel : page->widget()->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+        for (QWidget* channel :
+             page->widget()->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
             const int number = channel->property("index").toInt() + 1;
             if (auto* picture = channel->findChild<QWidget*>(QStringLiteral("imgState"))) {
                 picture->setToolTip(!state.online ? QString()
@@ -546,7 +551,8 @@ void FrameWindow::lockAsOtherUser() {
         return;
     }
     const host::ModuleRecord* record = m_station.moduleRecord(slot);
-    const QString moduleName = tr("slot %1 (%2)").arg(twoDigits(slot), record != nullptr ? record->typeName : QString());
+    const QString moduleName =
+        tr("slot %1 (%2)").arg(twoDigits(slot), record != nullptr ? record->typeName : QString());
     QScopedPointer<QInputDialog> dialog(makeLockDialog(this, moduleName, m_otherUser));
     const bool ok = dialog->exec() == QDialog::Accepted;
     const QString user = dialog->textValue();

@@ -68,13 +68,11 @@ ModuleStates::ModuleStates(host::Station& station, host::CommunicationService& s
     m_notify.setInterval(0);
     connect(&m_notify, &QTimer::timeout, this, &ModuleStates::changed);
     connect(&service, &host::CommunicationService::requestReceived, this,
-            [this](host::CommunicationService::RequestKind, const QString& invokeId, const QString& document) {
-                requestSeen(invokeId, document);
-            });
+            [this](host::CommunicationService::RequestKind, const QString& invokeId,
+                   const QString& document) { requestSeen(invokeId, document); });
     connect(&service, &host::CommunicationService::answerSent, this,
-            [this](host::CommunicationService::RequestKind, const QString& invokeId, const QString& response) {
-                answerSeen(invokeId, response);
-            });
+            [this](host::CommunicationService::RequestKind, const QString& invokeId,
+                   const QString& response) { answerSeen(invokeId, response); });
 }
 
 ModuleState ModuleStates::state(int slot) const {
@@ -98,10 +96,15 @@ ModuleState ModuleStates::state(int slot) const {
 
 void ModuleStates::requestSeen(const QString& invokeId, const QString& document) {
     const QString slot = attributeOf(document, QStringLiteral("ReadRequest"), QStringLiteral("slot"));
+    // A refused read is never answered: what is no longer awaited is dropped.
+    if (m_reads.size() > 64) {
+        m_reads.removeIf([this](const auto& entry) { return !m_service.isAwaitingAnswer(entry.key()); });
+    }
     if (!slot.isEmpty()) {
-        m_reads.insert(invokeId,
-                       {slot.toInt(),
-                        attributeOf(document, QStringLiteral("ReadRequest"), QStringLiteral("index")).toInt()});
+        m_reads.insert(
+            invokeId,
+            {slot.toInt(),
+             attributeOf(document, QStringLiteral("ReadRequest"), QStringLiteral("index")).toInt()});
     }
     m_notify.start();  // connects and disconnects change what is online
 }
@@ -112,8 +115,10 @@ void ModuleStates::answerSeen(const QString& invokeId, const QString& response) 
     if (read.first == 0) {
         return;
     }
-    const QString errorCode = attributeOf(response, QStringLiteral("ReadResponse"), QStringLiteral("errorCode"));
-    const QString hex = attributeOf(response, QStringLiteral("CommunicationData"), QStringLiteral("byteArray"));
+    const QString errorCode =
+        attributeOf(response, QStringLiteral("ReadResponse"), QStringLiteral("errorCode"));
+    const QString hex =
+        attributeOf(response, QStringLiteral("CommunicationData"), QStringLiteral("byteArray"));
     if (errorCode != QLatin1String("0") || hex.isEmpty()) {
         return;
     }

@@ -60,7 +60,7 @@ private:
     QHash<QString, QPair<int, int>> m_reads;  // invoke id -> slot, record index
     QHash<int, QMap<int, int>> m_diagnosis;   // slot -> channel -> code
     QHash<int, int> m_moduleCodes;
-    QHash<int, QMap<int, int>> m_invalid;     // slot -> channels read invalid
+    QHash<int, QMap<int, int>> m_invalid;  // slot -> channels read invalid
     QTimer m_notify;
 };
 

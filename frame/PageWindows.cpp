@@ -3,9 +3,9 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
 
@@ -41,7 +41,7 @@ void bindDialogKeys(QMdiSubWindow* window) {
         bar->okButton()->isHidden() || bar->cancelButton()->isHidden()) {
         return;
     }
-    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* enter = new QShortcut(key, window->widget(), nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
         QObject::connect(enter, &QShortcut::activated, bar, [bar] {
             if (bar->okButton()->isEnabled()) {
@@ -49,8 +49,8 @@ void bindDialogKeys(QMdiSubWindow* window) {
             }
         });
     }
-    auto* escape =
-        new QShortcut(QKeySequence(Qt::Key_Escape), window->widget(), nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window->widget(), nullptr, nullptr,
+                                 Qt::WidgetWithChildrenShortcut);
     QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 

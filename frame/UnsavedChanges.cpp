@@ -58,13 +58,13 @@ void UnsavedChanges::watchStation() {
             continue;
         }
         const int slot = module.slot;
-        m_connections.append(connect(dtm->baseDtm()->parameterManager(), &host::ParameterManager::storeFailed,
-                                     this, [this, slot] {
-                                         // Remembered until the event loop turns: the page's OK
-                                         // stores and asks to close in one go.
-                                         m_failedSlots.insert(slot);
-                                         QTimer::singleShot(0, this, [this, slot] { m_failedSlots.remove(slot); });
-                                     }));
+        m_connections.append(connect(
+            dtm->baseDtm()->parameterManager(), &host::ParameterManager::storeFailed, this, [this, slot] {
+                // Remembered until the event loop turns: the page's OK
+                // stores and asks to close in one go.
+                m_failedSlots.insert(slot);
+                QTimer::singleShot(0, this, [this, slot] { m_failedSlots.remove(slot); });
+            }));
     }
 }
 

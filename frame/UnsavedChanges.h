@@ -70,8 +70,8 @@ private:
     host::Station& m_station;
     QWidget* m_dialogParent;
     Asker m_asker;
-    QSet<int> m_failedSlots;        // stores that failed in the current turn of the event loop
-    QSet<OpenPage*> m_discarding;   // pages whose edit the user gave up
+    QSet<int> m_failedSlots;       // stores that failed in the current turn of the event loop
+    QSet<OpenPage*> m_discarding;  // pages whose edit the user gave up
     QList<QMetaObject::Connection> m_connections;
 };
 

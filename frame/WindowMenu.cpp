@@ -35,9 +35,11 @@ void buildWindowMenu(QMenu* menu, QMdiArea* area) {
         }
         for (qsizetype index = 0; index < windows.size(); ++index) {
             QMdiSubWindow* window = windows[index];
-            const QString caption = index < 9 ? QStringLiteral("&%1 %2").arg(index + 1).arg(window->windowTitle())
-                                              : window->windowTitle();
-            QAction* entry = menu->addAction(caption, area, [area, window] { area->setActiveSubWindow(window); });
+            const QString caption = index < 9
+                                        ? QStringLiteral("&%1 %2").arg(index + 1).arg(window->windowTitle())
+                                        : window->windowTitle();
+            QAction* entry =
+                menu->addAction(caption, area, [area, window] { area->setActiveSubWindow(window); });
             entry->setCheckable(true);
             entry->setChecked(window == area->activeSubWindow());
         }

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         QStringLiteral("screenshot"),
         QStringLiteral(
             "Render every page of every module to DIR/<slot>-<page>.png and the frame window with the "
-            "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a display, then "
+            "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a "
+            "display, then "
             "exit."),
         QStringLiteral("dir"));
     const QCommandLineOption languageOption(
@@ -95,9 +96,9 @@ int main(int argc, char** argv) {
         QStringList errors;
         QStringList files =
             frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
-        files += frame::renderFrameWindows(station, simulation, service, registry,
-                                           parser.value(screenshotOption),
-                                           {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);
+        files +=
+            frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),
+                                      {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }

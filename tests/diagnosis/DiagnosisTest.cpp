@@ -234,7 +234,8 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
     service.setLatency(2);
     frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
     window.selectSlot(3);
-    auto* page = qobject_cast<qt27::Diagnosis*>(frame::pageIn(window.openPage(3, QStringLiteral("Diagnosis"))));
+    auto* page =
+        qobject_cast<qt27::Diagnosis*>(frame::pageIn(window.openPage(3, QStringLiteral("Diagnosis"))));
     const auto shows = [&](const QString& text) {
         return QTest::qWaitFor(
             [&] { return !page->isOnline() && page->ChannelDiagnosisText().contains(text); });

@@ -3,19 +3,19 @@
 // open page of the module, and the lock menu leaves usable pages.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QApplication>
 #include <QClipboard>
 #include <QDockWidget>
-#include <QSettings>
-#include <QListWidget>
+#include <QFile>
 #include <QInputDialog>
-#include <QMenu>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTreeWidget>
 
 #include "QT27Controls/observation/ChannelObservation.h"
@@ -130,18 +130,19 @@ TEST_P(UnsavedEditsTest, AreStoredDiscardedOrKeptAsTheUserSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frame, UnsavedEditsTest,
-    testing::Values(UnsavedCase{"EscapeKeepsTheWindow", "close", Answer::Cancel, false, false, 1, true, false},
-                    UnsavedCase{"NoDiscards", "close", Answer::No, false, false, 1, false, false},
-                    UnsavedCase{"YesStores", "close", Answer::Yes, false, false, 1, false, true},
-                    UnsavedCase{"RefusedStoreKeeps", "close", Answer::Yes, true, false, 1, true, false},
-                    UnsavedCase{"RefusedOkKeeps", "ok", Answer::Yes, true, false, 0, true, false},
-                    UnsavedCase{"EscapeKeyAsks", "escape", Answer::Cancel, false, false, 1, true, false},
-                    UnsavedCase{"EnterKeyIsOk", "enter", Answer::Cancel, false, false, 0, false, true},
-                    UnsavedCase{"QuitEscapeStays", "quit", Answer::Cancel, false, false, 1, true, false},
-                    UnsavedCase{"QuitRefusedStays", "quit", Answer::Yes, true, false, 1, true, false},
-                    UnsavedCase{"QuitNoQuits", "quit", Answer::No, false, false, 1, false, false},
-                    UnsavedCase{"QuitUnwrittenSaveFailsStays", "quit", Answer::Yes, false, true, 1, true, true},
-                    UnsavedCase{"QuitUnwrittenNoQuits", "quit", Answer::No, false, true, 1, false, true}),
+    testing::Values(
+        UnsavedCase{"EscapeKeepsTheWindow", "close", Answer::Cancel, false, false, 1, true, false},
+        UnsavedCase{"NoDiscards", "close", Answer::No, false, false, 1, false, false},
+        UnsavedCase{"YesStores", "close", Answer::Yes, false, false, 1, false, true},
+        UnsavedCase{"RefusedStoreKeeps", "close", Answer::Yes, true, false, 1, true, false},
+        UnsavedCase{"RefusedOkKeeps", "ok", Answer::Yes, true, false, 0, true, false},
+        UnsavedCase{"EscapeKeyAsks", "escape", Answer::Cancel, false, false, 1, true, false},
+        UnsavedCase{"EnterKeyIsOk", "enter", Answer::Cancel, false, false, 0, false, true},
+        UnsavedCase{"QuitEscapeStays", "quit", Answer::Cancel, false, false, 1, true, false},
+        UnsavedCase{"QuitRefusedStays", "quit", Answer::Yes, true, false, 1, true, false},
+        UnsavedCase{"QuitNoQuits", "quit", Answer::No, false, false, 1, false, false},
+        UnsavedCase{"QuitUnwrittenSaveFailsStays", "quit", Answer::Yes, false, true, 1, true, true},
+        UnsavedCase{"QuitUnwrittenNoQuits", "quit", Answer::No, false, true, 1, false, true}),
     [](const testing::TestParamInfo<UnsavedCase>& info) { return std::string(info.param.name); });
 
 // Every page opens fully visible at the default frame size for screens at 100 % and
@@ -228,7 +229,8 @@ TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
     ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
     EXPECT_TRUE(shown().endsWith(QStringLiteral(", locked by operator")));
     window->findChild<QMdiArea*>()->closeAllSubWindows();
-    EXPECT_TRUE(waitFor([&] { return shown().startsWith(QStringLiteral("offline, ")); })) << shown().toStdString();
+    EXPECT_TRUE(waitFor([&] { return shown().startsWith(QStringLiteral("offline, ")); }))
+        << shown().toStdString();
 }
 
 // Opening an open page brings its window forward; the Window menu lists the windows
@@ -314,15 +316,17 @@ INSTANTIATE_TEST_SUITE_P(Frame, LockMenuTest,
                          testing::Values("Release the other user's lock", "Lock as this DTM"));
 
 TEST(DefaultLanguageTest, FollowsTheSystemLocale) {
-    for (const auto& [locale, language] : {std::pair{"de_DE", "de"}, std::pair{"de_AT", "de"},
-                                           std::pair{"en_US", "en"}, std::pair{"fr_FR", "en"}, std::pair{"C", "en"}}) {
+    for (const auto& [locale, language] :
+         {std::pair{"de_DE", "de"}, std::pair{"de_AT", "de"}, std::pair{"en_US", "en"},
+          std::pair{"fr_FR", "en"}, std::pair{"C", "en"}}) {
         EXPECT_EQ(frame::defaultLanguage(QLocale(QLatin1String(locale))), QLatin1String(language)) << locale;
     }
 }
 
 TEST(LockDialogTest, TitleNamesTheModuleAndFits) {
     QWidget parent;
-    std::unique_ptr<QInputDialog> dialog(frame::makeLockDialog(&parent, QStringLiteral("slot 03 (QT27 AI)"), "op"));
+    std::unique_ptr<QInputDialog> dialog(
+        frame::makeLockDialog(&parent, QStringLiteral("slot 03 (QT27 AI)"), "op"));
     dialog->show();
     EXPECT_TRUE(dialog->windowTitle().contains(QStringLiteral("slot 03 (QT27 AI)")));
     EXPECT_GT(dialog->width(), QFontMetrics(dialog->font()).horizontalAdvance(dialog->windowTitle()));
