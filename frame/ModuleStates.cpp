@@ -56,6 +56,13 @@ QString describeModuleState(const ModuleState& state) {
     for (auto it = state.channelFaults.cbegin(); it != state.channelFaults.cend(); ++it) {
         parts << tr("channel %1: %2").arg(it.key()).arg(describeChannelFault(it.value()));
     }
+    if (!state.forcedChannels.isEmpty()) {
+        QStringList channels;
+        for (int channel : state.forcedChannels) {
+            channels << QString::number(channel);
+        }
+        parts << tr("forced %1").arg(channels.join(QStringLiteral(", ")));
+    }
     if (!state.lockedBy.isEmpty()) {
         parts << tr("locked by %1").arg(state.lockedBy);
     }
@@ -80,6 +87,7 @@ ModuleState ModuleStates::state(int slot) const {
     state.online = m_service.connectedSlots().contains(slot);
     state.moduleCode = m_moduleCodes.value(slot);
     state.channelFaults = m_invalid.value(slot);
+    state.forcedChannels = m_forced.value(slot);
     // A diagnosis says why a channel is faulty, and names faults the values do not show.
     const QMap<int, int> diagnosis = m_diagnosis.value(slot);
     for (auto it = diagnosis.cbegin(); it != diagnosis.cend(); ++it) {
@@ -134,7 +142,12 @@ void ModuleStates::valuesRead(int slot, const QByteArray& telegram) {
     const auto readings = qt27::ParseModuleValues(telegram);
     QMap<int, int>& invalid = m_invalid[slot];
     invalid.clear();
+    QList<int>& forced = m_forced[slot];
+    forced.clear();
     for (int channel = 0; channel < qt27::kValueTelegramChannels; ++channel) {
+        if (readings[channel].isForced) {
+            forced.append(channel + 1);
+        }
         if (readings[channel].isInValid) {
             invalid.insert(channel + 1, 0);
         } else {

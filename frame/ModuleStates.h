@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -20,14 +21,16 @@ struct ModuleState {
     /// circuit, 2 open line, 3 overrange, 4 underrange; 0 for an invalid value
     /// without a diagnosis that says why).
     QMap<int, int> channelFaults;
+    /// Channels (1 to 4) forced in the last value telegram.
+    QList<int> forcedChannels;
     /// The module code of the last diagnosis (0: module in order).
     int moduleCode = 0;
     /// The other user holding the data-set lock; empty when none.
     QString lockedBy;
 };
 
-/// The tree's short text of @p state: "online", "offline", "channel fault 2",
-/// "locked by operator", joined by commas.
+/// The tree's short text of @p state: "online", "offline", "channel 2: open line",
+/// "forced 1, 3", "locked by operator", joined by commas.
 QString describeModuleState(const ModuleState& state);
 /// In words what is wrong with one channel: "open line", "short circuit", ...;
 /// empty when nothing is known to be wrong.
@@ -61,6 +64,7 @@ private:
     QHash<int, QMap<int, int>> m_diagnosis;   // slot -> channel -> code
     QHash<int, int> m_moduleCodes;
     QHash<int, QMap<int, int>> m_invalid;  // slot -> channels read invalid
+    QHash<int, QList<int>> m_forced;       // slot -> channels read forced
     QTimer m_notify;
 };
 

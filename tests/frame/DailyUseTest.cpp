@@ -23,6 +23,7 @@
 #include "QT27Controls/parameter/ChannelParameter.h"
 #include "QT27Controls/parameter/Parameter.h"
 #include "frame/LockDialog.h"
+#include "frame/ModuleStates.h"
 #include "frame/PageWindows.h"
 #include "frame/UnsavedChanges.h"
 #include "host/MessageService.h"
@@ -292,6 +293,32 @@ TEST_F(DailyUseTest, LayoutIsKeptBetweenRuns) {
     EXPECT_EQ(next.size(), QSize(900, 600));
     EXPECT_TRUE(next.findChild<QDockWidget*>(QStringLiteral("dockErrors"))->isHidden());
     EXPECT_FALSE(next.findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->isHidden());
+}
+
+// What the module states make of the answers the service sends: the last value
+// telegram's invalid and forced bits, the last diagnosis, answers with an error.
+TEST_F(DailyUseTest, ModuleStatesReadTheAnswers) {
+    frame::ModuleStates states(station, service);
+    int counter = 0;
+    const auto answer = [&](int index, const char* hex, const char* error = "0") {
+        const QString id = QStringLiteral("read-%1").arg(++counter);
+        emit service.requestReceived(
+            host::CommunicationService::RequestKind::Transaction, id,
+            QStringLiteral("<FDT><ReadRequest slot=\"3\" index=\"%1\"/></FDT>").arg(index));
+        emit service.answerSent(
+            host::CommunicationService::RequestKind::Transaction, id,
+            QStringLiteral("<FDT><ReadResponse slot=\"3\" errorCode=\"%1\"><CommunicationData "
+                           "byteArray=\"%2\"/></ReadResponse></FDT>")
+                .arg(QLatin1String(error), QLatin1String(hex)));
+        return frame::describeModuleState(states.state(kSlot));
+    };
+    EXPECT_EQ(answer(16, "058000006407FF0000"), "offline, channel 1: invalid value, forced 1, 3");
+    EXPECT_EQ(answer(18, "00112233"),
+              "offline, channel 1: short circuit, channel 2: open line, channel 3: overrange, forced 1, 3");
+    EXPECT_EQ(answer(16, "000000006480000000"), "offline, channel 3: overrange");
+    EXPECT_EQ(answer(18, "0244", "DE80A0"), "offline, channel 3: overrange")
+        << "an error answer changes nothing";
+    EXPECT_EQ(answer(18, "0244"), "offline, module fault 2, channel 3: invalid value, channel 4: underrange");
 }
 
 // The lock menu leaves the page editable with Apply off while nothing changed, and
