@@ -92,6 +92,8 @@ TEST_P(UnsavedEditsTest, AreStoredDiscardedOrKeptAsTheUserSays) {
     if (row.lockedByOther) {
         ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
     }
+    const QString question = station.moduleRecord(kSlot)->typeName + ": " +
+                             page->commonResourceManager()->GetString(6501, page->commonResourceFolder());
     const QString act = QLatin1String(row.act);
     if (act == "close") {
         subWindow->close();
@@ -114,9 +116,7 @@ TEST_P(UnsavedEditsTest, AreStoredDiscardedOrKeptAsTheUserSays) {
     }
     EXPECT_EQ(asked.size(), row.questions) << asked.join('\n').toStdString();
     if (!row.unwritten && row.questions > 0) {
-        EXPECT_EQ(asked.value(0),
-                  station.moduleRecord(kSlot)->typeName + ": " +
-                      page->commonResourceManager()->GetString(6501, page->commonResourceFolder()));
+        EXPECT_EQ(asked.value(0), question);
     }
     EXPECT_EQ(pageAsked, 0) << "the page's question is asked once, by the frame";
     EXPECT_EQ(storedByte(1) != before, row.stored);
