@@ -27,6 +27,7 @@
 #include <QTreeWidget>
 
 #include "QT27Controls/framework/PageFrame.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "frame/LockDialog.h"
 #include "frame/ModuleStates.h"
 #include "frame/OpenPage.h"
@@ -47,7 +48,10 @@ namespace frame {
 
 namespace {
 
-enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole };
+enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole, ForcedRole };
+
+// How often the forced marks are looked at: forcing also ends when its enable lapses.
+constexpr int kForcedMarkIntervalMs = 1000;
 
 // The docks open at their contents' size hints: the tree as wide as asked for, the
 // error panel a few lines high.
@@ -147,7 +151,9 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     auto* errorDock = new QDockWidget(tr("Errors"), this);
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
-    addDockWidget(Qt::BottomDockWidgetArea, errorDock);
+    // Below the station tree: the pages keep the frame's full height, so that the
+    // tallest page (Simulation) fits at the default size without scrolling.
+    addDockWidget(Qt::LeftDockWidgetArea, errorDock);
     m_errors->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_errors->setContextMenuPolicy(Qt::ActionsContextMenu);
     QAction* copy = new QAction(tr("&Copy"), m_errors);
@@ -208,6 +214,11 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
 
     buildTree();
     connectModules();
+    connect(&m_simulation, &host::SimulatedStation::forcingChanged, this, &FrameWindow::updateForcedMarks,
+            Qt::QueuedConnection);
+    auto* forcedMarks = new QTimer(this);
+    connect(forcedMarks, &QTimer::timeout, this, &FrameWindow::updateForcedMarks);
+    forcedMarks->start(kForcedMarkIntervalMs);
     connect(&m_station, &host::Station::projectError, this, &FrameWindow::addError);
     connect(&m_station, &host::Station::modulesChanged, this, [this] {
         buildTree();
@@ -285,10 +296,11 @@ void FrameWindow::buildTree() {
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
         auto* slotItem = new QTreeWidgetItem(root, {tr("Slot %1").arg(twoDigits(module.slot))});
         slotItem->setData(0, SlotRole, module.slot);
-        auto* moduleItem =
-            new QTreeWidgetItem(slotItem, {QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode)});
+        const QString moduleText = QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode);
+        auto* moduleItem = new QTreeWidgetItem(slotItem, {moduleText});
         moduleItem->setData(0, SlotRole, module.slot);
-        moduleItem->setData(0, ModuleTextRole, true);
+        moduleItem->setData(0, ModuleTextRole, moduleText);
+        moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
         for (const PageType& type : m_registry.types()) {
             auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
             pageItem->setData(0, SlotRole, module.slot);
@@ -301,21 +313,22 @@ void FrameWindow::buildTree() {
     if (selected != 0) {
         selectSlot(selected);
     }
+    updateForcedMarks();
     showModuleStates();
 }
 
 void FrameWindow::showModuleStates() {
     QTreeWidgetItemIterator it(m_tree);
     for (; *it != nullptr; ++it) {
-        if (!(*it)->data(0, ModuleTextRole).toBool()) {
+        if ((*it)->data(0, ModuleTextRole).isNull()) {
             continue;
         }
         const ModuleState state = m_states->state((*it)->data(0, SlotRole).toInt());
         (*it)->setText(1, describeModuleState(state));
         const bool fault = !state.channelFaults.isEmpty() || state.moduleCode != 0;
         (*it)->setForeground(1, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
-        (*it)->setIcon(0, stateIcon(state.online ? QColor(0x2d, 0xa4, 0x4e) : QColor(0x9a, 0x9a, 0x9a)));
-        (*it)->setToolTip(0, describeModuleState(state));
+        (*it)->setIcon(1, stateIcon(state.online ? QColor(0x2d, 0xa4, 0x4e) : QColor(0x9a, 0x9a, 0x9a)));
+        (*it)->setToolTip(1, describeModuleState(state));
     }
     // The state picture of each channel says in words what is wrong with it.
     for (OpenPage* page : std::as_const(m_pages)) {
@@ -333,6 +346,44 @@ void FrameWindow::showModuleStates() {
             }
         }
     }
+}
+
+void FrameWindow::updateForcedMarks() {
+    if (m_markingForced) {
+        return;  // reading the mask may end a lapsed forcing, which reports itself
+    }
+    m_markingForced = true;
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        QTreeWidgetItem* item = *it;
+        if (item->data(0, ModuleTextRole).isNull()) {
+            continue;
+        }
+        const int slot = item->data(0, SlotRole).toInt();
+        const quint8 mask = m_simulation.hasModule(slot) ? m_simulation.forcedMask(slot) : 0;
+        QStringList channels;
+        for (int channel = 0; channel < 4; ++channel) {
+            if ((mask & (1u << channel)) != 0) {
+                channels << QString::number(channel + 1);
+            }
+        }
+        const QString text = item->data(0, ModuleTextRole).toString();
+        item->setData(0, ForcedRole, mask != 0);
+        const QString forced = tr("%1 - forced: channel %2").arg(text, channels.join(QStringLiteral(", ")));
+        item->setText(0, mask != 0 ? forced : text);
+        // Orange, the colour of a "function check" status.
+        item->setForeground(0, mask != 0 ? QBrush(QColor(0xE0, 0x80, 0x00)) : QBrush());
+        item->setIcon(0, mask != 0 ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    }
+    m_markingForced = false;
+}
+
+bool FrameWindow::isMarkedForced(int slot) const {
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        if (!(*it)->data(0, ModuleTextRole).isNull() && (*it)->data(0, SlotRole).toInt() == slot) {
+            return (*it)->data(0, ForcedRole).toBool();
+        }
+    }
+    return false;
 }
 
 void FrameWindow::connectModules() {
@@ -434,6 +485,13 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
                      .arg(grace / 1000.0));
         pageFinished(page, window);
     });
+    if (pageName == QLatin1String("Simulation") && m_simulation.hasModule(slot) &&
+        m_simulation.forcedMask(slot) != 0) {
+        // The new page knows nothing of forcing it did not start: its switches show off.
+        addError(tr("Slot %1: the module is still forced by an earlier Simulation page until the forcing "
+                    "enable lapses; this page shows only what it forces itself.")
+                     .arg(twoDigits(slot)));
+    }
     page->init();
     placePageWindow(m_mdi, window);
     bindDialogKeys(window);
@@ -441,6 +499,15 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
 }
 
 void FrameWindow::pageFinished(OpenPage* page, QMdiSubWindow* window) {
+    const int slot = page->slot();
+    if (qobject_cast<qt27::Simulation*>(page->widget()) != nullptr && m_simulation.hasModule(slot) &&
+        m_simulation.forcedMask(slot) != 0) {
+        // Closing the page does not end forcing: the module goes on until the enable lapses.
+        addError(tr("Slot %1: the module stays forced until the forcing enable lapses, %2 s after the "
+                    "last enable.")
+                     .arg(twoDigits(slot))
+                     .arg(host::SimulatedStation::ForcingWatchdogMs / 1000));
+    }
     m_pages.removeOne(page);
     page->deleteLater();
     if (window != nullptr) {

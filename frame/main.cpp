@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     if (parser.isSet(screenshotOption)) {
         const int faultySlot = frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
-        QStringList files =
-            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
+        QStringList files = frame::renderAllPages(station, service, registry, parser.value(screenshotOption),
+                                                  &errors, frame::forceChannelInScreenshots(station));
         files +=
             frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),
                                       {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);
