@@ -22,6 +22,7 @@ class Station;
 
 namespace frame {
 
+class AuditDock;
 class OpenPage;
 class ModuleStates;
 class ParameterFollowing;
@@ -122,6 +123,7 @@ private:
     QMdiArea* m_mdi = nullptr;
     QListWidget* m_errors = nullptr;
     StationPanel* m_stationPanel = nullptr;
+    AuditDock* m_auditDock = nullptr;
     QActionGroup* m_languages = nullptr;
     QList<OpenPage*> m_pages;
     UnsavedChanges* m_unsaved = nullptr;

@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include "frame/AuditDock.h"
 #include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
@@ -96,6 +97,9 @@ int main(int argc, char** argv) {
         QStringList errors;
         QStringList files = frame::renderAllPages(station, service, registry, parser.value(screenshotOption),
                                                   &errors, frame::forceChannelInScreenshots(station));
+        // The audit window, with what the rendered pages recorded.
+        files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
+        files.removeAll(QString());
         files +=
             frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),
                                       {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);

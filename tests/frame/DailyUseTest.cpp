@@ -283,14 +283,14 @@ TEST_F(DailyUseTest, SaveAsAndTheErrorPanel) {
 
 TEST_F(DailyUseTest, LayoutIsKeptBetweenRuns) {
     QSettings settings(dir.filePath(QStringLiteral("frame.ini")), QSettings::IniFormat);
-    window->resize(900, 600);
+    window->resize(1400, 700);
     window->findChild<QDockWidget*>(QStringLiteral("dockErrors"))->hide();
     window->findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->show();
     window->saveLayout(settings);
     frame::FrameWindow next(station, simulation, service, registry);
     next.restoreLayout(settings);
     next.show();
-    EXPECT_EQ(next.size(), QSize(900, 600));
+    EXPECT_EQ(next.size(), QSize(1400, 700));
     EXPECT_TRUE(next.findChild<QDockWidget*>(QStringLiteral("dockErrors"))->isHidden());
     EXPECT_FALSE(next.findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->isHidden());
 }
