@@ -2,35 +2,49 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDockWidget>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "QT27Controls/framework/PageFrame.h"
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
 #include "frame/CommissioningReport.h"
+#include "frame/LockDialog.h"
+#include "frame/ModuleStates.h"
 #include "frame/OpenPage.h"
+#include "frame/PageWindows.h"
+#include "frame/ParameterFollowing.h"
 #include "frame/StationPanel.h"
+#include "frame/UnsavedChanges.h"
+#include "frame/WindowMenu.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
 #include "host/MessageService.h"
 #include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
+#include "rmox/ButtonControl/ButtonControl.h"
 
 namespace frame {
 
@@ -40,6 +54,35 @@ enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole, ForcedRol
 
 // How often the forced marks are looked at: forcing also ends when its enable lapses.
 constexpr int kForcedMarkIntervalMs = 1000;
+
+// The docks open at their contents' size hints: the tree as wide as asked for, the
+// error panel a few lines high.
+class StationTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    QSize sizeHint() const override {
+        return {qMax(QTreeWidget::sizeHint().width(), property("hintWidth").toInt()),
+                QTreeWidget::sizeHint().height()};
+    }
+};
+
+class ErrorList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    QSize sizeHint() const override { return {QListWidget::sizeHint().width(), fontMetrics().height() * 5}; }
+};
+
+// A dot in @p color: green online, grey offline.
+QIcon stateIcon(const QColor& color) {
+    QPixmap dot(12, 12);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(color.darker(130));
+    painter.setBrush(color);
+    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    return QIcon(dot);
+}
 
 QString twoDigits(int slot) {
     return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
@@ -73,7 +116,10 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
       m_registry(std::move(registry)),
       m_gracePeriodMs(OpenPage::kGracePeriodMs) {
     setObjectName(QStringLiteral("qt27frame"));
-    setWindowTitle(tr("qt27frame - QT27 pages on the simulated rimox station"));
+    updateTitle();
+    auto* titleTimer = new QTimer(this);
+    connect(titleTimer, &QTimer::timeout, this, &FrameWindow::updateTitle);
+    titleTimer->start(300);
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiPages"));
@@ -81,26 +127,71 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
 
-    m_tree = new QTreeWidget(this);
+    m_tree = new StationTree(this);
     m_tree->setObjectName(QStringLiteral("treStation"));
     m_tree->setHeaderHidden(true);
+    // The second column shows each module's state; the columns are as wide as their
+    // texts and the tree scrolls sideways where the dock is narrower.
+    m_tree->setColumnCount(2);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
     auto* treeDock = new QDockWidget(tr("Station"), this);
     treeDock->setObjectName(QStringLiteral("dockStation"));
     treeDock->setWidget(m_tree);
     addDockWidget(Qt::LeftDockWidgetArea, treeDock);
+    // Room for a module's name and its state, without taking more than a third of the frame.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const int frameWidth =
+        primary != nullptr ? defaultFrameSize(primary->availableGeometry().size()).width() : 1280;
+    m_tree->setProperty("hintWidth", qMin(fontMetrics().averageCharWidth() * 64, frameWidth / 3));
+    m_tree->updateGeometry();
     connect(m_tree, &QTreeWidget::itemActivated, this, &FrameWindow::openFromTree);
 
-    m_errors = new QListWidget(this);
+    // A few lines of errors; the room goes to the pages.
+    m_errors = new ErrorList(this);
     m_errors->setObjectName(QStringLiteral("lstErrors"));
     auto* errorDock = new QDockWidget(tr("Errors"), this);
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
-    addDockWidget(Qt::BottomDockWidgetArea, errorDock);
+    // Below the station tree: the pages keep the frame's full height, so that the
+    // tallest page (Simulation) fits at the default size without scrolling.
+    addDockWidget(Qt::LeftDockWidgetArea, errorDock);
+    m_errors->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_errors->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QAction* copy = new QAction(tr("&Copy"), m_errors);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] {
+        QStringList lines;
+        for (const QListWidgetItem* item : m_errors->selectedItems()) {
+            lines << item->text();
+        }
+        QGuiApplication::clipboard()->setText((lines.isEmpty() ? errors() : lines).join(QLatin1Char('\n')));
+    });
+    QAction* exportAll = new QAction(tr("&Export..."), m_errors);
+    connect(exportAll, &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, tr("Export the errors"), QString(),
+                                                          tr("Text files (*.txt);;All files (*)"));
+        QFile file(path);
+        if (!path.isEmpty() &&
+            (!file.open(QIODevice::WriteOnly | QIODevice::Text) ||
+             file.write((errors().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0)) {
+            addError(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        }
+    });
+    QAction* clear = new QAction(tr("C&lear"), m_errors);
+    connect(clear, &QAction::triggered, m_errors, &QListWidget::clear);
+    m_errors->addActions({copy, exportAll, clear});
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this, &m_station);
     auto* scroller = new QScrollArea(this);
     scroller->setWidget(m_stationPanel);
     scroller->setWidgetResizable(true);
+    // The panel's texts are never cut: the dock is as wide as the panel wants and
+    // scrolls up and down only.
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setMinimumWidth(m_stationPanel->sizeHint().width() + 2 * scroller->frameWidth() +
+                              scroller->verticalScrollBar()->sizeHint().width());
     auto* panelDock = new QDockWidget(tr("Simulated station"), this);
     panelDock->setObjectName(QStringLiteral("dockSimulation"));
     panelDock->setWidget(scroller);
@@ -108,6 +199,16 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     panelDock->hide();
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this] { m_stationPanel->setSlot(selectedSlot()); });
+
+    m_unsaved = new UnsavedChanges(m_station, this);
+    connect(m_unsaved, &UnsavedChanges::keptOpen, this, [this](OpenPage* page) {
+        statusBar()->showMessage(tr("%1 was not stored; its window stays open.").arg(page->description()),
+                                 10000);
+    });
+    m_following = new ParameterFollowing(
+        m_station, [this] { return m_pages; }, this);
+    m_states = new ModuleStates(m_station, m_service, this);
+    connect(m_states, &ModuleStates::changed, this, &FrameWindow::showModuleStates);
 
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
@@ -138,7 +239,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     if (!m_station.lastError().isEmpty()) {
         addError(m_station.lastError());
     }
-    resize(1280, 820);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    resize(screen != nullptr ? defaultFrameSize(screen->availableGeometry().size()) : QSize(1280, 820));
 }
 
 FrameWindow::~FrameWindow() {
@@ -149,12 +251,20 @@ FrameWindow::~FrameWindow() {
 
 void FrameWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&Open project..."), this, &FrameWindow::openProject);
-    file->addAction(tr("&Reload project"), this, &FrameWindow::reloadProject);
-    file->addAction(tr("&Save project"), this, [this] { m_station.save(); });
+    file->addAction(tr("&Open project..."), QKeySequence::Open, this, &FrameWindow::openProject);
+    file->addAction(tr("&Reload project"), QKeySequence(Qt::Key_F5), this, &FrameWindow::reloadProject);
+    file->addAction(tr("&Save project"), QKeySequence::Save, this, [this] { m_station.save(); });
+    file->addAction(tr("Save project &as..."), QKeySequence::SaveAs, this, [this] {
+        const QString path =
+            QFileDialog::getSaveFileName(this, tr("Save station project as"), m_station.projectPath(),
+                                         tr("Station projects (*.xml);;All files (*)"));
+        if (!path.isEmpty()) {
+            saveProjectAs(path);
+        }
+    });
     file->addAction(tr("Commissioning report…"), this, &FrameWindow::writeReport);
     file->addSeparator();
-    file->addAction(tr("&Quit"), this, &QWidget::close);
+    file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
     QMenu* pages = menuBar()->addMenu(tr("&Page"));
     for (const PageType& type : m_registry.types()) {
@@ -163,21 +273,21 @@ void FrameWindow::buildMenus() {
     }
 
     QMenu* dataSet = menuBar()->addMenu(tr("&Data set"));
-    dataSet->addAction(tr("Lock as another user..."), this, &FrameWindow::lockAsOtherUser);
-    dataSet->addAction(tr("Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
+    dataSet->addAction(tr("Lock as &another user..."), this, &FrameWindow::lockAsOtherUser);
+    dataSet->addAction(tr("&Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
     dataSet->addSeparator();
-    dataSet->addAction(tr("Take over the lock as this DTM"), this, [this] {
+    dataSet->addAction(tr("Ta&ke over the lock as this DTM"), this, [this] {
         if (host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot())) {
             dtm->baseDtm()->takeOverLockAs(dtm->baseDtm()->userName());
         }
     });
-    dataSet->addAction(tr("Lock as this DTM"), this, &FrameWindow::lockAsThisDtm);
-    dataSet->addAction(tr("Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
+    dataSet->addAction(tr("Lock as &this DTM"), this, &FrameWindow::lockAsThisDtm);
+    dataSet->addAction(tr("&Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
 
     QMenu* language = menuBar()->addMenu(tr("&Language"));
     m_languages = new QActionGroup(this);
     for (const auto& [code, caption] :
-         {std::pair{QStringLiteral("en"), tr("English")}, std::pair{QStringLiteral("de"), tr("Deutsch")}}) {
+         {std::pair{QStringLiteral("en"), tr("&English")}, std::pair{QStringLiteral("de"), tr("&Deutsch")}}) {
         QAction* action = language->addAction(caption);
         action->setCheckable(true);
         action->setData(code);
@@ -189,8 +299,10 @@ void FrameWindow::buildMenus() {
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("mnuView"));
-    view->addAction(tr("&Tile windows"), m_mdi, &QMdiArea::tileSubWindows);
-    view->addAction(tr("&Cascade windows"), m_mdi, &QMdiArea::cascadeSubWindows);
+
+    QMenu* windows = menuBar()->addMenu(tr("&Window"));
+    windows->setObjectName(QStringLiteral("mnuWindow"));
+    buildWindowMenu(windows, m_mdi);
 }
 
 void FrameWindow::buildTree() {
@@ -219,6 +331,38 @@ void FrameWindow::buildTree() {
         selectSlot(selected);
     }
     updateForcedMarks();
+    showModuleStates();
+}
+
+void FrameWindow::showModuleStates() {
+    QTreeWidgetItemIterator it(m_tree);
+    for (; *it != nullptr; ++it) {
+        if ((*it)->data(0, ModuleTextRole).isNull()) {
+            continue;
+        }
+        const ModuleState state = m_states->state((*it)->data(0, SlotRole).toInt());
+        (*it)->setText(1, describeModuleState(state));
+        const bool fault = !state.channelFaults.isEmpty() || state.moduleCode != 0;
+        (*it)->setForeground(1, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
+        (*it)->setIcon(1, stateIcon(state.online ? QColor(0x2d, 0xa4, 0x4e) : QColor(0x9a, 0x9a, 0x9a)));
+        (*it)->setToolTip(1, describeModuleState(state));
+    }
+    // The state picture of each channel says in words what is wrong with it.
+    for (OpenPage* page : std::as_const(m_pages)) {
+        const ModuleState state = m_states->state(page->slot());
+        for (QWidget* channel :
+             page->widget()->findChildren<QWidget*>(QStringLiteral("ctlChannelObservation"))) {
+            const int number = channel->property("index").toInt() + 1;
+            if (auto* picture = channel->findChild<QWidget*>(QStringLiteral("imgState"))) {
+                picture->setToolTip(!state.online ? QString()
+                                    : state.channelFaults.contains(number)
+                                        ? tr("Channel %1: %2")
+                                              .arg(number)
+                                              .arg(describeChannelFault(state.channelFaults.value(number)))
+                                        : tr("Channel %1: in order").arg(number));
+            }
+        }
+    }
 }
 
 void FrameWindow::updateForcedMarks() {
@@ -260,6 +404,8 @@ bool FrameWindow::isMarkedForced(int slot) const {
 }
 
 void FrameWindow::connectModules() {
+    m_unsaved->watchStation();
+    m_following->watchStation();
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
         host::QT27Dtm* dtm = m_station.dtmForSlot(module.slot);
         if (dtm == nullptr) {
@@ -270,6 +416,10 @@ void FrameWindow::connectModules() {
         // Modules are connected again after every reload: one connection per DTM. Qt
         // refuses a unique connection to a lambda, so the handler is a member.
         connect(dtm->baseDtm(), &host::BaseDtm::errorMessage, this, &FrameWindow::showDtmError,
+                Qt::UniqueConnection);
+        connect(dtm->baseDtm(), &qt27::BaseDtm::LockDataSet, this, &FrameWindow::showModuleStates,
+                Qt::UniqueConnection);
+        connect(dtm->baseDtm(), &qt27::BaseDtm::UnlockDataSet, this, &FrameWindow::showModuleStates,
                 Qt::UniqueConnection);
         addToSimulation(m_simulation, module.slot, module.typeCode);
     }
@@ -344,13 +494,22 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
         addError(tr("Cannot open %1 for slot %2").arg(pageName, twoDigits(slot)));
         return nullptr;
     }
+    // A page that is open already is brought forward.
+    for (OpenPage* open : std::as_const(m_pages)) {
+        QMdiSubWindow* window = windowOf(open);
+        if (open->slot() == slot && open->type().name == pageName && !open->isReleaseRequested() &&
+            window != nullptr) {
+            window->showNormal();
+            m_mdi->setActiveSubWindow(window);
+            return window;
+        }
+    }
     const QString invokeId = QStringLiteral("%1-%2-%3").arg(pageName, twoDigits(slot)).arg(++m_invokeCounter);
     auto* page = new OpenPage(*type, dtm, invokeId, this);
     page->setGracePeriod(m_gracePeriodMs);
-    auto* window = new QMdiSubWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWidget(page->widget());
+    QMdiSubWindow* window = makePageWindow(page->widget());
     page->setWidgetOwnedElsewhere();
+    page->setCloseGuard([this, page] { return m_unsaved->mayFollowCloseRequest(*page); });
     window->setWindowTitle(QStringLiteral("%1 - slot %2 - %3")
                                .arg(type->caption, twoDigits(slot),
                                     m_station.moduleRecord(slot) != nullptr
@@ -377,8 +536,8 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
                      .arg(twoDigits(slot)));
     }
     page->init();
-    window->resize(window->sizeHint().expandedTo(page->widget()->sizeHint() + QSize(16, 40)));
-    window->show();
+    placePageWindow(m_mdi, window);
+    bindDialogKeys(window);
     return window;
 }
 
@@ -411,9 +570,12 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
         const QString invokeId = watched->property("invokeId").toString();
         for (OpenPage* page : m_pages) {
             if (window != nullptr && page->invokeId() == invokeId && !page->isReleased()) {
-                // The window closes once the page has released itself.
+                // The window closes once the page has released itself; unsaved edits
+                // may keep it open.
                 event->ignore();
-                page->requestRelease();
+                if (m_unsaved->decide(*page) == UnsavedChanges::Decision::Release) {
+                    m_unsaved->release(*page);
+                }
                 return true;
             }
         }
@@ -422,6 +584,17 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
+    if (!m_quitting) {
+        const bool mayQuit = m_unsaved->mayQuit(m_pages, [this](OpenPage* page) {
+            if (QMdiSubWindow* window = windowOf(page)) {
+                m_mdi->setActiveSubWindow(window);
+            }
+        });
+        if (!mayQuit) {
+            event->ignore();
+            return;
+        }
+    }
     if (m_pages.isEmpty()) {
         event->accept();
         return;
@@ -430,8 +603,28 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     const QList<OpenPage*> pages = m_pages;
     for (OpenPage* page : pages) {
-        page->requestRelease();
+        m_unsaved->release(*page);
     }
+}
+
+void FrameWindow::updateTitle() {
+    bool unsaved = m_station.hasUnsavedChanges();
+    for (OpenPage* page : std::as_const(m_pages)) {
+        const auto* frame = qobject_cast<const qt27::PageFrame*>(page->widget());
+        unsaved = unsaved || (frame != nullptr && frame->isDirty());
+    }
+    const QString file = QFileInfo(m_station.projectPath()).fileName();
+    setWindowTitle(QStringLiteral("%1[*] - qt27frame").arg(file.isEmpty() ? tr("no project") : file));
+    setWindowModified(unsaved);
+}
+
+QMdiSubWindow* FrameWindow::windowOf(const OpenPage* page) const {
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (window->property("invokeId").toString() == page->invokeId()) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 QStringList FrameWindow::errors() const {
@@ -470,9 +663,12 @@ void FrameWindow::lockAsOtherUser() {
         statusBar()->showMessage(tr("Select a module in the station tree first."), 5000);
         return;
     }
-    bool ok = false;
-    const QString user = QInputDialog::getText(this, tr("Lock the data set"), tr("User name:"),
-                                               QLineEdit::Normal, m_otherUser, &ok);
+    const host::ModuleRecord* record = m_station.moduleRecord(slot);
+    const QString moduleName =
+        tr("slot %1 (%2)").arg(twoDigits(slot), record != nullptr ? record->typeName : QString());
+    QScopedPointer<QInputDialog> dialog(makeLockDialog(this, moduleName, m_otherUser));
+    const bool ok = dialog->exec() == QDialog::Accepted;
+    const QString user = dialog->textValue();
     if (!ok || user.trimmed().isEmpty()) {
         return;
     }
@@ -481,6 +677,7 @@ void FrameWindow::lockAsOtherUser() {
         addError(
             tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
     }
+    showModuleStates();
 }
 
 void FrameWindow::releaseOtherUsersLock() {
@@ -493,7 +690,12 @@ void FrameWindow::releaseOtherUsersLock() {
         statusBar()->showMessage(tr("No other user holds the lock."), 5000);
         return;
     }
+    // The pages lock themselves when a lock is given back; this DTM takes the lock
+    // at once, so that its pages can be edited again and say who holds it now.
     dtm->baseDtm()->unlockDataSetAs(owner);
+    dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName());
+    keepApplyOffUnlessDirty(dtm->slot());
+    showModuleStates();
 }
 
 void FrameWindow::lockAsThisDtm() {
@@ -501,6 +703,20 @@ void FrameWindow::lockAsThisDtm() {
     if (dtm != nullptr && !dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName())) {
         addError(tr("Slot %1: the data set is locked by %2")
                      .arg(twoDigits(selectedSlot()), dtm->baseDtm()->lockOwner()));
+    }
+    if (dtm != nullptr) {
+        keepApplyOffUnlessDirty(dtm->slot());
+    }
+}
+
+void FrameWindow::keepApplyOffUnlessDirty(int slot) {
+    // A page that becomes editable again enables Apply; with nothing changed there is
+    // nothing to apply.
+    for (OpenPage* page : std::as_const(m_pages)) {
+        auto* frame = qobject_cast<qt27::PageFrame*>(page->widget());
+        if (page->slot() == slot && frame != nullptr && frame->buttons() != nullptr && !frame->isDirty()) {
+            frame->buttons()->DisableApply();
+        }
     }
 }
 
@@ -520,6 +736,31 @@ void FrameWindow::openProject() {
         connectModules();
     }
     m_auditDock->refresh();
+}
+
+void FrameWindow::saveLayout(QSettings& settings) const {
+    settings.setValue(QStringLiteral("frame/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("frame/docks"), saveState());
+}
+
+void FrameWindow::restoreLayout(const QSettings& settings) {
+    restoreGeometry(settings.value(QStringLiteral("frame/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("frame/docks")).toByteArray());
+}
+
+bool FrameWindow::saveProjectAs(const QString& path) {
+    QString reason;
+    if (!m_station.project().save(path, &reason)) {
+        addError(reason);
+        return false;
+    }
+    if (!m_station.open(path)) {
+        return false;
+    }
+    buildTree();
+    connectModules();
+    updateTitle();
+    return true;
 }
 
 void FrameWindow::reloadProject() {

@@ -7,6 +7,7 @@
 #include "frame/PageRegistry.h"
 
 class QActionGroup;
+class QSettings;
 class QListWidget;
 class QMdiArea;
 class QMdiSubWindow;
@@ -23,7 +24,10 @@ namespace frame {
 
 class AuditDock;
 class OpenPage;
+class ModuleStates;
+class ParameterFollowing;
 class StationPanel;
+class UnsavedChanges;
 
 /// Puts the module into the simulated station unless it is there already; a
 /// module whose type code is not a QT27's stays out (its connects are refused).
@@ -33,6 +37,21 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
 /// every opened page in a sub-window of its own, an error panel for what the
 /// DTMs report through IDtmEvents, the data-set lock, the language and the
 /// simulated station's signals and faults.
+///
+/// Choices made so that no user is left stuck (each has a test in
+/// tests/frame/DailyUseTest.cpp):
+///  - Unsaved edits: see UnsavedChanges (Escape keeps the window, a failed store
+///    keeps it, quitting asks).
+///  - "Release the other user's lock" gives the lock to this DTM at once: the pages
+///    lock themselves whenever a lock is given back, and only a lock of their own
+///    makes them editable again. Their note then names this DTM's user.
+///  - After the lock menu makes a page editable, Apply stays off until something
+///    is changed (the page turns on OK and Apply together).
+///  - Escape on a page with OK and Cancel closes the window through the frame's
+///    question instead of pressing the page's Cancel, which would drop an edit
+///    without asking.
+///  - Opening a page that is open already brings its window forward; one that is
+///    being released opens anew.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 
@@ -43,8 +62,17 @@ public:
 
     /// Opens @p pageName for the module in @p slot; answers the page's window.
     QMdiSubWindow* openPage(int slot, const QString& pageName);
+    /// The frame's care for unsaved edits (its questions can be answered by tests).
+    UnsavedChanges* unsavedChanges() const { return m_unsaved; }
     /// The pages open now.
     QList<OpenPage*> openPages() const { return m_pages; }
+    /// Writes the project (with what is in memory) to @p path and continues with
+    /// that file; false, with the reason in the error panel, when it cannot.
+    bool saveProjectAs(const QString& path);
+    /// Keeps the window's size and place and the docks' layout in @p settings, and
+    /// takes them back at the next start.
+    void saveLayout(QSettings& settings) const;
+    void restoreLayout(const QSettings& settings);
     /// The entries of the error panel.
     QStringList errors() const;
     void addError(const QString& text);
@@ -82,6 +110,13 @@ private:
     void writeReport();
     void reloadProject();
     void pageFinished(OpenPage* page, QMdiSubWindow* window);
+    void keepApplyOffUnlessDirty(int slot);
+    /// Shows each module's state in the tree and the channel faults in words on the
+    /// state pictures of the open pages.
+    void showModuleStates();
+    /// The project file in the title, marked while something is not stored.
+    void updateTitle();
+    QMdiSubWindow* windowOf(const OpenPage* page) const;
     /// Marks the modules whose channels read forced values, as a "function check" status.
     void updateForcedMarks();
 
@@ -96,6 +131,9 @@ private:
     AuditDock* m_auditDock = nullptr;
     QActionGroup* m_languages = nullptr;
     QList<OpenPage*> m_pages;
+    UnsavedChanges* m_unsaved = nullptr;
+    ParameterFollowing* m_following = nullptr;
+    ModuleStates* m_states = nullptr;
     QString m_otherUser = QStringLiteral("operator");
     int m_invokeCounter = 0;
     int m_gracePeriodMs;

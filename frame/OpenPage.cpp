@@ -89,7 +89,7 @@ void OpenPage::onUiReleased(const QString& invokeId) {
 }
 
 void OpenPage::onCloseUi(const QString& invokeId) {
-    if (invokeId != m_invokeId) {
+    if (invokeId != m_invokeId || (m_closeGuard && !m_closeGuard())) {
         return;
     }
     emit closeRequested();

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 #include "frame/PageRegistry.h"
 
@@ -47,6 +48,8 @@ public:
     /// A readable name for messages: "Observation of slot 03".
     QString description() const;
     void setGracePeriod(int milliseconds) { m_grace.setInterval(milliseconds); }
+    /// Asked when the page calls CloseUi; false leaves the page open (its store failed).
+    void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
 signals:
     /// The page called UiReleased: its window may close now.
@@ -69,6 +72,7 @@ private:
     bool m_released = false;
     bool m_releaseRequested = false;
     QTimer m_grace;
+    std::function<bool()> m_closeGuard;
 };
 
 }  // namespace frame

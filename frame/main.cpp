@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLocale>
+#include <QSettings>
 #include <QTextStream>
 
 #include "frame/AuditDock.h"
 #include "frame/CommissioningReport.h"
+#include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
+#include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -30,11 +34,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
         QStringLiteral(
-            "Render every page of every module to DIR/<slot>-<page>.png without a display, then exit."),
+            "Render every page of every module to DIR/<slot>-<page>.png and the frame window with the "
+            "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a "
+            "display, then "
+            "exit."),
         QStringLiteral("dir"));
-    const QCommandLineOption languageOption(QStringLiteral("language"),
-                                            QStringLiteral("Language of the pages: en or de (default en)."),
-                                            QStringLiteral("code"), QStringLiteral("en"));
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"),
+        QStringLiteral("Language of the pages: en or de (default: the system's language, %1 here).")
+            .arg(frame::defaultLanguage(QLocale::system())),
+        QStringLiteral("code"), frame::defaultLanguage(QLocale::system()));
     const QCommandLineOption reportOption(
         QStringLiteral("report"),
         QStringLiteral("Write the commissioning report of one module to FILE (PDF for .pdf, else HTML), then exit."),
@@ -115,18 +124,20 @@ int main(int argc, char** argv) {
     const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
 
     if (parser.isSet(screenshotOption)) {
-        frame::showChannelFaultInScreenshots(simulation, station);
+        const int faultySlot = frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
-        QStringList files =
-            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors,
-                                  frame::forceChannelInScreenshots(station));
+        QStringList files = frame::renderAllPages(station, service, registry, parser.value(screenshotOption),
+                                                  &errors, frame::forceChannelInScreenshots(station));
         // The audit window, with what the rendered pages recorded.
         files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
         files.removeAll(QString());
+        files +=
+            frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),
+                                      {QStringLiteral("en"), QStringLiteral("de")}, &errors, faultySlot);
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }
-        QTextStream(stdout) << files.size() << " pages rendered to "
+        QTextStream(stdout) << files.size() << " pictures rendered to "
                             << QDir::toNativeSeparators(QDir(parser.value(screenshotOption)).absolutePath())
                             << "\n";
         return files.isEmpty() ? 1 : 0;
@@ -136,6 +147,11 @@ int main(int argc, char** argv) {
     if (!createdNotice.isEmpty()) {
         window.addError(createdNotice);
     }
+    // The window's place and the docks as the user left them last time.
+    QSettings settings;
+    window.restoreLayout(settings);
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    window.saveLayout(settings);
+    return result;
 }

@@ -200,6 +200,16 @@ QStringList CommunicationService::openConnections() const {
     return references;
 }
 
+QList<int> CommunicationService::connectedSlots() const {
+    QList<int> result;
+    for (const auto& entry : m_connections) {
+        if (!entry.second.guard.isNull() && !result.contains(entry.second.slot)) {
+            result.append(entry.second.slot);
+        }
+    }
+    return result;
+}
+
 // ---- requests
 
 bool CommunicationService::refuse(const QString& reason) {

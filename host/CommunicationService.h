@@ -117,6 +117,8 @@ public:
     bool lastVerify() const { return m_lastVerify; }
     /// Communication references of the open connections (a destroyed callback has none).
     QStringList openConnections() const;
+    /// The slots with an open connection.
+    QList<int> connectedSlots() const;
     /// Why the last refused request was refused.
     QString lastRefusal() const { return m_lastRefusal; }
 

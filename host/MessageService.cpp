@@ -5,6 +5,9 @@
 namespace host {
 
 int MessageService::AskUser(const QString& text, const QString& title, int buttons) {
+    if (!m_queued.isEmpty()) {
+        return m_queued.takeFirst();
+    }
     if (m_answer) {
         return m_answer(text, title, buttons);
     }

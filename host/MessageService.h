@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -23,11 +24,17 @@ public:
 
     /// Replaces the message box, e.g. in tests; an empty function restores it.
     void setAnswerFunction(AnswerFunction answer) { m_answer = std::move(answer); }
+    /// The next question is answered with @p answer without a message box (the
+    /// frame asked it already); answers queue up in the order they are given.
+    void answerNextQuestion(int answer) { m_queued.append(answer); }
+    /// Drops answers that no question took.
+    void clearQueuedAnswers() { m_queued.clear(); }
     /// The window the message box is centred on; none by default.
     void setDialogParent(QWidget* parent) { m_parent = parent; }
 
 private:
     AnswerFunction m_answer;
+    QList<int> m_queued;
     QPointer<QWidget> m_parent;
 };
 

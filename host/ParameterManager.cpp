@@ -150,6 +150,7 @@ bool ParameterManager::store(const ModuleRecord& updated) {
 
 void ParameterManager::report(const QString& text) {
     m_baseDtm.DtmEvents()->OnErrorMessage(SystemTag(), text);
+    emit storeFailed(text);
 }
 
 QString ParameterManager::ConnectRequest(bool withBusAddress) {

@@ -71,6 +71,10 @@ public:
     void detach();
     bool isDetached() const { return m_detached; }
 
+signals:
+    /// A change was refused or could not be written; @p reason is what was reported.
+    void storeFailed(const QString& reason);
+
 private:
     bool store(const ModuleRecord& updated);
     void report(const QString& text);

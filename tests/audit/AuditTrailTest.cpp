@@ -18,6 +18,7 @@
 #include "QT27Controls/simulation/ChannelSimulation.h"
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
+#include "frame/PageWindows.h"
 #include "host/BaseDtm.h"
 #include "host/QT27Dtm.h"
 
@@ -34,8 +35,9 @@ struct Damage {
 
 class ChainDamage : public TrailFile, public testing::WithParamInterface<Damage> {};
 
-// Each damage is found on reopening (the last entries removed show as a gap before the break), kept as it is, marked by one break entry after which
-// the entries go on; the next reopening finds it again, marked, and adds no second break.
+// Each damage is found on reopening (the last entries removed show as a gap before the break), kept as it is,
+// marked by one break entry after which the entries go on; the next reopening finds it again, marked, and
+// adds no second break.
 TEST_P(ChainDamage, IsFoundKeptAndMarkedOnceAndNewEntriesFollow) {
     {
         auto trail = openTrail();
@@ -72,12 +74,14 @@ TEST_P(ChainDamage, IsFoundKeptAndMarkedOnceAndNewEntriesFollow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChainDamage,
-    testing::Values(Damage{"None", "", {}},
-                    Damage{"ChangedValue", "UPDATE entries SET arguments = '[\"z\"]' WHERE seq = 2", {"changed:2-2"}},
-                    Damage{"ChangedAndRehashed", "UPDATE entries SET hash = 'ab' WHERE seq = 2",
-                           {"changed:2-2", "broken:3-3"}},
-                    Damage{"RemovedInside", "DELETE FROM entries WHERE seq = 2", {"removed:2-2"}},
-                    Damage{"RemovedLast", "DELETE FROM entries WHERE seq >= 2", {"removed:2-3"}}),
+    testing::Values(
+        Damage{"None", "", {}},
+        Damage{"ChangedValue", "UPDATE entries SET arguments = '[\"z\"]' WHERE seq = 2", {"changed:2-2"}},
+        Damage{"ChangedAndRehashed",
+               "UPDATE entries SET hash = 'ab' WHERE seq = 2",
+               {"changed:2-2", "broken:3-3"}},
+        Damage{"RemovedInside", "DELETE FROM entries WHERE seq = 2", {"removed:2-2"}},
+        Damage{"RemovedLast", "DELETE FROM entries WHERE seq >= 2", {"removed:2-3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file that is no trail (not SQLite, SQLite of something else, damaged) is left as it is;
@@ -142,7 +146,8 @@ public:
     QStringList recorded() const {
         QStringList result;
         for (const auto& entry : station.auditTrail()->entries()) {
-            result.prepend((QStringList{entry.code, QString::number(entry.channel)} + entry.arguments).join(' '));
+            result.prepend(
+                (QStringList{entry.code, QString::number(entry.channel)} + entry.arguments).join(' '));
         }
         return result;
     }
@@ -157,7 +162,8 @@ QString fingerprint(const QByteArray& data) {
 TEST_P(PageReports, AreInTheTrailWhenTheChangeIsDone) {
     const QStringList expected = GetParam().act(*this, station, *window);
     EXPECT_EQ(recorded(), expected);
-    EXPECT_TRUE(window->errors().filter("Audit trail").isEmpty()) << window->errors().join('\n').toStdString();
+    EXPECT_TRUE(window->errors().filter("Audit trail").isEmpty())
+        << window->errors().join('\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -165,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         PageAction{"ParameterApply",
                    [](FrameWithTrail&, host::Station&, frame::FrameWindow& window) {
-                       auto* page = qobject_cast<qt27::Parameter*>(window.openPage(kSlot, "Parameter")->widget());
+                       auto* page =
+                           qobject_cast<qt27::Parameter*>(frame::pageIn(window.openPage(kSlot, "Parameter")));
                        auto* damping = page->channelParameter(1)->findChild<QComboBox*>("cboDamping");
                        auto* range = page->channelParameter(3)->findChild<QComboBox*>("cboRange");
                        const QStringList dampings = {damping->itemText(damping->currentIndex()),
@@ -183,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                        const QString oldComment = station.moduleRecord(kSlot)->comment;
                        const QByteArray oldData = station.moduleRecord(kSlot)->qsData;
                        QPointer<QMdiSubWindow> sub = window.openPage(kSlot, "Identification");
-                       auto* page = qobject_cast<qt27::OnlinePage*>(sub->widget());
+                       auto* page = qobject_cast<qt27::OnlinePage*>(frame::pageIn(sub));
                        test.waitFor([&] { return station.moduleRecord(kSlot)->qsData != oldData; });
                        page->findChild<QPlainTextEdit*>("txtComment")->setPlainText("checked, ok");
                        sub->close();
@@ -208,10 +215,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageAction{"SimulationForcingOnOffAndPageClosed",
                    [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
                        QPointer<QMdiSubWindow> sub = window.openPage(kSlot, "Simulation");
-                       auto* page = qobject_cast<qt27::Simulation*>(sub->widget());
+                       auto* page = qobject_cast<qt27::Simulation*>(frame::pageIn(sub));
                        test.waitFor([&] { return page->isOnline(); });
                        const auto box = [&](int index) {
-                           return page->channelSimulation(index)->findChild<QCheckBox*>("chkForcingActivated");
+                           return page->channelSimulation(index)->findChild<QCheckBox*>(
+                               "chkForcingActivated");
                        };
                        box(1)->click();
                        const QString shown = page->channelSimulation(1)->ForceValueText();
@@ -220,13 +228,17 @@ INSTANTIATE_TEST_SUITE_P(
                        const QString first = page->channelSimulation(0)->ForceValueText();
                        sub->close();
                        test.waitFor([&] { return sub.isNull(); });
-                       return QStringList{"session.connected 0 Simulation", "forcing.on 2 " + shown,
-                                          "forcing.off 2 user", "forcing.on 1 " + first,
-                                          "forcing.off 1 pageClosed", "session.disconnected 0 Simulation user"};
+                       return QStringList{"session.connected 0 Simulation",
+                                          "forcing.on 2 " + shown,
+                                          "forcing.off 2 user",
+                                          "forcing.on 1 " + first,
+                                          "forcing.off 1 pageClosed",
+                                          "session.disconnected 0 Simulation user"};
                    }},
         PageAction{"SimulationForcedThroughAnAbort",
                    [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
-                       auto* page = qobject_cast<qt27::Simulation*>(window.openPage(kSlot, "Simulation")->widget());
+                       auto* page = qobject_cast<qt27::Simulation*>(
+                           frame::pageIn(window.openPage(kSlot, "Simulation")));
                        test.waitFor([&] { return page->isOnline(); });
                        page->channelSimulation(2)->findChild<QCheckBox*>("chkForcingActivated")->click();
                        const QString shown = page->channelSimulation(2)->ForceValueText();
@@ -234,14 +246,17 @@ INSTANTIATE_TEST_SUITE_P(
                        test.waitFor([&] { return !page->isOnline(); });
                        page->ctlButtons_PageButton();  // the user connects again
                        test.waitFor([&] { return page->isOnline(); });
-                       return QStringList{"session.connected 0 Simulation", "forcing.on 3 " + shown,
+                       return QStringList{"session.connected 0 Simulation",
+                                          "forcing.on 3 " + shown,
                                           "session.disconnected 0 Simulation connectionLost",
-                                          "forcing.off 3 connectionLost", "session.connected 0 Simulation",
+                                          "forcing.off 3 connectionLost",
+                                          "session.connected 0 Simulation",
                                           "forcing.on 3 " + shown};
                    }},
         PageAction{"ObservationConnectAndAbort",
                    [](FrameWithTrail& test, host::Station&, frame::FrameWindow& window) {
-                       auto* page = qobject_cast<qt27::OnlinePage*>(window.openPage(kSlot, "Observation")->widget());
+                       auto* page = qobject_cast<qt27::OnlinePage*>(
+                           frame::pageIn(window.openPage(kSlot, "Observation")));
                        test.waitFor([&] { return page->isOnline(); });
                        test.service.abortConnections();
                        test.waitFor([&] { return !page->isOnline(); });
@@ -253,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A trail that cannot be written does not stop the change; the error panel says why.
 TEST_F(FrameWithTrail, ChangeGoesAheadWhenTheTrailCannotBeWritten) {
     station.auditTrail()->close();
-    auto* page = qobject_cast<qt27::Parameter*>(window->openPage(kSlot, "Parameter")->widget());
+    auto* page = qobject_cast<qt27::Parameter*>(frame::pageIn(window->openPage(kSlot, "Parameter")));
     const QByteArray before = station.moduleRecord(kSlot)->parameters;
     auto* damping = page->channelParameter(0)->findChild<QComboBox*>("cboDamping");
     damping->setCurrentIndex((damping->currentIndex() + 1) % 4);
@@ -290,7 +305,8 @@ TEST_F(TrailFile, EntriesAreShownTranslatedAndExportedAsCsv) {
     QFile csv(dir.filePath("out.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll().split('\n').value(1).split(',').mid(6).join(','),
-              "comment.changed,\"50 %1|on, \"\"x\"\"\",\"Comment changed from \"\"50 %1\"\" to \"\"on, \"\"x\"\"\"\"\"");
+              "comment.changed,\"50 %1|on, \"\"x\"\"\",\"Comment changed from \"\"50 %1\"\" to \"\"on, "
+              "\"\"x\"\"\"\"\"");
     EXPECT_FALSE(frame::exportAuditCsv({entry}, "en", dir.filePath("missing/out.csv"), &error));
     EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
 }

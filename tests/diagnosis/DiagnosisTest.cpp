@@ -17,6 +17,7 @@
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/diagnosis/DiagnosisTelegram.h"
 #include "frame/FrameWindow.h"
+#include "frame/PageWindows.h"
 #include "frame/StationPanel.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -233,7 +234,8 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
     service.setLatency(2);
     frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
     window.selectSlot(3);
-    auto* page = qobject_cast<qt27::Diagnosis*>(window.openPage(3, QStringLiteral("Diagnosis"))->widget());
+    auto* page =
+        qobject_cast<qt27::Diagnosis*>(frame::pageIn(window.openPage(3, QStringLiteral("Diagnosis"))));
     const auto shows = [&](const QString& text) {
         return QTest::qWaitFor(
             [&] { return !page->isOnline() && page->ChannelDiagnosisText().contains(text); });

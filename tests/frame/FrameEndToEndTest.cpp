@@ -20,6 +20,7 @@
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
+#include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
@@ -27,6 +28,7 @@
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
 #include "host/StationProject.h"
+#include "support/FrameFixture.h"
 #include "support/PageSession.h"
 
 namespace {
@@ -42,27 +44,16 @@ const QStringList kShown = {"12.000 150", "25.0 150", "8.000 150", "20.000 150"}
 // A cycle far longer than any test: ticks come only when a test asks for them.
 constexpr int kIdleCycleMs = 600000;
 
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 5000);
-}
+using testsupport::waitFor;
 
-class FrameTest : public testing::Test {
+class FrameTest : public testsupport::FrameFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));
-        simulation.setBusAddress(station.busAddress());
-        simulation.setParameterProvider([this](int slot) { return station.moduleRecord(slot)->parameters; });
-        for (const host::Station::ModuleInfo& module : station.modules()) {
-            frame::addToSimulation(simulation, module.slot, module.typeCode);
-        }
+        FrameFixture::SetUp();
         const double percent[] = {50, 25, 75, 100};
         for (int channel = 0; channel < 4; ++channel) {
             setSignal(channel, percent[channel]);
         }
-        service.setLatency(2);
-        window = std::make_unique<frame::FrameWindow>(station, simulation, service, registry);
-        window->show();
         baseDtm = station.dtmForSlot(kSlot)->baseDtm();
         QObject::connect(baseDtm, &host::BaseDtm::uiReleased, &context, [this] { events << "UiReleased"; });
         QObject::connect(baseDtm, &host::BaseDtm::closeUiRequested, &context,
@@ -82,7 +73,7 @@ protected:
     }
     void openWindow() {
         subWindow = window->openPage(kSlot, QStringLiteral("Observation"));
-        page = qobject_cast<qt27::Observation*>(subWindow->widget());
+        page = qobject_cast<qt27::Observation*>(frame::pageIn(subWindow));
         page->cycleTimer()->setInterval(kIdleCycleMs);
         testsupport::child<QComboBox>(page->channelObservation(1), "cmbUnit")->setCurrentIndex(0);
         QObject::connect(subWindow.data(), &QObject::destroyed, &context, [this] { events << "closed"; });
@@ -102,12 +93,6 @@ protected:
                baseDtm->resourceManager()->GetString(id, qt27::CommonResourceFolder());
     }
 
-    QTemporaryDir dir;
-    host::Station station;
-    host::SimulatedStation simulation{12};
-    host::CommunicationService service{&simulation};
-    const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
-    std::unique_ptr<frame::FrameWindow> window;
     host::BaseDtm* baseDtm = nullptr;
     QObject context;
     QPointer<QMdiSubWindow> subWindow;
@@ -151,7 +136,7 @@ TEST_F(FrameTest, ForcingShowsOnObservationInTheTreeAndAtClose) {
     setSignal(0, 25.0);
     openWindow();
     page->cycleTimer()->setInterval(20);
-    auto* simulation = qobject_cast<qt27::Simulation*>(window->openPage(kSlot, "Simulation")->widget());
+    auto* simulation = qobject_cast<qt27::Simulation*>(frame::pageIn(window->openPage(kSlot, "Simulation")));
     qt27::ChannelSimulation* editor = simulation->channelSimulation(0);
     ASSERT_TRUE(waitFor([&] { return simulation->isOnline() && shown().value(0) == "8.000 150"; }));
     auto* forcing = testsupport::child<QCheckBox>(editor, "chkForcingActivated");
@@ -166,7 +151,8 @@ TEST_F(FrameTest, ForcingShowsOnObservationInTheTreeAndAtClose) {
     ASSERT_TRUE(waitFor([&] { return window->isMarkedForced(kSlot); }));
     window->openPages().last()->requestRelease();
     ASSERT_TRUE(waitFor([&] { return window->openPages().size() == 1; }));
-    EXPECT_TRUE(window->errors().join('\n').contains("stays forced")) << window->errors().join('\n').toStdString();
+    EXPECT_TRUE(window->errors().join('\n').contains("stays forced"))
+        << window->errors().join('\n').toStdString();
     EXPECT_TRUE(window->isMarkedForced(kSlot));
     window->openPage(kSlot, "Simulation");  // a new page does not show the old forcing
     EXPECT_TRUE(window->errors().last().contains("still forced by an earlier Simulation page"));

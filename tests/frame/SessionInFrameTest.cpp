@@ -16,6 +16,7 @@
 #include "QT27Controls/observation/Observation.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
+#include "frame/PageWindows.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
@@ -38,7 +39,7 @@ protected:
         service.setLatency(2);
         window.show();
         subWindow = window.openPage(3, QStringLiteral("Observation"));
-        page = qobject_cast<qt27::Observation*>(subWindow->widget());
+        page = qobject_cast<qt27::Observation*>(frame::pageIn(subWindow));
         page->cycleTimer()->setInterval(600000);  // ticks come only from the test
         ASSERT_TRUE(waitFor([this] { return page->isOnline() && page->cycleTimer()->isActive(); }));
     }

@@ -21,6 +21,7 @@
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/identification/Identification.h"
 #include "frame/FrameWindow.h"
+#include "frame/PageWindows.h"
 #include "frame/StationPanel.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -418,7 +419,7 @@ TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
     QMdiSubWindow* sub = nullptr;
     const auto open = [&] {
         sub = window.openPage(3, QStringLiteral("Identification"));
-        page = qobject_cast<qt27::Identification*>(sub->widget());
+        page = qobject_cast<qt27::Identification*>(frame::pageIn(sub));
     };
     const auto shows = [&](const QString& serial) {
         return QTest::qWaitFor(
