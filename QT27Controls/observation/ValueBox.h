@@ -1,14 +1,25 @@
 #pragma once
 
+#include <QEvent>
 #include <QLineEdit>
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
 
 #include "QT27Controls/observation/ChannelUnitDisplay.h"
 
 namespace qt27 {
 
 /// The read-only box that shows a channel's value. A page that reads twice a
-/// second hands it the same text and state again and again; the box changes (and
-/// repaints) only what differs from what it shows.
+/// second hands it the same text and state again and again; the box changes only
+/// what differs from what it shows.
+///
+/// A new value repaints the box alone, not the group box and the page behind it:
+/// before its first new text the box keeps a picture of what lies behind it
+/// (rendered once from its window) and from then on paints that picture itself
+/// and counts as opaque. The picture is dropped, and the box paints like any line
+/// edit until the next new text, whenever the box or one of the widgets it lies on
+/// is moved, resized, shown, hidden, restyled, re-coloured, enabled or disabled.
 class ValueBox : public QLineEdit {
     Q_OBJECT
 
@@ -21,9 +32,25 @@ public:
     /// the state already shown.
     void setValueState(ValueState state);
 
+    /// Whether the box paints what lies behind it itself (a kept picture).
+    bool paintsBackground() const { return !m_background.isNull(); }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    /// Renders what lies behind the box from its window and keeps it.
+    void keepBackground();
+    void dropBackground();
+    static bool changesBackground(QEvent::Type type);
+
     bool m_stateShown = false;
     ValueState m_state = ValueState::None;
+    QPixmap m_background;
+    bool m_rendering = false;
+    QList<QPointer<QWidget>> m_watched;
 };
 
 }  // namespace qt27
