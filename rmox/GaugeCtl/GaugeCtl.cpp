@@ -229,6 +229,12 @@ const GaugeCtl::Layout& GaugeCtl::layout() const {
 
 void GaugeCtl::relayout() {
     m_layoutValid = false;
+    if (!isVisible()) {
+        // Placed when shown: a gauge being set up changes its scale several times.
+        // Until then the gauge paints the bar itself.
+        m_bar->hide();
+        return;
+    }
     const QRectF bar = layout().bar;
     const QRect whole = bar.toRect();
     // On whole pixels the child paints exactly the pixels the bar covers; otherwise
@@ -251,6 +257,11 @@ void GaugeCtl::updateBar() {
     } else {
         update();
     }
+}
+
+void GaugeCtl::showEvent(QShowEvent* event) {
+    relayout();
+    QWidget::showEvent(event);
 }
 
 void GaugeCtl::resizeEvent(QResizeEvent* event) {
