@@ -25,6 +25,8 @@ void ValueBox::setValueState(ValueState state) {
     if (m_stateShown && state == m_state) {
         return;
     }
+    // The box's own text colour does not change what lies behind it.
+    m_settingOwnPalette = true;
     if (state == ValueState::Current) {
         // An empty palette inherits every colour again.
         setPalette(QPalette());
@@ -33,6 +35,7 @@ void ValueBox::setValueState(ValueState state) {
         greyed.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
         setPalette(greyed);
     }
+    m_settingOwnPalette = false;
     m_state = state;
     m_stateShown = true;
 }
@@ -57,8 +60,7 @@ bool ValueBox::changesBackground(QEvent::Type type) {
 }
 
 bool ValueBox::event(QEvent* event) {
-    // The box's own palette (greyed text) does not change what lies behind it.
-    if (changesBackground(event->type()) && !(event->type() == QEvent::PaletteChange && m_rendering)) {
+    if (changesBackground(event->type()) && !(event->type() == QEvent::PaletteChange && m_settingOwnPalette)) {
         dropBackground();
     }
     return QLineEdit::event(event);

@@ -50,6 +50,7 @@ private:
     ValueState m_state = ValueState::None;
     QPixmap m_background;
     bool m_rendering = false;
+    bool m_settingOwnPalette = false;
     QList<QPointer<QWidget>> m_watched;
 };
 

@@ -35,6 +35,7 @@ const QColor kNeedleColor(20, 20, 20);
 class GaugeCtl::Bar : public QWidget {
 public:
     explicit Bar(GaugeCtl* gauge) : QWidget(gauge), m_gauge(gauge) {
+        setObjectName(QStringLiteral("bar"));
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
         setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QFileSystemWatcher>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -183,8 +184,12 @@ QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
         return pixmap;
     }
     const QString pngPath = pictures.filePath(QStringLiteral("%1.png").arg(id));
-    QPixmap pixmap;
-    if (pixmap.load(pngPath)) {
+    // Read through QImage: QPixmap::load keeps its own cache, keyed by the file's
+    // time in whole seconds, and would answer a file rewritten within a second with
+    // the picture it had before.
+    const QImage image(pngPath);
+    if (!image.isNull()) {
+        const QPixmap pixmap = QPixmap::fromImage(image);
         // Kept under the name of the SVG that is not there, so that a lookup needs no
         // second probe; the picture folder is watched for an SVG that appears.
         cache.keepPicture(key, {pngPath, pictures.path()}, pixmap);

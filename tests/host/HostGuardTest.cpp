@@ -93,6 +93,28 @@ TEST_P(AnswerTimeoutTest, LostAnswerBecomesATimeoutAnswerWithTheRequestsIdAndNoL
     EXPECT_TRUE(answered(caller, QStringLiteral("R2: ok")));
 }
 
+TEST_F(AnswerTimeoutTest, LostAnswersTimeOutInTheOrderOfTheirDeadlines) {
+    Caller caller;
+    ASSERT_TRUE(connect(caller) && answered(caller, QStringLiteral("C: ok")));
+    QTest::qWait(3 * kTimeoutMs);  // past the connect's deadline: nothing is due any more
+    service.setFault(Fault::DropAnswer, FaultMode::Persistent);
+    // Each request keeps the timeout in force when it came: a later one may be due first.
+    for (const auto& [id, timeout] : {std::pair{"R1", 1000}, {"R2", 40}, {"R3", 150}, {"R4", 40}}) {
+        service.setAnswerTimeout(timeout);
+        ASSERT_TRUE(read(caller, QString::fromLatin1(id)));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return caller.answers.size() >= 2; }, 3000));
+    EXPECT_TRUE(service.isAwaitingAnswer(QStringLiteral("R1"))) << "the early deadline did not wait for the late one";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return caller.answers.size() == 5; }, 3000)) << caller.answers.join("; ").toStdString();
+    QStringList order;
+    for (const QString& answer : caller.answers.mid(1)) {
+        EXPECT_TRUE(answer.contains(QStringLiteral("No answer within"))) << answer.toStdString();
+        order << answer.section(QLatin1Char(':'), 0, 0);
+    }
+    EXPECT_EQ(order, QStringList({"R2", "R4", "R3", "R1"}));
+    EXPECT_EQ(service.outstandingAnswers(), 0);
+}
+
 TEST_F(AnswerTimeoutTest, AbortAnswersTheReadsOfItsConnection) {
     Caller caller;
     ASSERT_TRUE(connect(caller) && answered(caller, QStringLiteral("C: ok")));
