@@ -88,7 +88,7 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     errorDock->setWidget(m_errors);
     addDockWidget(Qt::BottomDockWidgetArea, errorDock);
 
-    m_stationPanel = new StationPanel(m_simulation, m_service, this);
+    m_stationPanel = new StationPanel(m_simulation, m_service, this, &m_station);
     auto* scroller = new QScrollArea(this);
     scroller->setWidget(m_stationPanel);
     scroller->setWidgetResizable(true);

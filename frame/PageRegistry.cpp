@@ -4,6 +4,7 @@
 
 #include "QT27Controls/about/About.h"
 #include "QT27Controls/diagnosis/Diagnosis.h"
+#include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/observation/Observation.h"
 #include "QT27Controls/parameter/Parameter.h"
 
@@ -36,6 +37,8 @@ PageRegistry PageRegistry::withLibraryPages() {
                   [](QWidget* parent) -> QWidget* { return new qt27::Observation(parent); }, 1500});
     registry.add({QStringLiteral("Diagnosis"), QStringLiteral("Diagnosis"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Diagnosis(parent); }, 300});
+    registry.add({QStringLiteral("Identification"), QStringLiteral("Identification"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::Identification(parent); }, 300});
     registry.add({QStringLiteral("About"), QStringLiteral("About"),
                   [](QWidget* parent) -> QWidget* { return new qt27::About(parent); }});
     return registry;

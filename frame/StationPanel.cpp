@@ -15,6 +15,7 @@
 
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
+#include "host/Station.h"
 
 namespace frame {
 
@@ -32,8 +33,8 @@ QDoubleSpinBox* percentBox(double minimum, double maximum) {
 }  // namespace
 
 StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationService& service,
-                           QWidget* parent)
-    : QWidget(parent), m_station(station), m_service(service) {
+                           QWidget* parent, host::Station* project)
+    : QWidget(parent), m_station(station), m_project(project), m_service(service) {
     auto* layout = new QVBoxLayout(this);
     m_title = new QLabel(tr("No module selected"), this);
     layout->addWidget(m_title);
@@ -75,6 +76,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     }
     layout->addWidget(signalsBox);
     buildDiagnosisBox(layout);
+    buildIdentificationBox(layout);
 
     auto* faultsBox = new QGroupBox(tr("Communication faults"), this);
     auto* faults = new QGridLayout(faultsBox);
@@ -153,6 +155,7 @@ void StationPanel::setSlot(int slot) {
     }
     loadChannels();
     loadDiagnosis();
+    loadIdentification();
 }
 
 void StationPanel::loadChannels() {
@@ -186,6 +189,85 @@ void StationPanel::applyChannel(int channel) {
     m_station.setChannelSignal(m_slot, channel, signal);
     m_station.setOpenLine(m_slot, channel, row.openLine->isChecked());
     m_station.setShortCircuit(m_slot, channel, row.shortCircuit->isChecked());
+}
+
+void StationPanel::buildIdentificationBox(QVBoxLayout* layout) {
+    auto* box = new QGroupBox(tr("Identification"), this);
+    auto* grid = new QGridLayout(box);
+    m_online = new QCheckBox(tr("DTM online (state value 6: Identification connects when it opens)"), box);
+    m_online->setObjectName(QStringLiteral("chkDtmOnline"));
+    m_online->setVisible(m_project != nullptr);
+    grid->addWidget(m_online, 0, 0, 1, 2);
+    const char* const names[] = {"txtStationChargeCode", "txtStationSerialNumber",
+                                 "txtStationSoftwareRevision", "txtStationHardwareRevision",
+                                 "txtStationDateOfLastRefresh"};
+    const QStringList captions = {tr("Charge code"), tr("Serial number"), tr("Software revision"),
+                                  tr("Hardware revision"), tr("Date of the last refresh")};
+    // The widths of the telegram's fields; the date as yyyy-mm-dd.
+    const int lengths[] = {10, 12, 4, 4, 10};
+    for (int index = 0; index < captions.size(); ++index) {
+        auto* edit = new QLineEdit(box);
+        edit->setObjectName(QLatin1String(names[index]));
+        edit->setMaxLength(lengths[index]);
+        grid->addWidget(new QLabel(captions[index], box), index + 1, 0);
+        grid->addWidget(edit, index + 1, 1);
+        connect(edit, &QLineEdit::textChanged, this, &StationPanel::applyProductionData);
+        m_production.append(edit);
+    }
+    m_production.last()->setPlaceholderText(tr("yyyy-mm-dd, empty: none"));
+    connect(m_online, &QCheckBox::toggled, this, &StationPanel::applyStateValue);
+    layout->addWidget(box);
+}
+
+void StationPanel::loadIdentification() {
+    m_online->setEnabled(m_slot != 0);
+    for (QLineEdit* edit : m_production) {
+        edit->setEnabled(m_slot != 0);
+    }
+    if (m_slot == 0) {
+        return;
+    }
+    m_loading = true;
+    const host::ProductionData data = m_station.productionData(m_slot);
+    const QString texts[] = {data.chargeCode, data.serialNumber, data.softwareRevision, data.hardwareRevision,
+                             data.dateOfLastRefresh.toString(Qt::ISODate)};
+    for (int index = 0; index < m_production.size(); ++index) {
+        m_production[index]->setText(texts[index]);
+    }
+    const host::ModuleRecord* record = m_project != nullptr ? m_project->moduleRecord(m_slot) : nullptr;
+    m_online->setChecked(record != nullptr && record->stateValue == host::ModuleRecord::kDefaultStateValue);
+    m_loading = false;
+}
+
+void StationPanel::applyProductionData() {
+    if (m_loading || m_slot == 0) {
+        return;
+    }
+    const QString dateText = m_production.last()->text().trimmed();
+    const QDate date = QDate::fromString(dateText, Qt::ISODate);
+    const bool dateOk = dateText.isEmpty() || date.isValid();
+    m_production.last()->setStyleSheet(dateOk ? QString() : QStringLiteral("color: #d1242f"));
+    if (!dateOk) {
+        return;
+    }
+    host::ProductionData data;
+    data.chargeCode = m_production[0]->text();
+    data.serialNumber = m_production[1]->text();
+    data.softwareRevision = m_production[2]->text();
+    data.hardwareRevision = m_production[3]->text();
+    data.dateOfLastRefresh = date;
+    m_station.setProductionData(m_slot, data);
+}
+
+void StationPanel::applyStateValue(bool online) {
+    const host::ModuleRecord* record = m_project != nullptr ? m_project->moduleRecord(m_slot) : nullptr;
+    if (m_loading || record == nullptr) {
+        return;
+    }
+    host::ModuleRecord updated = *record;
+    // 6 lets Identification connect when it opens; 0 keeps it offline until reread.
+    updated.stateValue = online ? host::ModuleRecord::kDefaultStateValue : 0;
+    m_project->storeModule(updated);
 }
 
 }  // namespace frame

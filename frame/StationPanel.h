@@ -15,6 +15,7 @@ class QVBoxLayout;
 namespace host {
 class CommunicationService;
 class SimulatedStation;
+class Station;
 }  // namespace host
 
 namespace frame {
@@ -25,8 +26,9 @@ class StationPanel : public QWidget {
     Q_OBJECT
 
 public:
+    /// @p project, when given, keeps each module's state value (the "online" switch).
     StationPanel(host::SimulatedStation& station, host::CommunicationService& service,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, host::Station* project = nullptr);
 
     /// Shows and edits the module in @p slot (0: none).
     void setSlot(int slot);
@@ -50,7 +52,14 @@ private:
     void loadDiagnosis();
     void applyDiagnosis();
 
+    // The module's production data and the state value its base DTM reports.
+    void buildIdentificationBox(QVBoxLayout* layout);
+    void loadIdentification();
+    void applyProductionData();
+    void applyStateValue(bool online);
+
     host::SimulatedStation& m_station;
+    host::Station* m_project = nullptr;
     host::CommunicationService& m_service;
     int m_slot = 0;
     bool m_loading = false;
@@ -59,6 +68,8 @@ private:
     QComboBox* m_moduleCode = nullptr;
     QCheckBox* m_rawDiagnosisOn = nullptr;
     QLineEdit* m_rawDiagnosis = nullptr;
+    QCheckBox* m_online = nullptr;
+    QList<QLineEdit*> m_production;  ///< charge code, serial number, revisions, date
 };
 
 /// The bytes of @p text: hexadecimal byte values separated by blanks ("00 31 21", a

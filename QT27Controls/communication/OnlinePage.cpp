@@ -123,6 +123,9 @@ bool OnlinePage::connectsAtStart() {
 void OnlinePage::beforeUiOpened() {
     if (connectsAtStart()) {
         queueCall("CallConnect");
+    } else {
+        // Nothing is under way: the button held at the end of Init is free again.
+        refreshButtons();
     }
 }
 

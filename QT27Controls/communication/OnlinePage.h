@@ -110,6 +110,8 @@ struct SessionRules {
 ///   a reading: the page disconnects, and the end of the disconnect ends the operation
 ///   (EndOperation, RefreshButtons), so the module is not left connected and the
 ///   reread button is not left held;
+/// - a page that does not connect at start (Identification outside state 6) frees the
+///   button held at the end of Init at once, so the reread button starts the reading;
 /// - Close and Help stay usable while the button bar holds a press (AcknowledgeButton
 ///   to RefreshButtons), so a page that waits for an answer can always be closed;
 /// - the busy mark of the button bar shows while a request the user started is under

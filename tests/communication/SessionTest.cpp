@@ -16,6 +16,7 @@
 #include "QT27Controls/communication/ReadCyclePage.h"
 #include "QT27Controls/communication/ValueTelegram.h"
 #include "QT27Controls/diagnosis/Diagnosis.h"
+#include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/observation/Observation.h"
 #include "rmox/Communication/CallQueue.h"
 #include "rmox/Communication/ResponseReader.h"
@@ -29,33 +30,6 @@ using testsupport::runQueue;
 using Kind = FakeCommunication::Kind;
 using Answer = FakeCommunication::ConnectAnswer;
 
-/// Identification as far as the session goes: its read method sends a
-/// read, and an answer with data is followed by the disconnect.
-class OneShotPage : public qt27::OnlinePage {
-    Q_OBJECT
-public:
-    explicit OneShotPage(SessionVariant variant) : OnlinePage(variant, ButtonBar) {}
-    Q_INVOKABLE void ReadDiag(const QVariant&) {
-        sendOneShotRead(requestBuilder()->DiagnosisReadRequest(reference()));
-    }
-    Q_INVOKABLE void CallReadQsData(const QVariant&) {
-        sendOneShotRead(requestBuilder()->QsDataReadRequest(reference()));
-    }
-
-protected:
-    QString reference() const { return communicationReference; }
-    void handleTransactionResponse(const QString& invokeID, const QString& response) override {
-        if (!isOwnAnswer(invokeID)) {
-            return;
-        }
-        sOnlineInvokeId.clear();
-        rmox::ResponseReader reader;
-        if (parseResponse(reader, response) && reader.HasDataPart()) {
-            queueCall("CallDisconnect");
-        }
-    }
-};
-
 /// A page of the variant: O Observation, S Simulation, D Diagnosis, I Identification.
 std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
     if (variant == 'O' || variant == 'S') {
@@ -66,7 +40,7 @@ std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
     if (variant == 'D') {
         return std::make_unique<qt27::Diagnosis>();
     }
-    return std::make_unique<OneShotPage>(SessionVariant::Identification);
+    return std::make_unique<qt27::Identification>();
 }
 
 /// One page of a variant on the scripted host, and in short form what it did.
@@ -93,7 +67,7 @@ struct Play {
         return result.join(' ').simplified();
     }
     /// What the host saw since the last call: Connect, Disconnect, Verify, Read:<kind>, with "!"
-    /// when refused; UiOpened, CloseUi, UiReleased, EndEditing; Err(<text>) for an error report:
+    /// when refused; UiOpened, CloseUi, UiReleased; Err(<text>) for an error report:
     /// 1127 the aborted connection, TF "Transaction failed", ND "No data read ...", CE the
     /// connect error, RE the read error, ? another; Box for ReportError's box without a host.
     QString takeHost() {
@@ -119,7 +93,7 @@ struct Play {
             } else if (name == "OnErrorMessage") {
                 const QString text = entry.mid(name.size() + 1).chopped(1);
                 result << "Err(" + codes.value(text, text.isEmpty() ? "" : "?") + ")";
-            } else if (QStringList{"UiOpened", "CloseUi", "UiReleased", "EndEditing", "Box"}.contains(name)) {
+            } else if (QStringList{"UiOpened", "CloseUi", "UiReleased", "Box"}.contains(name)) {
                 result << name;
             }
         }
@@ -158,6 +132,8 @@ struct Play {
 
 const QByteArray kValues = QByteArray::fromHex("000001000200030004");
 const QByteArray kDiagnosis = QByteArray::fromHex("0012");
+// Production data: charge code, serial number, revisions, 2023-03-04.
+const QByteArray kQsData = "K2231-07  QT37-012007 2.141.02" + QByteArray::fromHex("170304");
 
 // The words of a script; "q" runs the calls queued so far.
 const std::map<QString, std::function<void(Play&)>> kEvents = {
@@ -170,7 +146,10 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
     {"Unreadable", [](Play& r) { r.comm.answerConnect(Answer::Unreadable); }},
     {"ForeignConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QStringLiteral("FOREIGN-7")); }},
     {"EmptyConnect", [](Play& r) { r.comm.answerConnect(Answer::Connected, QLatin1String("")); }},
-    {"Data", [](Play& r) { r.comm.answerRead(r.variant == 'D' ? kDiagnosis : kValues); }},
+    {"Data",
+     [](Play& r) {
+         r.comm.answerRead(r.variant == 'D' ? kDiagnosis : r.variant == 'I' ? kQsData : kValues);
+     }},
     {"ErrorPart", [](Play& r) { r.comm.answerReadError(); }},
     {"NoParts", [](Play& r) { r.comm.answerReadWithoutParts(); }},
     {"UnreadableRead", [](Play& r) { r.comm.answerReadUnreadable(); }},
@@ -195,7 +174,7 @@ const std::map<QString, std::function<void(Play&)>> kEvents = {
 // The states a script can start from (a variant letter after the name: that variant's
 // way there); the traces start after them.
 const std::map<QString, QString> kStates = {
-    {"OnlineD", "Init q Connected q UnreadableRead"},
+    {"OnlineD", "Init q Connected q UnreadableRead"}, {"OnlineI", "Init q Connected q UnreadableRead"},
     {"Started", "Init"}, {"Offline", "RefuseConnect Init q"}, {"Connecting", "Init q"}, {"Busy", "Init q Connected q"},
     {"Online", "Init q Connected q NoParts"}, {"Disconnecting", "Init q Connected q NoParts CallDisconnect q"}};
 
@@ -206,7 +185,7 @@ const Row kRows[] = {
     // Start: the page button's caption, then the connect from the queue.
     {"O", "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
     {"DI", "Init q", "S c6103 A S B", "UiOpened Connect", "wait+c"},
-    {"I", "State5 Init q", "S c6103 A S", "UiOpened", "off"},
+    {"I", "State5 Init q", "S c6103 A S R", "UiOpened", "off"},
     {"ODI", "Started Release q", "", "UiReleased", "rel"},
     {"O", "Connecting Connected q", "on c7012 R E B", "Read:values", "busy"},
     {"S", "Connecting Connected q", "on c7012 R E", "Read:values", "busy"},
@@ -264,15 +243,15 @@ const Row kRows[] = {
     {"O", "Busy ForeignRead q", "", "", "busy"},
     {"O", "Busy Button Data q", "A", "Disconnect", "disc+d+r"},
     {"DI", "Busy Data q", "", "Disconnect", "disc"},
-    {"I", "Busy CallDisconnect q NoParts q", "", "Disconnect", "disc"},
-    {"D", "Busy CallDisconnect q NoParts q", "", "Err(NDR) Disconnect", "disc"},
-    // Diagnosis: an answer without data and a refused read end in the disconnect; an
-    // unreadable answer ends the operation online; a read queued before Close is not sent.
-    {"D", "Busy NoParts q Disconnected", "off E R", "Err(NDR) Disconnect", "off"},
+    {"DI", "Busy CallDisconnect q NoParts q", "", "Err(NDR) Disconnect", "disc"},
+    // An answer without data and a refused read end in the disconnect; an unreadable answer
+    // ends the operation online; a read queued before Close is not sent.
+    {"DI", "Busy NoParts q Disconnected", "off E R", "Err(NDR) Disconnect", "off"},
     {"D", "Connecting RefuseRead Connected q q Disconnected", "on B A off E R", "Read:diagnosis! Disconnect", "off"},
     {"I", "Connecting RefuseRead Connected q q Disconnected", "on B A off E R", "Read:qsData! Disconnect", "off"},
     {"D", "Busy UnreadableRead q Button q", "E R B A", "Err(?) Read:diagnosis", "busy"},
-    {"D", "Busy ForeignRead q", "", "", "busy"},
+    {"I", "Busy UnreadableRead q Button q", "E R B A", "Err(?) Read:qsData", "busy"},
+    {"DI", "Busy ForeignRead q", "", "", "busy"},
     {"DI", "Online Button Close q", "B A B A", "Disconnect", "disc+x"},
     {"DI", "Busy Release q Data q Disconnected q", "off", "Disconnect UiReleased", "rel"},
     {"O", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},

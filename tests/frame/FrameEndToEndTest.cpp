@@ -211,8 +211,8 @@ TEST_F(FrameTest, ScreenshotsRenderEveryPageWithLiveValues) {
     const QStringList files =
         frame::renderAllPages(slot3, service, registry, folder, &errors, [&](const frame::OpenPage& open) {
             QStringList shows = testsupport::channelsShow(open.widget());
-            for (const char* name :
-                 {"lblDtmName", "lblTextDtmRevision", "lblTextFdtRevision", "Image1", "Picture1"}) {
+            for (const char* name : {"lblDtmName", "lblTextDtmRevision", "lblTextFdtRevision", "Image1",
+                                     "Picture1", "imgDevice"}) {
                 if (const auto* label = open.widget()->findChild<QLabel*>(QLatin1String(name))) {
                     shows << (label->pixmap().isNull() ? label->text() : QStringLiteral("picture"));
                 }
@@ -221,8 +221,9 @@ TEST_F(FrameTest, ScreenshotsRenderEveryPageWithLiveValues) {
         });
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(rendered, QStringList({"Parameter: ", "Observation: 12.000 150 2.500 150 8.000 150 20.000 150",
-                                     "Diagnosis: picture", "About: rimox QT27 DTM 1.0.0 1.2 picture picture"}));
-    ASSERT_EQ(files.size(), 4);
+                                     "Diagnosis: picture", "Identification: picture",
+                                     "About: rimox QT27 DTM 1.0.0 1.2 picture picture"}));
+    ASSERT_EQ(files.size(), 5);
     EXPECT_TRUE(files.contains(QDir(folder).filePath(QStringLiteral("03-Observation.png"))));
     for (const QString& file : files) {
         EXPECT_GT(QImage(file).width(), 100) << file.toStdString();
