@@ -181,6 +181,12 @@ TEST(NumberFunctions, WordsGoInAndOutInTheAskedByteOrderAndBadIndexesRaise) {
         }
         EXPECT_EQ(bytes, QByteArray(size, '\x11'));
     }
+    // Reading the last byte as the first of a word would read past the array.
+    for (const quint8 index : {quint8(2), quint8(3)}) {
+        qint16 value = 7;
+        EXPECT_THROW(BytesToInteger(QByteArray::fromHex("008001"), value, index, true), rmox::Error) << int(index);
+        EXPECT_EQ(value, 7);
+    }
 }
 
 TEST(HelpUtilities, OneWindowServesTheHelpFileUntilClosedAndAMissingTopicRaises) {
