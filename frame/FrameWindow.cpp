@@ -25,6 +25,7 @@
 #include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
+#include "rmox/ResourceServer/ResourceManager.h"
 
 namespace frame {
 
@@ -408,6 +409,9 @@ void FrameWindow::openProject() {
 }
 
 void FrameWindow::reloadProject() {
+    // Texts and pictures are read again too: pages opened from now on show the
+    // resource files as they are on disk.
+    rmox::ResourceManager::Reload();
     m_station.reloadFromDisk();
 }
 
