@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QImage>
-#include <QFileSystemWatcher>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -29,7 +29,7 @@ qreal pictureScale() {
 // from is watched; any change drops the whole cache (resource folders change
 // rarely, and then usually several files at once), so the next lookups read the
 // files again.
-class ResourceCache : public QObject {
+class ResourceCache {
 public:
     static ResourceCache& instance() {
         static ResourceCache* cache = new ResourceCache;
