@@ -1,8 +1,11 @@
-// The communication service: requests refused at once or answered later, faults on command.
+// The communication service: requests refused at once or answered later, faults on command;
+// every accepted request is answered, at the latest by a timeout answer.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QSet>
+#include <QTest>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -92,6 +95,19 @@ protected:
             }
             lines << line;
         }
+        return lines.join("; ");
+    }
+    /// Waits, two seconds at most, for an answer to @p id; then the calls so far without
+    /// those nobody asked for.
+    QString awaited(const QString& id) {
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::any_of(page.calls.begin(), page.calls.end(), [&](auto& c) { return c[1] == id; });
+            },
+            2000))
+            << id.toStdString();
+        QStringList lines = calls().split("; ");
+        lines.removeIf([](const QString& line) { return line.section(' ', 1, 1) == "?"; });
         return lines.join("; ");
     }
     QString connected(Page* to = nullptr) {
@@ -232,6 +248,61 @@ TEST_F(ServiceTest, EachOneShotFaultSpoilsTheNextAnswerItAppliesTo) {
         "error; Transaction R4 error Simulated read error; Transaction R5 [00]");
     EXPECT_EQ(service.outstandingAnswers(), 3)
         << "the delayed one; the dropped and the foreign one wait for their timeout";
+}
+
+/// A lost answer (dropped, under a foreign invoke id, or later than the timeout) becomes one
+/// timeout answer under the request's own id; a connect that timed out opens nothing.
+class AnswerTimeout : public ServiceTest, public testing::WithParamInterface<Fault> {};
+
+TEST_P(AnswerTimeout, LostAnswerBecomesATimeoutAnswerWithTheRequestsIdAndNoLateOne) {
+    service.setAnswerTimeout(30);
+    service.setFaultDelay(90);
+    service.setFault(GetParam(), Mode::OneShot);
+    ASSERT_TRUE(connect("C1"));
+    EXPECT_EQ(awaited("C1"), "Connect C1 error No answer within 30 ms");
+    EXPECT_TRUE(service.openConnections().isEmpty());
+    connected();
+    service.setFault(GetParam(), Mode::OneShot);
+    ASSERT_TRUE(transaction("R1", 18));
+    EXPECT_EQ(awaited("R1"), "Transaction R1 error No answer within 30 ms");
+    EXPECT_FALSE(service.isAwaitingAnswer("R1"));
+    QTest::qWait(90);  // when the delayed answer would have come
+    ASSERT_TRUE(transaction("R2", 18));
+    EXPECT_EQ(awaited("R2"), "Transaction R2 [00]");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, AnswerTimeout,
+                         testing::Values(Fault::DropAnswer, Fault::ForeignInvokeId, Fault::DelayAnswer));
+
+TEST_F(ServiceTest, LostAnswersTimeOutInTheOrderOfTheirDeadlines) {
+    service.setAnswerTimeout(30);
+    connected();
+    QTest::qWait(90);  // past the connect's deadline: nothing is due any more
+    service.setFault(Fault::DropAnswer, Mode::Persistent);
+    // Each request keeps the timeout in force when it came: a later one may be due first.
+    for (const auto& [id, timeout] : {std::pair{"R1", 1000}, {"R2", 40}, {"R3", 150}, {"R4", 40}}) {
+        service.setAnswerTimeout(timeout);
+        ASSERT_TRUE(transaction(id, 18));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.calls.isEmpty(); }, 2000));
+    EXPECT_TRUE(service.isAwaitingAnswer("R1")) << "the early deadline did not wait for the late one";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.calls.size() == 4; }, 3000));
+    QStringList order;
+    for (const QString& line : calls().split("; ")) {
+        EXPECT_TRUE(line.contains(" error No answer within ")) << line.toStdString();
+        order << line.section(' ', 1, 1);
+    }
+    EXPECT_EQ(order, QStringList({"R2", "R4", "R3", "R1"}));
+}
+
+TEST_F(ServiceTest, AbortTakesTheOutstandingReadsOfItsConnectionWithIt) {
+    service.setAnswerTimeout(30);
+    connected();
+    service.setFault(Fault::DropAnswer, Mode::OneShot);
+    ASSERT_TRUE(transaction("R1", 16));
+    service.abortConnections();
+    QTest::qWait(60);  // past the read's timeout
+    EXPECT_EQ(calls(), "Abort " + reference);
 }
 
 TEST_F(ServiceTest, DestroyedCallbacksGetNothingAndLoseTheirConnections) {

@@ -1,14 +1,17 @@
 // The station project file (strict, exact, atomic) and the station: requests, locks, a protected file.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <QDateTime>
 #include <QDir>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <csignal>
 #include <functional>
 
-#include "HostTestSupport.h"
 #include "QT27Controls/framework/FdtChannel.h"
 #include "host/BaseDtm.h"
 #include "host/ParameterManager.h"
@@ -23,8 +26,14 @@ namespace {
 
 class ProjectFile : public testing::Test {
 protected:
-    QByteArray read() const { return hosttest::readFile(path); }
-    bool write(const QByteArray& content) const { return hosttest::writeFile(path, content); }
+    QByteArray read() const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool write(const QByteArray& content) const {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    }
     QString loadError() const {
         try {
             StationProject::load(path);
@@ -34,10 +43,19 @@ protected:
         }
         return "loaded";
     }
-    /// Runs @p save while no file may grow beyond @p bytes.
+    /// Runs @p save while no file may grow beyond @p bytes: a write past that fails with
+    /// "File too large" instead of raising SIGXFSZ, also for root, whom permissions do not stop.
     static bool withFileSizeLimit(rlim_t bytes, const std::function<bool()>& save) {
-        const hosttest::FileSizeLimit limit(bytes);
-        return save();
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = save();
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        return saved;
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("station.xml");
@@ -109,6 +127,36 @@ TEST_F(ProjectFile, FailedWritesLeaveThePreviousFileIntactAndNameTheFile) {
     changed.modules[0].channelTags[0] = "bell\x07";  // XML cannot carry it: refused before writing
     EXPECT_FALSE(changed.save(path));
     EXPECT_EQ(read(), before);
+}
+
+TEST_F(ProjectFile, FileThatIsNoProjectIsNamedNotRead) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.xml"));
+    for (const auto& [file, problem] : {std::pair{QString("/dev/zero"), "is larger than 16 MiB"},
+                                        std::pair{dir.filePath("folder.xml"), "is a folder"}}) {
+        host::Station station;
+        EXPECT_FALSE(station.open(file));
+        EXPECT_TRUE(station.lastError().contains(file + "\" " + problem))
+            << station.lastError().toStdString();
+    }
+}
+
+TEST_F(ProjectFile, OpenRemovesOnlyOldCopiesOfAKilledSave) {
+    ASSERT_TRUE(StationProject::builtIn().save(path));
+    // Old, being written by a save that runs now, and two that are no such copy.
+    const QStringList copies = {"station.xml.a1B2c3", "station.xml.Zz9Yy8", "station.xml.b1C2d3e",
+                                "station.xml.bak"};
+    for (const QString& name : copies) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(read()) > 0 && file.flush());
+        const QDateTime when = QDateTime::currentDateTime().addSecs(name == copies[1] ? 0 : -3600);
+        ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    host::Station station;
+    ASSERT_TRUE(station.open(path));
+    EXPECT_FALSE(station.createdNewProject());
+    EXPECT_EQ(QDir(dir.path()).entryList({"station.xml.*"}, QDir::Files, QDir::Name), copies.mid(1));
+    ASSERT_TRUE(station.open(dir.filePath("new.xml")));
+    EXPECT_TRUE(station.createdNewProject());
 }
 
 class StationTest : public ProjectFile {
