@@ -15,7 +15,9 @@ void ValueBox::setValueText(const QString& text) {
     if (text == this->text()) {
         return;
     }
-    if (m_background.isNull() && isVisible()) {
+    // Only an unobscured box is pictured: a window lying over it (another page in
+    // the frame) is no part of what lies behind it.
+    if (m_background.isNull() && isVisible() && visibleRegion() == QRegion(rect())) {
         keepBackground();
     }
     setText(text);
@@ -53,6 +55,7 @@ bool ValueBox::changesBackground(QEvent::Type type) {
         case QEvent::FontChange:
         case QEvent::ScreenChangeInternal:
         case QEvent::ActivationChange:
+        case QEvent::ZOrderChange:
             return true;
         default:
             return false;

@@ -16,10 +16,11 @@ namespace qt27 {
 ///
 /// A new value repaints the box alone, not the group box and the page behind it:
 /// before its first new text the box keeps a picture of what lies behind it
-/// (rendered once from its window) and from then on paints that picture itself
-/// and counts as opaque. The picture is dropped, and the box paints like any line
-/// edit until the next new text, whenever the box or one of the widgets it lies on
-/// is moved, resized, shown, hidden, restyled, re-coloured, enabled or disabled.
+/// (rendered once from its window, only while nothing covers the box) and from
+/// then on paints that picture itself and counts as opaque. The picture is
+/// dropped, and the box paints like any line edit until the next new text,
+/// whenever the box or one of the widgets it lies on is moved, resized, shown,
+/// hidden, raised or lowered, restyled, re-coloured, enabled or disabled.
 class ValueBox : public QLineEdit {
     Q_OBJECT
 
