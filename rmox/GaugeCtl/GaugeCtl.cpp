@@ -221,8 +221,10 @@ qreal GaugeCtl::horizontalMargin() const {
 }
 
 const GaugeCtl::Layout& GaugeCtl::layout() const {
-    if (!m_layoutValid) {
+    // A hidden gauge gets its resize event only when shown: the size is checked too.
+    if (!m_layoutValid || m_layoutSize != size()) {
         m_layout = computeLayout();
+        m_layoutSize = size();
         m_layoutValid = true;
     }
     return m_layout;

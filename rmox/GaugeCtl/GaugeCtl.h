@@ -180,6 +180,7 @@ private:
 
     Bar* m_bar = nullptr;
     mutable Layout m_layout;
+    mutable QSize m_layoutSize;
     mutable bool m_layoutValid = false;
 
     bool m_pressed = false;
