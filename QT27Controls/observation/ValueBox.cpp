@@ -1,14 +1,73 @@
 #include "ValueBox.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionFrame>
 
 namespace qt27 {
+
+namespace {
+
+/// The application's style, except that a value box draws its frame and face from
+/// its kept picture. One for all boxes, living as long as the application.
+class KeptPanelStyle : public QProxyStyle {
+public:
+    KeptPanelStyle() : QProxyStyle(QApplication::style()->name()) { setParent(qApp); }
+
+    static KeptPanelStyle* instance() {
+        static QPointer<KeptPanelStyle> style;
+        if (style == nullptr && qApp != nullptr) {
+            style = new KeptPanelStyle;
+        }
+        return style;
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        auto* box = const_cast<ValueBox*>(qobject_cast<const ValueBox*>(widget));
+        if (element == PE_PanelLineEdit && box != nullptr && option != nullptr && painter != nullptr &&
+            box->paintKeptPanel(*option, *painter, *baseStyle())) {
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
+}  // namespace
 
 ValueBox::ValueBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
     setReadOnly(true);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Only where the application's style is not one of its own (a style sheet).
+    if (KeptPanelStyle* style = KeptPanelStyle::instance();
+        style != nullptr && QApplication::style()->inherits("QStyleSheetStyle") == false) {
+        setStyle(style);
+    }
+}
+
+bool ValueBox::paintKeptPanel(const QStyleOption& option, QPainter& painter, const QStyle& style) {
+    if (m_background.isNull() || option.rect != rect()) {
+        return false;
+    }
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(&option);
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5")
+                            .arg(static_cast<int>(option.state))
+                            .arg(option.palette.cacheKey())
+                            .arg(static_cast<int>(option.direction))
+                            .arg(frame != nullptr ? frame->lineWidth : -1)
+                            .arg(frame != nullptr ? static_cast<int>(frame->features) : -1);
+    if (m_panel.isNull() || key != m_panelKey) {
+        m_panel = m_background.copy();
+        QPainter onPanel(&m_panel);
+        style.drawPrimitive(QStyle::PE_PanelLineEdit, &option, &onPanel, this);
+        m_panelKey = key;
+    }
+    painter.drawPixmap(0, 0, m_panel);
+    return true;
 }
 
 void ValueBox::setValueText(const QString& text) {
@@ -103,6 +162,7 @@ void ValueBox::dropBackground() {
         return;
     }
     m_background = QPixmap();
+    m_panel = QPixmap();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     for (const QPointer<QWidget>& ancestor : std::as_const(m_watched)) {
         if (ancestor) {

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOption>
 
 #include "QT27Controls/observation/ChannelUnitDisplay.h"
 
@@ -20,7 +22,9 @@ namespace qt27 {
 /// then on paints that picture itself and counts as opaque. The picture is
 /// dropped, and the box paints like any line edit until the next new text,
 /// whenever the box or one of the widgets it lies on is moved, resized, shown,
-/// hidden, raised or lowered, restyled, re-coloured, enabled or disabled.
+/// hidden, raised or lowered, restyled, re-coloured, enabled or disabled. The
+/// frame and face of the box (the same for every value) are drawn onto a copy of
+/// that picture once and kept too, so a new value draws its text only.
 class ValueBox : public QLineEdit {
     Q_OBJECT
 
@@ -36,6 +40,10 @@ public:
     /// Whether the box paints what lies behind it itself (a kept picture).
     bool paintsBackground() const { return !m_background.isNull(); }
 
+    /// Paints the box's frame and face for @p option from a kept picture (made
+    /// when the option changes); false while the box keeps no background.
+    bool paintKeptPanel(const QStyleOption& option, QPainter& painter, const QStyle& style);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +58,8 @@ private:
     bool m_stateShown = false;
     ValueState m_state = ValueState::None;
     QPixmap m_background;
+    QPixmap m_panel;     // the background with the frame and face drawn on it
+    QString m_panelKey;  // what m_panel was drawn for
     bool m_rendering = false;
     bool m_settingOwnPalette = false;
     QList<QPointer<QWidget>> m_watched;
