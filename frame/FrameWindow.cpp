@@ -14,9 +14,11 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "QT27Controls/simulation/Simulation.h"
 #include "frame/OpenPage.h"
 #include "frame/StationPanel.h"
 #include "host/BaseDtm.h"
@@ -31,7 +33,10 @@ namespace frame {
 
 namespace {
 
-enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole };
+enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole, ForcedRole };
+
+// How often the forced marks are looked at: forcing also ends when its enable lapses.
+constexpr int kForcedMarkIntervalMs = 1000;
 
 QString twoDigits(int slot) {
     return QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
@@ -107,6 +112,11 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
 
     buildTree();
     connectModules();
+    connect(&m_simulation, &host::SimulatedStation::forcingChanged, this, &FrameWindow::updateForcedMarks,
+            Qt::QueuedConnection);
+    auto* forcedMarks = new QTimer(this);
+    connect(forcedMarks, &QTimer::timeout, this, &FrameWindow::updateForcedMarks);
+    forcedMarks->start(kForcedMarkIntervalMs);
     connect(&m_station, &host::Station::projectError, this, &FrameWindow::addError);
     connect(&m_station, &host::Station::modulesChanged, this, [this] {
         buildTree();
@@ -173,9 +183,10 @@ void FrameWindow::buildTree() {
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
         auto* slotItem = new QTreeWidgetItem(root, {tr("Slot %1").arg(twoDigits(module.slot))});
         slotItem->setData(0, SlotRole, module.slot);
-        auto* moduleItem =
-            new QTreeWidgetItem(slotItem, {QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode)});
+        const QString moduleText = QStringLiteral("%1 (%2)").arg(module.typeName, module.typeCode);
+        auto* moduleItem = new QTreeWidgetItem(slotItem, {moduleText});
         moduleItem->setData(0, SlotRole, module.slot);
+        moduleItem->setData(0, ModuleTextRole, moduleText);
         moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
         for (const PageType& type : m_registry.types()) {
             auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
@@ -189,6 +200,45 @@ void FrameWindow::buildTree() {
     if (selected != 0) {
         selectSlot(selected);
     }
+    updateForcedMarks();
+}
+
+void FrameWindow::updateForcedMarks() {
+    if (m_markingForced) {
+        return;  // reading the mask may end a lapsed forcing, which reports itself
+    }
+    m_markingForced = true;
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        QTreeWidgetItem* item = *it;
+        if (item->data(0, ModuleTextRole).isNull()) {
+            continue;
+        }
+        const int slot = item->data(0, SlotRole).toInt();
+        const quint8 mask = m_simulation.hasModule(slot) ? m_simulation.forcedMask(slot) : 0;
+        QStringList channels;
+        for (int channel = 0; channel < 4; ++channel) {
+            if ((mask & (1u << channel)) != 0) {
+                channels << QString::number(channel + 1);
+            }
+        }
+        const QString text = item->data(0, ModuleTextRole).toString();
+        item->setData(0, ForcedRole, mask != 0);
+        const QString forced = tr("%1 - forced: channel %2").arg(text, channels.join(QStringLiteral(", ")));
+        item->setText(0, mask != 0 ? forced : text);
+        // Orange, the colour of a "function check" status.
+        item->setForeground(0, mask != 0 ? QBrush(QColor(0xE0, 0x80, 0x00)) : QBrush());
+        item->setIcon(0, mask != 0 ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    }
+    m_markingForced = false;
+}
+
+bool FrameWindow::isMarkedForced(int slot) const {
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        if (!(*it)->data(0, ModuleTextRole).isNull() && (*it)->data(0, SlotRole).toInt() == slot) {
+            return (*it)->data(0, ForcedRole).toBool();
+        }
+    }
+    return false;
 }
 
 void FrameWindow::connectModules() {
@@ -275,6 +325,13 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
                      .arg(grace / 1000.0));
         pageFinished(page, window);
     });
+    if (pageName == QLatin1String("Simulation") && m_simulation.hasModule(slot) &&
+        m_simulation.forcedMask(slot) != 0) {
+        // The new page knows nothing of forcing it did not start: its switches show off.
+        addError(tr("Slot %1: the module is still forced by an earlier Simulation page until the forcing "
+                    "enable lapses; this page shows only what it forces itself.")
+                     .arg(twoDigits(slot)));
+    }
     page->init();
     window->resize(window->sizeHint().expandedTo(page->widget()->sizeHint() + QSize(16, 40)));
     window->show();
@@ -282,6 +339,15 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
 }
 
 void FrameWindow::pageFinished(OpenPage* page, QMdiSubWindow* window) {
+    const int slot = page->slot();
+    if (qobject_cast<qt27::Simulation*>(page->widget()) != nullptr && m_simulation.hasModule(slot) &&
+        m_simulation.forcedMask(slot) != 0) {
+        // Closing the page does not end forcing: the module goes on until the enable lapses.
+        addError(tr("Slot %1: the module stays forced until the forcing enable lapses, %2 s after the "
+                    "last enable.")
+                     .arg(twoDigits(slot))
+                     .arg(host::SimulatedStation::ForcingWatchdogMs / 1000));
+    }
     m_pages.removeOne(page);
     page->deleteLater();
     if (window != nullptr) {

@@ -47,6 +47,8 @@ public:
     /// The entries of the error panel.
     QStringList errors() const;
     void addError(const QString& text);
+    /// Whether the tree marks the module in @p slot as forced.
+    bool isMarkedForced(int slot) const;
     /// The slot of the module selected in the tree; 0 when none.
     int selectedSlot() const;
     void selectSlot(int slot);
@@ -74,6 +76,8 @@ private:
     void openProject();
     void reloadProject();
     void pageFinished(OpenPage* page, QMdiSubWindow* window);
+    /// Marks the modules whose channels read forced values, as a "function check" status.
+    void updateForcedMarks();
 
     host::Station& m_station;
     host::SimulatedStation& m_simulation;
@@ -89,6 +93,7 @@ private:
     int m_invokeCounter = 0;
     int m_gracePeriodMs;
     bool m_quitting = false;
+    bool m_markingForced = false;
 };
 
 }  // namespace frame

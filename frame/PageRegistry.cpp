@@ -7,6 +7,7 @@
 #include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/observation/Observation.h"
 #include "QT27Controls/parameter/Parameter.h"
+#include "QT27Controls/simulation/Simulation.h"
 
 namespace frame {
 
@@ -35,6 +36,8 @@ PageRegistry PageRegistry::withLibraryPages() {
                   [](QWidget* parent) -> QWidget* { return new qt27::Parameter(parent); }});
     registry.add({QStringLiteral("Observation"), QStringLiteral("Observation"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Observation(parent); }, 1500});
+    registry.add({QStringLiteral("Simulation"), QStringLiteral("Simulation"),
+                  [](QWidget* parent) -> QWidget* { return new qt27::Simulation(parent); }, 1500});
     registry.add({QStringLiteral("Diagnosis"), QStringLiteral("Diagnosis"),
                   [](QWidget* parent) -> QWidget* { return new qt27::Diagnosis(parent); }, 300});
     registry.add({QStringLiteral("Identification"), QStringLiteral("Identification"),

@@ -1,11 +1,16 @@
 #include "Screenshots.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
+#include "QT27Controls/simulation/ChannelSimulation.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "frame/OpenPage.h"
 #include "frame/PageRegistry.h"
 #include "host/CommunicationService.h"
@@ -76,6 +81,29 @@ QStringList renderAllPages(host::Station& station, host::CommunicationService& s
         }
     }
     return written;
+}
+
+BeforeCapture forceChannelInScreenshots(const host::Station& station) {
+    const int firstSlot = station.modules().isEmpty() ? 0 : station.modules().first().slot;
+    return [firstSlot](const OpenPage& page) {
+        auto* simulation = qobject_cast<qt27::Simulation*>(page.widget());
+        qt27::ChannelSimulation* editor = simulation != nullptr ? simulation->channelSimulation(0) : nullptr;
+        if (editor == nullptr || page.slot() != firstSlot) {
+            return;
+        }
+        // 50 % of the range, entered in percent; the physical unit is shown again after.
+        auto* unit = editor->findChild<QComboBox*>(QStringLiteral("cmbUnit"));
+        unit->setCurrentIndex(qt27::UnitEntryPercent);
+        editor->findChild<QLineEdit*>(QStringLiteral("txtForceValue"))->setText(QStringLiteral("50"));
+        editor->CommitForceValue();
+        unit->setCurrentIndex(qt27::UnitEntryPhysical);
+        editor->findChild<QCheckBox*>(QStringLiteral("chkForcingActivated"))->setChecked(true);
+        // The write, its answer and the read that follows it.
+        for (int wait = 0; wait < 40 && (editor->CurrentValue() != editor->ForceValue() || !editor->IsForced());
+             ++wait) {
+            settle(50);
+        }
+    };
 }
 
 int showChannelFaultInScreenshots(host::SimulatedStation& simulation, const host::Station& station) {

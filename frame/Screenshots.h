@@ -31,4 +31,8 @@ QStringList renderAllPages(host::Station& station, host::CommunicationService& s
 /// channel fault among the modules. Answers the slot, or 0 when no module fits.
 int showChannelFaultInScreenshots(host::SimulatedStation& simulation, const host::Station& station);
 
+/// A BeforeCapture that forces channel 1 of the first module of @p station to the middle
+/// of its range on the Simulation page and waits until the page shows it forced.
+BeforeCapture forceChannelInScreenshots(const host::Station& station);
+
 }  // namespace frame

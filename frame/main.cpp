@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
         frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
         const QStringList files =
-            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors);
+            frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors,
+                                  frame::forceChannelInScreenshots(station));
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }

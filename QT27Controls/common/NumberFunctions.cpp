@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <cmath>
+#include <charconv>
+#include <string>
 
 #include "rmox/Error.h"
 
@@ -20,6 +22,48 @@ int DecimalsOf(const QString& format) {
 }
 
 }  // namespace
+
+double LeadingNumber(const QString& text) {
+    // Collect the characters that continue a number, blanks left out.
+    std::string number;
+    bool digits = false, point = false, exponent = false, exponentDigits = false;
+    for (const QChar c : text) {
+        const char last = number.empty() ? '\0' : number.back();
+        if (c == u' ' || c == u'\t') {
+            continue;
+        }
+        if (c.isDigit() && c.unicode() < 128) {
+            (exponent ? exponentDigits : digits) = true;
+        } else if ((c == u'+' || c == u'-') && (number.empty() || last == 'e')) {
+        } else if (c == u'.' && !point && !exponent) {
+            point = true;
+        } else if ((c == u'e' || c == u'E') && digits && !exponent) {
+            exponent = true;
+            number += 'e';
+            continue;
+        } else {
+            break;
+        }
+        number += static_cast<char>(c.unicode());
+    }
+    if (!digits) {
+        return 0.0;
+    }
+    if (exponent && !exponentDigits) {
+        // "1e" and "1e-" read as 1: the exponent never started.
+        number.erase(number.find('e'));
+    }
+    // from_chars reads with a point whatever the locale; a leading "+" it does not take.
+    const char* first = number.c_str() + (number.front() == '+' ? 1 : 0);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, number.c_str() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too large: infinity; too small: zero.
+        const bool tiny = number.find("e-") != std::string::npos;
+        return tiny ? 0.0 : (number.front() == '-' ? -HUGE_VAL : HUGE_VAL);
+    }
+    return value;
+}
 
 QString FormatWithPoint(double value, const QString& format) {
     QLocale locale;

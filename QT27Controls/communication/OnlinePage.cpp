@@ -325,15 +325,17 @@ void OnlinePage::OnDisconnectResponse(const QString& invokeID, const QString& /*
         refreshButtons();
         blnDisconnectRequested = false;
         step([&] { disconnectAnswerArrived(); });
-        if (m_rules.checksDisconnectAnswerId) {
-            if (!isOwnAnswer(invokeID)) {
-                return;
-            }
-            blnDisconnecting = false;
-        } else {
+        if (!m_rules.checksDisconnectAnswerId) {
             log(QStringLiteral("OnDisconnetResponse"));
         }
+        // Simulation too: a late answer to an earlier Disconnect must not take down the
+        // connection the page holds now (it would stay open with nobody to close it).
+        if (!isOwnAnswer(invokeID)) {
+            return;
+        }
+        blnDisconnecting = false;
     }
+    step([&] { disconnectCompleted(); });
     sOnlineInvokeId.clear();
     communicationReference.clear();
     if (m_rules.readCycle) {

@@ -31,7 +31,8 @@ struct SessionRules {
     /// Diagnosis and Identification: CallDisconnect waits behind an outstanding
     /// request, and PrepareToRelease waits for an outstanding connect.
     bool disconnectWaitsForRequest = false;
-    /// A disconnect answer with a foreign invoke id is ignored (all but Simulation).
+    /// A disconnect answer is matched with the outstanding request without a log line
+    /// of its own (all but Simulation, which logs "OnDisconnetResponse" first).
     bool checksDisconnectAnswerId = true;
     /// Observation: blnDisconnecting marks the running disconnect (PrepareToRelease
     /// then waits for it), and the disconnect log names the invoke id.
@@ -184,6 +185,8 @@ protected:
     /// A disconnect answer arrived; called with the display steps, before the
     /// invoke id is compared.
     virtual void disconnectAnswerArrived() {}
+    /// The answer to the page's own Disconnect arrived; the connection ends now.
+    virtual void disconnectCompleted() {}
     /// The connection aborted; called when the reference has been emptied.
     virtual void connectionAborted() {}
     /// The communication service refused the Disconnect; the page stays online and

@@ -5,6 +5,7 @@
 #include "QT27Controls/common/ErrorHandling.h"
 #include "QT27Controls/communication/ValueTelegram.h"
 #include "QT27Controls/framework/ParameterManager.h"
+#include "QT27Controls/observation/ChannelObservation.h"
 #include "rmox/Communication/ResponseReader.h"
 #include "rmox/Error.h"
 
@@ -43,24 +44,29 @@ void ReadCyclePage::CallReadValues(const QVariant& /*vArguments*/) {
     // A read queued before Close, the release or the user's disconnect would run beside
     // their disconnect; a read never goes out while another request is outstanding.
     if (communicationReference.isEmpty() || blnClosing || blnPrepareToRelease || blnDisconnectRequested ||
-        !sOnlineInvokeId.isEmpty()) {
+        !sOnlineInvokeId.isEmpty() || !readInvokeId().isEmpty()) {
         return;
     }
-    step([&] { sendReadRequest(); });
-}
-
-void ReadCyclePage::sendReadRequest() {
     QString request;
-    step([&] { request = requestBuilder()->ValuesReadRequest(communicationReference); });
-    sOnlineInvokeId = newInvokeId();
-    log(QStringLiteral(".CallReadValues"), paddedLabel(QStringLiteral("invokeId"), 23) + sOnlineInvokeId);
-    if (!transactionRequest(sOnlineInvokeId, request)) {
+    step([&] { request = readRequest(); });
+    QString& invokeId = readInvokeId();
+    invokeId = newInvokeId();
+    logReadRequest(invokeId, request);
+    if (!transactionRequest(invokeId, request)) {
         // The timer stays off: the cycle ends here.
-        sOnlineInvokeId.clear();
+        invokeId.clear();
         setAllChannelValuesOutdated();
         ReportError(rmox::Error::InvalidArgument, QStringLiteral("Transaction failed"),
                     QStringLiteral("CallReadValues"));
     }
+}
+
+QString ReadCyclePage::readRequest() {
+    return requestBuilder()->ValuesReadRequest(communicationReference);
+}
+
+void ReadCyclePage::logReadRequest(const QString& invokeId, const QString& /*request*/) {
+    log(QStringLiteral(".CallReadValues"), paddedLabel(QStringLiteral("invokeId"), 23) + invokeId);
 }
 
 void ReadCyclePage::handleTransactionResponse(const QString& invokeID, const QString& response) {
@@ -126,6 +132,35 @@ void ReadCyclePage::ParseModuleValues(const QByteArray& data) {
         IgnoreErrors([&] { setChannelConnection(index, true); });
         IgnoreErrors([&] { setChannelValue(index, reading.value, reading.isInValid, reading.isForced); });
     }
+}
+
+void ReadCyclePage::configureChannels(const QList<ChannelObservation*>& channels) {
+    QByteArray parameters;
+    step([&] { Required(parameterManager())->ReadParameters(parameters); });
+    for (int index = 0; index < channels.size(); ++index) {
+        ChannelObservation* channel = channels[index];
+        step([&] { channel->setIsInitializing(false); });
+        step([&] { channel->setTyp(ModuleTypeNumber(moduleData().ModuleTypeCode)); });
+        step([&] { channel->setResourceManager(deviceResourceManager()); });
+        step([&] {
+            if (index >= parameters.size()) {
+                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            }
+            channel->setRange(static_cast<quint8>((static_cast<quint8>(parameters[index]) >> 2) & 3));
+        });
+        step([&] { channel->setIsInitializing(false); });
+    }
+}
+
+void ReadCyclePage::showChannelTags(const QList<ChannelObservation*>& channels) {
+    step([&] {
+        forEachChannelTag([&](int number, const QString& tag) {
+            if (number < 1 || number > channels.size()) {
+                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            }
+            channels[number - 1]->setChannelTag(tag);
+        });
+    });
 }
 
 void ReadCyclePage::connectionEstablished() {

@@ -8,6 +8,8 @@ class QTimer;
 
 namespace qt27 {
 
+class ChannelObservation;
+
 /// The read cycle of Observation and Simulation: while online the page reads the
 /// module's channel values again and again, 500 ms after each handled answer.
 ///
@@ -19,10 +21,12 @@ namespace qt27 {
 /// Disconnect lets the cycle go on). CallReadValues sends nothing while a request is
 /// outstanding. A read that brings no values leaves the channel values outdated.
 ///
-/// Simulation replaces the request and its invoke id (sendReadRequest), the answer
-/// dispatch (handleTransactionResponse, which hands a read answer to
-/// handleReadAnswer), the telegram (showValues) and the end of a cycle
-/// (continueReadCycle).
+/// The cycle is written once for both pages. Simulation replaces the invoke id of
+/// its reads (readInvokeId: sReadInvokeId beside sOnlineInvokeId), the request and
+/// its log lines (readRequest, logReadRequest), the answer dispatch
+/// (handleTransactionResponse, which hands a read answer to handleReadAnswer), the
+/// telegram (showValues) and the end of a cycle (continueReadCycle); it starts a
+/// cycle without BeginOperation (SessionRules::beginsOperationPerCycle).
 class ReadCyclePage : public OnlinePage {
     Q_OBJECT
 
@@ -48,8 +52,13 @@ protected:
 
     // Hooks of the read-cycle pages.
 
-    /// Sends the read request for the current reference (which is not empty).
-    virtual void sendReadRequest();
+    /// The invoke id of the outstanding read: sOnlineInvokeId unless the page keeps
+    /// one of its own.
+    virtual QString& readInvokeId() { return sOnlineInvokeId; }
+    /// The read request document for the current reference.
+    virtual QString readRequest();
+    /// Logs a read request that is about to be sent.
+    virtual void logReadRequest(const QString& invokeId, const QString& request);
     /// Shows a telegram: HasConnection and SetCurrentValue on every channel control.
     virtual void showValues(const QByteArray& data);
     /// After an answer was handled: the next cycle, or the disconnect the user asked for.
@@ -62,6 +71,11 @@ protected:
     void handleReadAnswer(const QString& response);
     /// Decodes the value telegram into the channel controls.
     void ParseModuleValues(const QByteArray& data);
+    /// Configures the channel controls at Init: IsInitializing False, Typ, the device
+    /// resource manager, Range from the channel parameter bytes, IsInitializing False.
+    void configureChannels(const QList<ChannelObservation*>& channels);
+    /// Gives each channel control the tag of its channel.
+    void showChannelTags(const QList<ChannelObservation*>& channels);
 
     void handleTransactionResponse(const QString& invokeID, const QString& response) override;
     /// A new connection starts the cycle afresh: a timer that ran on through an abort

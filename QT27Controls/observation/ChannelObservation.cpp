@@ -228,10 +228,15 @@ void ChannelObservation::cmbUnit_Click() {
 void ChannelObservation::ConfigureUnit() {
     RunUnitConfiguration(m_moduleType, m_range, *ctlGauge, *cmbUnit, m_formatText);
     RefreshValueDisplay();
+    unitConfigured();
+}
+
+Scaling ChannelObservation::CurrentScaling() const {
+    return ScalingFor(m_moduleType, cmbUnit->currentIndex(), m_range);
 }
 
 void ChannelObservation::RefreshValueDisplay() {
-    const Scaling scaling = ScalingFor(m_moduleType, cmbUnit->currentIndex(), m_range);
+    const Scaling scaling = CurrentScaling();
     txtValue->setValueText(
         ChannelValueText(m_valueState, m_currentValue, scaling, m_formatText, m_decimalSeparator));
     ctlGauge->setValue(PermilleOfRaw(m_currentValue, scaling));

@@ -73,10 +73,11 @@ public:
     /// configured from it and loads the decimal separator (text 4002), the state
     /// label (text 7013) and the caption.
     rmox::ResourceManager* ResourceManager() const { return m_commonResourceManager; }
-    void setResourceManager(rmox::ResourceManager* manager);
+    virtual void setResourceManager(rmox::ResourceManager* manager);
 
     /// Shows a raw value (bit 15 already removed) with its state picture.
-    Q_INVOKABLE void SetCurrentValue(qint16 iCurrentValue, bool isInValid = false, bool isForced = false);
+    Q_INVOKABLE virtual void SetCurrentValue(qint16 iCurrentValue, bool isInValid = false,
+                                             bool isForced = false);
 
     /// The measuring range, 0 to 3. While initializing only stored.
     quint8 Range() const { return m_range; }
@@ -84,7 +85,7 @@ public:
 
     /// False removes the state picture; the value text and gauge stay, greyed.
     bool HasConnection() const { return m_hasConnection; }
-    void setHasConnection(bool hasConnection);
+    virtual void setHasConnection(bool hasConnection);
 
     /// True after creation; writing False applies the unit configuration.
     bool IsInitializing() const { return m_isInitializing; }
@@ -117,6 +118,11 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    /// Runs at the end of every unit configuration, after the value display refresh
+    /// (ChannelSimulation refreshes its force value display here).
+    virtual void unitConfigured() {}
+    /// Divisor, factor and offset of the module type, the selected unit and the range.
+    Scaling CurrentScaling() const;
 
 private slots:
     void cmbUnit_Click();
@@ -129,7 +135,8 @@ private:
     void ShowStatePicture(const QPixmap& picture);
     void SetValueState(ValueState state);
 
-    // Elements.
+protected:
+    // Elements; ChannelSimulation places them anew and adds its own.
     QGroupBox* fraChannelObservation = nullptr;
     rmox::GaugeCtl* ctlGauge = nullptr;
     QComboBox* cmbUnit = nullptr;
@@ -138,6 +145,7 @@ private:
     QLabel* lblState = nullptr;
     QLabel* imgState = nullptr;
 
+private:
     // State.
     quint8 m_moduleType = 37;
     qint16 m_channelNumber = 0;
@@ -146,8 +154,12 @@ private:
     std::unique_ptr<rmox::ResourceManager> m_deviceResourceManager;
     QString m_commonResourceFolder;
     QString m_deviceResourceFolder;
+
+protected:
     QString m_decimalSeparator = QStringLiteral(".");
     QString m_formatText = QStringLiteral("0.0");
+
+private:
     qint16 m_currentValue = 0;
     bool m_isInValid = true;
     bool m_isForced = false;

@@ -49,32 +49,11 @@ void Observation::configureChildControls() {
     step([&] {
         lblSlotNumber->setText(QStringLiteral("%1").arg(moduleData().SlotNumber, 2, 10, QLatin1Char('0')));
     });
-    QByteArray parameters;
-    step([&] { Required(parameterManager())->ReadParameters(parameters); });
-    for (int index = 0; index < ctlChannelObservation.size(); ++index) {
-        ChannelObservation* channel = ctlChannelObservation[index];
-        step([&] { channel->setIsInitializing(false); });
-        step([&] { channel->setTyp(ModuleTypeNumber(moduleData().ModuleTypeCode)); });
-        step([&] { channel->setResourceManager(deviceResourceManager()); });
-        step([&] {
-            if (index >= parameters.size()) {
-                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            }
-            channel->setRange(static_cast<quint8>((static_cast<quint8>(parameters[index]) >> 2) & 3));
-        });
-        step([&] { channel->setIsInitializing(false); });
-    }
+    configureChannels(ctlChannelObservation);
 }
 
 void Observation::readAllValues() {
-    step([&] {
-        forEachChannelTag([&](int number, const QString& tag) {
-            if (number < 1 || number > ctlChannelObservation.size()) {
-                throw rmox::Error(rmox::Error::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            }
-            ctlChannelObservation[number - 1]->setChannelTag(tag);
-        });
-    });
+    showChannelTags(ctlChannelObservation);
 }
 
 void Observation::setChannelConnection(int index, bool connected) {

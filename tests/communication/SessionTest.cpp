@@ -1,6 +1,6 @@
 // The online session and the read cycle as the host, the communication service and the
-// button bar see them, for both families: the read-cycle pages (Observation; Simulation's
-// rules on the bare read-cycle page) and the one-shot pages (Diagnosis, Identification). Each row starts the
+// button bar see them, for both families: the read-cycle pages (Observation, Simulation) and
+// the one-shot pages (Diagnosis, Identification). Each row starts the
 // page in a state of the session, plays a script of events and answers, and states what the button bar and
 // the host saw and the state the session ends in.
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/observation/Observation.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "rmox/Communication/CallQueue.h"
 #include "rmox/Communication/ResponseReader.h"
 #include "support/PageSession.h"
@@ -33,9 +34,8 @@ using Answer = FakeCommunication::ConnectAnswer;
 /// A page of the variant: O Observation, S Simulation, D Diagnosis, I Identification.
 std::unique_ptr<qt27::OnlinePage> makePage(char variant) {
     if (variant == 'O' || variant == 'S') {
-        return variant == 'O' ? std::make_unique<qt27::Observation>()
-                              : std::make_unique<qt27::ReadCyclePage>(SessionVariant::Simulation,
-                                                                      qt27::PageFrame::ButtonBar);
+        return variant == 'O' ? std::unique_ptr<qt27::OnlinePage>(std::make_unique<qt27::Observation>())
+                              : std::make_unique<qt27::Simulation>();
     }
     if (variant == 'D') {
         return std::make_unique<qt27::Diagnosis>();
@@ -86,7 +86,9 @@ struct Play {
                     name)) {
                 const FakeCommunication::Request& request = comm.requests.at(requestMark++);
                 const QRegularExpressionMatch kind = requestKind.match(request.document);
-                result << (name == "TransactionRequest" ? kind.captured(1) + ':' + kind.captured(2)
+                // Simulation reads the output values where Observation reads the values.
+                const QString read = kind.captured(2) == "outputValues" ? "values" : kind.captured(2);
+                result << (name == "TransactionRequest" ? kind.captured(1) + ':' + read
                            : name == "VerifyConnection" ? (entry.endsWith("(1)") ? "Verify" : "Verify(false)")
                                                         : name) +
                               (request.accepted ? "" : "!");
@@ -110,10 +112,12 @@ struct Play {
         }
         const QString id = page->onlineInvokeId();
         const auto* cycle = qobject_cast<const qt27::ReadCyclePage*>(page.get());
-        QString state = !page->isOnline()                            ? (id.isEmpty() ? "off" : "wait")
-                        : id.isEmpty()                               ? "on"
-                        : id == comm.last(Kind::Disconnect).invokeId ? "disc"
-                                                                     : "busy";
+        const auto* simulation = qobject_cast<const qt27::Simulation*>(page.get());
+        const bool reading = simulation != nullptr && !simulation->readInvokeIdOutstanding().isEmpty();
+        QString state = !page->isOnline()                              ? (id.isEmpty() ? "off" : "wait")
+                        : id.isEmpty() && !reading                     ? "on"
+                        : !id.isEmpty() && id == comm.last(Kind::Disconnect).invokeId ? "disc"
+                                                                       : "busy";
         const bool cycling = cycle != nullptr && cycle->cycleTimer()->isActive();
         return state + (page->isConnecting() ? "+c" : "") + (page->isDisconnecting() ? "+d" : "") +
                (page->isClosing() ? "+x" : "") + (page->isPreparingToRelease() ? "+p" : "") +
@@ -183,33 +187,33 @@ const std::map<QString, QString> kStates = {
 struct Row { const char *variants, *script, *bar, *host, *state; };
 const Row kRows[] = {
     // Start: the page button's caption, then the connect from the queue.
-    {"O", "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
+    {"OS", "Init q", "S c7012 A S B", "UiOpened Connect", "wait+c"},
     {"DI", "Init q", "S c6103 A S B", "UiOpened Connect", "wait+c"},
     {"I", "State5 Init q", "S c6103 A S R", "UiOpened", "off"},
-    {"ODI", "Started Release q", "", "UiReleased", "rel"},
+    {"OSDI", "Started Release q", "", "UiReleased", "rel"},
     {"O", "Connecting Connected q", "on c7012 R E B", "Read:values", "busy"},
     {"S", "Connecting Connected q", "on c7012 R E", "Read:values", "busy"},
     {"D", "Connecting Connected q", "on B A", "Read:diagnosis", "busy"},
     {"I", "Connecting Connected q", "on B A", "Read:qsData", "busy"},
-    {"O", "Connecting NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
+    {"OS", "Connecting NoConnectPart q", "c7011 E R", "Err(CE)", "off"},
     {"DI", "Connecting NoConnectPart q", "E R", "Err(CE)", "off"},
     {"O", "Connecting Unreadable q", "R B B", "Err(?) Connect", "wait+c"},
     {"DI", "Connecting Unreadable q", "R B A B", "Err(?) Connect", "wait+c"},
-    {"ODI", "Connecting ForeignConnect q", "", "", "wait"},
-    {"ODI", "Connecting Verify q", "", "Verify", "wait+c"},
+    {"OSDI", "Connecting ForeignConnect q", "", "", "wait"},
+    {"OSDI", "Connecting Verify q", "", "Verify", "wait+c"},
     {"O", "Connecting Button q", "A", "", "wait+c"},
     {"DI", "Connecting Button q", "B A", "", "wait+c"},
-    {"ODI", "Connecting Close q", "B A", "CloseUi", "wait+c"},
-    {"O", "Connecting Release Connected q Disconnected", "on c7012 R E off c7011 R", "UiReleased Disconnect", "rel"},
+    {"OSDI", "Connecting Close q", "B A", "CloseUi", "wait+c"},
+    {"OS", "Connecting Release Connected q Disconnected", "on c7012 R E off c7011 R", "UiReleased Disconnect", "rel"},
     {"DI", "Connecting Release Connected q Disconnected", "on off", "Disconnect UiReleased", "rel"},
     {"DI", "Connecting Release NoConnectPart q", "E R", "Err(CE) UiReleased", "rel"},
     {"DI", "Connecting Release Unreadable q", "R", "Err(?) UiReleased", "rel"},
     {"D", "Connecting CallDisconnect q Connected q UnreadableRead q", "on B A E R", "Read:diagnosis Err(?)", "on"},
     {"O", "Offline RefuseConnect Button q", "A B E", "Connect!", "off"},
     {"DI", "Offline RefuseConnect Button q", "B A B E", "Connect!", "off"},
-    {"ODI", "Offline CallDisconnect q", "", "", "off"},
-    {"ODI", "Offline EmptyConnect EmptyVerify q", "", "Verify", "off"},
-    {"O", "Offline Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
+    {"OSDI", "Offline CallDisconnect q", "", "", "off"},
+    {"OSDI", "Offline EmptyConnect EmptyVerify q", "", "Verify", "off"},
+    {"OS", "Offline Release Abort", "off c7011 R E R", "UiReleased Box", "rel"},
     {"DI", "Offline Release Abort", "off E R", "UiReleased Box", "rel"},
     {"O", "Online Tick q", "B", "Read:values", "busy"},
     {"O", "Online RefuseRead Tick q", "B", "Read:values! Err(TF)", "on"},
@@ -219,28 +223,28 @@ const Row kRows[] = {
     {"O", "Busy UnreadableRead q Button q Disconnected", "E R A off c7011 R E R", "Err(?) Disconnect", "off"},
     {"D", "Online Button q", "B A", "Read:diagnosis", "busy"},
     {"I", "Online Button q", "B A", "Read:qsData", "busy"},
-    {"O", "Online Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"OS", "Online Close q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"DI", "Online Close q Disconnected", "B A off", "Disconnect CloseUi", "off+x"},
     // A refused Disconnect leaves a page the user can close again; CloseUi goes out once.
-    {"O", "Online RefuseDisconnect Close q", "B A E R", "Disconnect!", "on+t"},
+    {"OS", "Online RefuseDisconnect Close q", "B A E R", "Disconnect!", "on+t"},
     {"DI", "Online RefuseDisconnect Close q", "B A E R", "Disconnect!", "on"},
-    {"O", "Online RefuseDisconnect Close q Close q Disconnected", "B A E R B A off c7011 R", "Disconnect! Disconnect CloseUi", "off+x"},
+    {"OS", "Online RefuseDisconnect Close q Close q Disconnected", "B A E R B A off c7011 R", "Disconnect! Disconnect CloseUi", "off+x"},
     {"DI", "Online RefuseDisconnect Close q Close q Disconnected", "B A E R B A off", "Disconnect! Disconnect CloseUi", "off+x"},
-    {"O", "Busy Close q Data q Disconnected q Close q", "B A off c7011 R B A", "Disconnect CloseUi", "off+x"},
+    {"OS", "Busy Close q Data q Disconnected q Close q", "B A off c7011 R B A", "Disconnect CloseUi", "off+x"},
     {"DI", "Busy Close q Data q Disconnected q Close q", "B A off B A", "Disconnect CloseUi", "off+x"},
     {"DI", "Online CallDisconnect q Disconnected", "off E R", "Disconnect", "off"},
-    {"O", "Online Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
+    {"OS", "Online Release q Disconnected", "B A off c7011 R", "Disconnect UiReleased", "rel"},
     {"DI", "Online Release q Disconnected", "B A off", "Disconnect UiReleased", "rel"},
     {"O", "Online Abort Tick q", "off c7011 R E R B B", "Err(1127) Connect", "wait+c"},
     {"O", "Online Abort Button q Connected", "off c7011 R E R A B on c7012 R E B", "Err(1127) Connect", "on"},
     {"O", "Online Tick Close q", "B B A", "Disconnect", "disc+d+x"},
-    {"O", "Online Close Abort q", "B A off c7011 R E R", "Err(1127) CloseUi", "off+x"},
+    {"OS", "Online Close Abort q", "B A off c7011 R E R", "Err(1127) CloseUi", "off+x"},
     {"DI", "Online Close Abort q", "B A off E R", "Err(1127) CloseUi", "off+x"},
-    {"O", "Busy Data q", "", "", "on+t"},
-    {"O", "Busy ErrorPart q", "", "Err(RE)", "on+t"},
-    {"O", "Busy NoParts q", "", "Err(ND)", "on+t"},
-    {"O", "Busy UnreadableRead q", "E R", "Err(?)", "on"},
-    {"O", "Busy ForeignRead q", "", "", "busy"},
+    {"OS", "Busy Data q", "", "", "on+t"},
+    {"OS", "Busy ErrorPart q", "", "Err(RE)", "on+t"},
+    {"OS", "Busy NoParts q", "", "Err(ND)", "on+t"},
+    {"OS", "Busy UnreadableRead q", "E R", "Err(?)", "on"},
+    {"OS", "Busy ForeignRead q", "", "", "busy"},
     {"O", "Busy Button Data q", "A", "Disconnect", "disc+d+r"},
     {"DI", "Busy Data q", "", "Disconnect", "disc"},
     {"DI", "Busy CallDisconnect q NoParts q", "", "Err(NDR) Disconnect", "disc"},
@@ -254,31 +258,37 @@ const Row kRows[] = {
     {"DI", "Busy ForeignRead q", "", "", "busy"},
     {"DI", "Online Button Close q", "B A B A", "Disconnect", "disc+x"},
     {"DI", "Busy Release q Data q Disconnected q", "off", "Disconnect UiReleased", "rel"},
-    {"O", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
-    {"O", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
+    {"OS", "Busy Release q Disconnected", "off c7011 R", "Disconnect UiReleased", "rel"},
+    {"OS", "Busy Close Data q Tick q Disconnected", "B A off c7011 R", "Disconnect CloseUi", "off+x"},
     {"O", "Busy Button Release Data q Disconnected", "A off c7011 R", "Disconnect UiReleased", "rel"},
     {"O", "Busy Button Data RefuseDisconnect q Release q Disconnected", "A E R B A off c7011 R",
      "Disconnect! Disconnect UiReleased", "rel"},
     {"O", "Busy Button Abort Button q Connected q Data", "A off c7011 R E R A B on c7012 R E B",
      "Err(1127) Connect Read:values", "on+t"},
-    {"O", "Busy Release RefuseDisconnect q Abort", "off c7011 R E R", "Disconnect! Err(1127) UiReleased", "rel"},
+    {"OS", "Busy Release RefuseDisconnect q Abort", "off c7011 R E R", "Disconnect! Err(1127) UiReleased", "rel"},
     {"O", "Busy Button Data q Release Abort", "A off c7011 R E R", "Disconnect Err(1127) UiReleased", "rel"},
-    {"O", "Busy Release Abort q", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", "Busy Release Abort q", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Busy Release Abort q", "off E R", "Err(1127) UiReleased", "rel"},
-    {"ODI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
+    {"OSDI", "Busy CallDisconnect Destroy q Data Abort", "", "", "gone"},
     {"O", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+d+t"},
-    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R E R", "", "off+t"},
+    {"S", "Disconnecting ForeignDisconnect q", "off c7011 R", "", "disc+t"},
     {"DI", "Disconnecting ForeignDisconnect q", "off", "", "disc"},
     {"O", "Disconnecting Tick q", "B", "", "disc+d"},
-    {"O", "Disconnecting Release Disconnected", "off c7011 R", "UiReleased", "rel"},
+    {"OS", "Disconnecting Release Disconnected", "off c7011 R", "UiReleased", "rel"},
     {"DI", "Disconnecting Release q Disconnected", "off", "UiReleased", "rel"},
     // An abort in every state takes the page offline, and the release follows at once.
-    {"O", "Connecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
-    {"O", "Busy Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
-    {"O", "Disconnecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", "Connecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", "Busy Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
+    {"OS", "Disconnecting Abort q Release", "off c7011 R E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Connecting Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Busy Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
     {"DI", "Disconnecting Abort q Release", "off E R", "Err(1127) UiReleased", "rel"},
+    // Simulation: the page button pauses and resumes reading (no AcknowledgeButton); a
+    // paused cycle stays paused after an answer; a new connection ends the pause.
+    {"S", "Online Button Button q", "c7011 c7012", "Read:values", "busy"},
+    {"S", "Busy Button Data q", "c7011", "", "on"},
+    {"S", "Busy Button Abort Button q Connected q Data", "c7011 off c7011 R E R B on c7012 R E", "Err(1127) Connect Read:values", "on+t"},
+    {"S", "Online Tick Close q", "B A", "Disconnect", "disc+x"},
 };
 // clang-format on
 
@@ -318,6 +328,9 @@ TEST_P(SessionTest, ScriptShowsTheExpectedExchange) {
         EXPECT_EQ(connect.communicationObject, run.session.dtm.base.CommunicationObject());
         EXPECT_EQ(connect.document, run.session.dtm.base.parameterManager.ConnectRequest(true));
     }
+    for (const FakeCommunication::Request& read : run.comm.requestsOf(Kind::Transaction)) {
+        EXPECT_EQ(read.document.contains("kind=\"outputValues\""), variant == 'S');
+    }
     for (const auto& error : run.session.dtm.base.events.errors) {
         EXPECT_EQ(error.first, QStringLiteral("QT27 slot 7"));
     }
@@ -337,14 +350,15 @@ struct BarRow {
     bool busy, closeEnabled, pageEnabled;
 };
 const BarRow kBarRows[] = {
-    {"ODI", "Connecting", true, true, false},
-    {"O", "Busy", false, true, true},
-    {"O", "Busy Data q Tick q", false, true, true},
+    {"OSDI", "Connecting", true, true, false},
+    {"OS", "Busy", false, true, true},
+    {"OS", "Busy Data q Tick q", false, true, true},
     {"O", "Busy Button", true, true, false},
+    {"S", "Busy Button", false, true, true},  // the paused page can resume
     {"DI", "Busy", true, true, false},
-    {"ODI", "Online RefuseDisconnect Close q", false, true, true},
-    {"O", "Online RefuseRead Tick q", false, true, true},
-    {"O", "Busy UnreadableRead q Button q Disconnected", false, true, true},
+    {"OSDI", "Online RefuseDisconnect Close q", false, true, true},
+    {"OS", "Online RefuseRead Tick q", false, true, true},
+    {"OS", "Busy UnreadableRead q Button q Disconnected", false, true, true},
 };
 
 TEST(SessionBarTest, BusyMarkAndButtonsFollowWhatTheUserWaitsFor) {

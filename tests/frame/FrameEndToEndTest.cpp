@@ -3,6 +3,7 @@
 // screenshots. Every wait is bounded and ends as soon as its condition holds.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
@@ -15,6 +16,8 @@
 
 #include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
+#include "QT27Controls/simulation/ChannelSimulation.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/Screenshots.h"
@@ -141,6 +144,34 @@ TEST_F(FrameTest, ObservationFollowsTheStationTheConnectButtonAndAnAbort) {
     EXPECT_EQ(service.requestCount(RequestKind::Connect), 3);
 }
 
+// Channel 1 (4..20 mA, live 8 mA) forced to 12 mA on Simulation: Observation of the module
+// shows it forced and the tree marks the module; switched off, the live value and the plain
+// tree return. A Simulation closed while the module forces says so in the error panel.
+TEST_F(FrameTest, ForcingShowsOnObservationInTheTreeAndAtClose) {
+    setSignal(0, 25.0);
+    openWindow();
+    page->cycleTimer()->setInterval(20);
+    auto* simulation = qobject_cast<qt27::Simulation*>(window->openPage(kSlot, "Simulation")->widget());
+    qt27::ChannelSimulation* editor = simulation->channelSimulation(0);
+    ASSERT_TRUE(waitFor([&] { return simulation->isOnline() && shown().value(0) == "8.000 150"; }));
+    auto* forcing = testsupport::child<QCheckBox>(editor, "chkForcingActivated");
+    testsupport::child<QLineEdit>(editor, "txtForceValue")->setText("12");
+    editor->CommitForceValue();
+    forcing->click();
+    EXPECT_TRUE(waitFor([&] { return shown().value(0) == "12.000 153" && window->isMarkedForced(kSlot); }));
+    EXPECT_EQ(testsupport::statePicture(editor), 153);
+    forcing->click();
+    EXPECT_TRUE(waitFor([&] { return shown().value(0) == "8.000 150" && !window->isMarkedForced(kSlot); }));
+    forcing->click();
+    ASSERT_TRUE(waitFor([&] { return window->isMarkedForced(kSlot); }));
+    window->openPages().last()->requestRelease();
+    ASSERT_TRUE(waitFor([&] { return window->openPages().size() == 1; }));
+    EXPECT_TRUE(window->errors().join('\n').contains("stays forced")) << window->errors().join('\n').toStdString();
+    EXPECT_TRUE(window->isMarkedForced(kSlot));
+    window->openPage(kSlot, "Simulation");  // a new page does not show the old forcing
+    EXPECT_TRUE(window->errors().last().contains("still forced by an earlier Simulation page"));
+}
+
 // Closing the window in each state of the session (or pressing Close) ends in exactly
 // one UiReleased after the disconnect answer; the window goes and nothing stays open. A
 // page whose Disconnect is refused does not release: the window goes after the grace period.
@@ -221,9 +252,9 @@ TEST_F(FrameTest, ScreenshotsRenderEveryPageWithLiveValues) {
         });
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(rendered, QStringList({"Parameter: ", "Observation: 12.000 150 2.500 150 8.000 150 20.000 150",
-                                     "Diagnosis: picture", "Identification: picture",
+                                     "Simulation: ", "Diagnosis: picture", "Identification: picture",
                                      "About: rimox QT27 DTM 1.0.0 1.2 picture picture"}));
-    ASSERT_EQ(files.size(), 5);
+    ASSERT_EQ(files.size(), 6);
     EXPECT_TRUE(files.contains(QDir(folder).filePath(QStringLiteral("03-Observation.png"))));
     for (const QString& file : files) {
         EXPECT_GT(QImage(file).width(), 100) << file.toStdString();

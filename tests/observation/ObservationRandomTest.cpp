@@ -1,6 +1,9 @@
 // The Observation page under random play (presses, PrepareToRelease, ticks, queued calls,
-// answers of every kind, refusals, aborts, verifications), and the Diagnosis page against the
-// host's service with channel faults, module codes and raw telegrams at the station. Against the scripted
+// answers of every kind, refusals, aborts, verifications), the Diagnosis page against the
+// host's service with channel faults, module codes and raw telegrams at the station, and the
+// Simulation page against the host's service with the user on its four editors: one request of
+// each kind at a time, no enable while nothing is forced, and once everything owed has gone out
+// the station forces what the page holds and the editors show it. Against the scripted
 // service a model of the session predicts the page's state and requests; against the host's own service
 // (short answer timeout, all its faults) the page waits only for answers that come, in time. Both: at most
 // one request and connection open, CloseUi and UiReleased once, Close usable while online and idle, no
@@ -10,7 +13,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -25,12 +32,15 @@
 #include "QT27Controls/common/DebugHelper.h"
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/observation/Observation.h"
+#include "QT27Controls/simulation/ChannelSimulation.h"
+#include "QT27Controls/simulation/Simulation.h"
 #include "host/BaseDtm.h"
 #include "host/CommunicationService.h"
 #include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
 #include "rmox/ButtonControl/ButtonControl.h"
+#include "rmox/GaugeCtl/GaugeCtl.h"
 #include "support/FakeCommunication.h"
 #include "support/FakeHost.h"
 
@@ -172,8 +182,8 @@ struct SessionModel {
 /// One seed's play against the scripted service and the model, or the host's service.
 class RandomPlay {
 public:
-    RandomPlay(quint32 seed, bool scripted, bool diagnosis)
-        : m_seed(seed), m_random(seed), m_scripted(scripted), m_diagnosis(diagnosis) {
+    RandomPlay(quint32 seed, bool scripted, char kind)
+        : m_seed(seed), m_random(seed), m_scripted(scripted), m_diagnosis(kind == 'D'), m_forcing(kind == 'S') {
         EXPECT_TRUE(m_dir.isValid() && m_station.open(m_dir.filePath(QStringLiteral("station.xml"))));
         m_simulation.addModule(3, 37);
         m_service.setLatency(0);
@@ -188,11 +198,19 @@ public:
         QObject::connect(base, &host::BaseDtm::closeUiRequested, &m_context,
                          count(QStringLiteral("CloseUi")));
         QObject::connect(&m_service, &host::CommunicationService::requestReceived, &m_context,
-                         [this](host::CommunicationService::RequestKind kind) {
+                         [this](host::CommunicationService::RequestKind kind, const QString& id,
+                                const QString& document) {
                              if (kind == host::CommunicationService::RequestKind::Connect && m_page &&
                                  m_page->isPreparingToRelease()) {
                                  fail(QStringLiteral("Connect after PrepareToRelease"));
                              }
+                             static const QRegularExpression index(QStringLiteral("index=\"(\\d+)\""));
+                             const QString kind2 = index.match(document).captured(1);
+                             if (kind2 == QLatin1String("21") && simulation() && simulation()->forcedChannelCount() == 0) {
+                                 fail(QStringLiteral("an enable request while no channel is forced"));
+                             }
+                             if (kind == host::CommunicationService::RequestKind::Transaction)
+                                 m_sent[id] = kind2 + QLatin1Char(' ') + document.section(QStringLiteral("communicationReference=\""), 1).section('"', 0, 0);
                          });
         m_clock.start();
     }
@@ -237,10 +255,16 @@ private:
     }
     void newSession() {
         m_page = m_diagnosis ? std::unique_ptr<qt27::OnlinePage>(std::make_unique<qt27::Diagnosis>())
+                 : m_forcing ? std::unique_ptr<qt27::OnlinePage>(std::make_unique<qt27::Simulation>())
                              : std::make_unique<qt27::Observation>();
         qt27::ReadDebugSettings(-1);  // page creation reads the debug switches
         if (cycle() != nullptr) {
             cycle()->cycleTimer()->setInterval(600000);  // ticks come only from the play
+        }
+        if (m_forcing) {
+            simulation()->enableForceTimer()->setInterval(600000);
+            // The page before may have left the module forced: that lapses, a minute later.
+            m_simulation.advanceTime(host::SimulatedStation::ForcingWatchdogMs + 1);
         }
         m_invokeId = QStringLiteral("INV-%1").arg(m_step);
         m_hostCalls.clear();
@@ -294,6 +318,8 @@ private:
         } else if (dice < 68) {
             if (m_diagnosis) {
                 injectStationFault();
+            } else if (m_forcing && roll(3) > 0) {
+                playEditor();
             } else if (cycle()->cycleTimer()->isActive()) {
                 note(QStringLiteral("tick"));
                 m_model ? m_model->tick() : void();
@@ -323,6 +349,8 @@ private:
             // The host's service calls OnAbort from the event loop.
             m_scripted ? (m_model->abort(), m_comm->abort())
                        : (m_service.abortConnections(), QCoreApplication::processEvents());
+        } else if (m_forcing) {
+            settleAndCompare();
         } else if (m_scripted && !m_comm->requests.isEmpty()) {  // the service knows the page
             const QString id =
                 QStringList{m_model->outstanding, QString(""), QStringLiteral("F")}.at(roll(3));
@@ -334,6 +362,62 @@ private:
         }
     }
     qt27::ReadCyclePage* cycle() const { return qobject_cast<qt27::ReadCyclePage*>(m_page.get()); }
+    qt27::Simulation* simulation() const { return qobject_cast<qt27::Simulation*>(m_page.get()); }
+    /// Simulation: what a user does on one of the four editors, or the enable timer's tick.
+    void playEditor() {
+        qt27::ChannelSimulation* editor = simulation()->channelSimulation(roll(4));
+        const int what = roll(6);
+        note(QStringLiteral("editor %1 action %2").arg(editor->ChannelNumber()).arg(what));
+        auto* box = editor->findChild<QCheckBox*>(what == 0 ? "chkForcingActivated" : "chkForcedInvalid");
+        what < 2    ? (box->isEnabled() ? box->click() : void())
+        : what == 2 ? editor->findChild<QLineEdit*>("txtForceValue")->setText(QString::number(roll(300) - 150) + ",5"),
+                      editor->CommitForceValue()
+        : what == 3 ? emit editor->findChild<rmox::GaugeCtl*>("ctlGauge")->SliderChanged(float(roll(1001)))
+        : what == 4 ? editor->findChild<QComboBox*>("cmbUnit")->setCurrentIndex(roll(2))
+        : simulation()->enableForceTimer()->isActive() ? simulation()->timEnableForce_Timer() : void();
+    }
+    /// Lets everything owed go out with the faults off (a reconnect, the enable tick, a resumed
+    /// read cycle), then compares the station, the page and its editors.
+    void settleAndCompare() {
+        qt27::Simulation* page = simulation();
+        if (page->isReleased() || page->isClosing() || page->isPreparingToRelease()) {
+            return;
+        }
+        note(QStringLiteral("settle and compare"));
+        m_service.clearFaults();
+        for (int round = 0; round < 4; ++round) {
+            if (!page->isOnline() && page->onlineInvokeId().isEmpty()) {
+                page->ctlButtons_PageButton();
+            } else if (page->isOnline()) {
+                page->timEnableForce_Timer(), page->isReadingPaused() ? page->ctlButtons_PageButton() : void();
+                page->timCyclic_Timer();
+            }
+            for (int quiet = 0; quiet < 20;) {
+                QCoreApplication::processEvents();
+                quiet = m_service.outstandingAnswers() == 0 ? quiet + 1 : 0;
+            }
+        }
+        // Per channel: forced (3 = switch checked and picture forced), status word, force value.
+        QString station, onPage, shown;
+        for (int index = 0; index < 4; ++index) {
+            const qt27::ChannelSimulation* editor = page->channelSimulation(index);
+            const int forced = (page->forceActiveMask() >> index) & 1;
+            const quint16 word = m_simulation.statusWord(3, index);
+            const int invalid = (page->forceInvalidMask() >> index) & 1;
+            const auto forcedWord = static_cast<quint16>(page->forceValue(index) | (invalid << 15));
+            station += QStringLiteral("%1 %2 %3, ").arg(3 * ((m_simulation.forcedMask(3) >> index) & 1)).arg(word);
+            onPage += QStringLiteral("%1 %2 %3, ").arg(3 * forced).arg(forced ? forcedWord : word);
+            shown += QStringLiteral("%1 %2 %3, ")
+                         .arg(int(editor->ForcingActivated()) + 2 * int(editor->IsForced()))
+                         .arg(editor->CurrentValue() | (editor->IsInValid() ? 0x8000 : 0));
+            station = station.arg(page->forceValue(index)), onPage = onPage.arg(page->forceValue(index));
+            shown = shown.arg(editor->ForceValue());
+        }
+        if (!page->isOnline() || station != onPage || shown != onPage) {
+            fail(QStringLiteral("once quiet, online %1:\nstation %2\npage    %3\neditors %4")
+                     .arg(page->isOnline()).arg(station, onPage, shown));
+        }
+    }
     /// Diagnosis: a line fault, a module code or a raw telegram of up to six random bytes.
     void injectStationFault() {
         const int channel = roll(4), what = roll(5);
@@ -419,6 +503,15 @@ private:
             fail(QStringLiteral("online with nothing outstanding, but Close is disabled"));
         }
         m_scripted ? checkAgainstTheModel(*cycle()) : checkAgainstTheService(page);
+        // One read, one enable and one write at most on the page's connection.
+        QHash<QString, int> awaited;
+        for (auto it = m_sent.cbegin(); m_forcing && it != m_sent.cend(); ++it) {
+            const QString reference = it.value().section(' ', 1);
+            if (m_service.isAwaitingAnswer(it.key()) && reference == page.currentCommunicationReference() &&
+                ++awaited[it.value()] > 1) {
+                fail(QStringLiteral("two requests of index %1 outstanding").arg(it.value().section(' ', 0, 0)));
+            }
+        }
     }
     void checkAgainstTheModel(const qt27::ReadCyclePage& page) {
         if (m_requestsSeen < m_comm->requests.size()) {
@@ -473,6 +566,8 @@ private:
     QRandomGenerator m_random;
     const bool m_scripted;
     const bool m_diagnosis;
+    const bool m_forcing;
+    QHash<QString, QString> m_sent;  ///< invoke id: record index and communication reference
     std::deque<QString> m_trail;
     int m_step = 0;
     QTemporaryDir m_dir;
@@ -505,9 +600,10 @@ TEST_P(RandomTest, SessionHoldsUnderRandomPlay) {
     const quint32 seed = qEnvironmentVariable("QT27_RANDOM_SEED").toUInt(&ok);
     const int steps = qEnvironmentVariable("QT27_RANDOM_STEPS").toInt();
     int released = 0, closed = 0;
-    for (const quint32 each : ok ? QList<quint32>{seed} : QList<quint32>{1, 2, 3, 4, 20240607}) {
-        RandomPlay play(each, GetParam() == 0, GetParam() == 2);
-        play.run(steps > 0 ? steps : 3000);
+    const QList<quint32> seeds = GetParam() == 3 ? QList<quint32>{1, 2, 3} : QList<quint32>{1, 2, 3, 4, 20240607};
+    for (const quint32 each : ok ? QList<quint32>{seed} : seeds) {
+        RandomPlay play(each, GetParam() == 0, "OODS"[GetParam()]);
+        play.run(steps > 0 ? steps : GetParam() == 3 ? 1500 : 3000);
         EXPECT_FALSE(play.m_failed) << "seed " << each;
         released += play.m_released;
         closed += play.m_closed;
@@ -517,11 +613,12 @@ TEST_P(RandomTest, SessionHoldsUnderRandomPlay) {
     qt27::OnlinePage::setCriticalMessageBox(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(Against, RandomTest, testing::Values(0, 1, 2),
+INSTANTIATE_TEST_SUITE_P(Against, RandomTest, testing::Values(0, 1, 2, 3),
                          [](const testing::TestParamInfo<int>& info) {
                              return std::string(info.param == 0   ? "ScriptedServiceAndModel"
                                                 : info.param == 1 ? "HostService"
-                                                                  : "HostServiceDiagnosis");
+                                                : info.param == 2 ? "HostServiceDiagnosis"
+                                                                  : "HostServiceSimulation");
                          });
 
 }  // namespace
