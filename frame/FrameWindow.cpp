@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "QT27Controls/simulation/Simulation.h"
+#include "frame/AuditDock.h"
 #include "frame/OpenPage.h"
 #include "frame/StationPanel.h"
 #include "host/BaseDtm.h"
@@ -109,6 +110,15 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(errorDock->toggleViewAction());
+    m_auditDock = new AuditDock(m_station, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_auditDock);
+    tabifyDockWidget(errorDock, m_auditDock);
+    errorDock->raise();
+    menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(m_auditDock->toggleViewAction());
+    connect(m_station.auditTrail(), &host::AuditTrail::warning, this, &FrameWindow::addError);
+    for (const QString& warning : m_station.auditTrail()->warnings()) {
+        addError(warning);  // found when the project was opened, before this window existed
+    }
 
     buildTree();
     connectModules();
@@ -153,6 +163,11 @@ void FrameWindow::buildMenus() {
     dataSet->addAction(tr("Lock as another user..."), this, &FrameWindow::lockAsOtherUser);
     dataSet->addAction(tr("Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
     dataSet->addSeparator();
+    dataSet->addAction(tr("Take over the lock as this DTM"), this, [this] {
+        if (host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot())) {
+            dtm->baseDtm()->takeOverLockAs(dtm->baseDtm()->userName());
+        }
+    });
     dataSet->addAction(tr("Lock as this DTM"), this, &FrameWindow::lockAsThisDtm);
     dataSet->addAction(tr("Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
 
@@ -410,6 +425,9 @@ void FrameWindow::addError(const QString& text) {
 
 void FrameWindow::setLanguage(const QString& language) {
     m_station.setLanguage(language);
+    if (m_auditDock != nullptr) {
+        m_auditDock->refresh();
+    }
     for (QAction* action : m_languages->actions()) {
         action->setChecked(action->data().toString() == language);
     }
@@ -472,6 +490,7 @@ void FrameWindow::openProject() {
         buildTree();
         connectModules();
     }
+    m_auditDock->refresh();
 }
 
 void FrameWindow::reloadProject() {

@@ -21,6 +21,7 @@ class Station;
 
 namespace frame {
 
+class AuditDock;
 class OpenPage;
 class StationPanel;
 
@@ -87,6 +88,7 @@ private:
     QMdiArea* m_mdi = nullptr;
     QListWidget* m_errors = nullptr;
     StationPanel* m_stationPanel = nullptr;
+    AuditDock* m_auditDock = nullptr;
     QActionGroup* m_languages = nullptr;
     QList<OpenPage*> m_pages;
     QString m_otherUser = QStringLiteral("operator");

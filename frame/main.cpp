@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "frame/AuditDock.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
 #include "frame/Screenshots.h"
@@ -85,9 +86,12 @@ int main(int argc, char** argv) {
     if (parser.isSet(screenshotOption)) {
         frame::showChannelFaultInScreenshots(simulation, station);
         QStringList errors;
-        const QStringList files =
+        QStringList files =
             frame::renderAllPages(station, service, registry, parser.value(screenshotOption), &errors,
                                   frame::forceChannelInScreenshots(station));
+        // The audit window, with what the rendered pages recorded.
+        files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
+        files.removeAll(QString());
         for (const QString& error : errors) {
             err << "qt27frame: " << error << "\n";
         }

@@ -1,7 +1,9 @@
 #include "BaseDtm.h"
 
 #include "QT27Controls/common/ApplicationFolder.h"
+#include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/framework/DtmEvents.h"
+#include "host/AuditTrail.h"
 #include "host/HostDocuments.h"
 #include "host/MessageService.h"
 #include "host/ParameterManager.h"
@@ -21,6 +23,18 @@ private:
     BaseDtm& m_owner;
 };
 
+class BaseDtm::ModuleTrail : public qt27::AuditTrail {
+public:
+    ModuleTrail(Station& station, int slot) : m_station(station), m_slot(slot) {}
+    bool RecordChange(const QString& code, const QStringList& arguments, int channel) override {
+        return m_station.auditTrail()->append(m_slot, channel, code, arguments);
+    }
+
+private:
+    Station& m_station;
+    int m_slot;
+};
+
 BaseDtm::BaseDtm(Station& station, int slot, QObject* parent)
     : qt27::BaseDtm(parent),
       m_slot(slot),
@@ -30,7 +44,8 @@ BaseDtm::BaseDtm(Station& station, int slot, QObject* parent)
       m_communicationObject(new QObject(this)),
       m_schemaObject(new QObject(this)),
       m_messages(std::make_unique<host::MessageService>()),
-      m_events(std::make_unique<ErrorInterface>(*this)) {
+      m_events(std::make_unique<ErrorInterface>(*this)),
+      m_trail(std::make_unique<ModuleTrail>(station, slot)) {
     m_resources->setLanguage(QStringLiteral("en"));
     m_resources->setResourceFolder(qt27::DeviceResourceFolder());
     m_communicationObject->setObjectName(QStringLiteral("CommunicationObject"));
@@ -111,6 +126,10 @@ qt27::DtmEvents* BaseDtm::DtmEvents() {
     return m_events.get();
 }
 
+qt27::AuditTrail* BaseDtm::AuditTrail() {
+    return m_trail.get();
+}
+
 void BaseDtm::setLanguage(const QString& language) {
     m_resources->setLanguage(language);
 }
@@ -119,6 +138,25 @@ bool BaseDtm::lockDataSetAs(const QString& userName) {
     if (userName.isEmpty() || (!m_lockOwner.isEmpty() && m_lockOwner != userName)) {
         return false;
     }
+    if (m_lockOwner != userName) {
+        m_trail->RecordChange(qt27::AuditCode::LockTaken, {userName}, 0);
+    }
+    m_lockOwner = userName;
+    emit LockDataSet(userName);
+    return true;
+}
+
+bool BaseDtm::takeOverLockAs(const QString& userName) {
+    if (userName.isEmpty()) {
+        return false;
+    }
+    const QString former = m_lockOwner;
+    if (former.isEmpty() || former == userName) {
+        return lockDataSetAs(userName);
+    }
+    m_trail->RecordChange(qt27::AuditCode::LockTakenOver, {former, userName}, 0);
+    m_lockOwner.clear();
+    emit UnlockDataSet(former);
     m_lockOwner = userName;
     emit LockDataSet(userName);
     return true;
@@ -132,6 +170,7 @@ bool BaseDtm::unlockDataSetAs(const QString& userName) {
     if (m_lockOwner.isEmpty() || m_lockOwner != userName) {
         return false;
     }
+    m_trail->RecordChange(qt27::AuditCode::LockReleased, {userName}, 0);
     m_lockOwner.clear();
     emit UnlockDataSet(userName);
     return true;

@@ -24,7 +24,8 @@ class Station;
 /// Data-set lock: the DTM knows its own user name ("engineer" unless set) and the
 /// current owner of the lock (nobody, its own user or another user). HoldsLock is
 /// true while its own user holds the lock; MayEdit is true unless another user
-/// holds it.
+/// holds it. Taking, releasing and taking over the lock go to the station's audit
+/// trail (the frame changes the lock, so the host records it, once per change).
 class BaseDtm : public qt27::BaseDtm {
     Q_OBJECT
 
@@ -55,6 +56,8 @@ public:
     bool NotifyDataChanged() override;
     bool EndEditing() override;
     qt27::DtmEvents* DtmEvents() override;
+    /// Stores the pages' reports in the station's trail, under this module's slot.
+    qt27::AuditTrail* AuditTrail() override;
 
     int slot() const { return m_slot; }
     host::ParameterManager* parameterManager() const { return m_parameterManager; }
@@ -75,6 +78,9 @@ public:
     /// "COMPATIBILITY" is always emitted and leaves the lock as it is; any other
     /// name is refused (false, nothing emitted) unless it holds the lock.
     bool unlockDataSetAs(const QString& userName);
+    /// @p userName takes the lock away from whoever holds it: UnlockDataSet(owner)
+    /// and LockDataSet(userName) are emitted. Refused (false) for an empty name.
+    bool takeOverLockAs(const QString& userName);
 
 signals:
     void uiOpened(const QString& invokeId);
@@ -87,6 +93,7 @@ signals:
 
 private:
     class ErrorInterface;
+    class ModuleTrail;
 
     int m_slot;
     Station& m_station;
@@ -96,6 +103,7 @@ private:
     QObject* m_schemaObject;                     // child
     std::unique_ptr<host::MessageService> m_messages;
     std::unique_ptr<ErrorInterface> m_events;
+    std::unique_ptr<ModuleTrail> m_trail;
     QString m_userName = kDefaultUserName;
     QString m_lockOwner;
 };

@@ -20,11 +20,18 @@ QString describeFile(const QString& path) {
 
 }  // namespace
 
-Station::Station(QObject* parent) : QObject(parent), m_userName(BaseDtm::kDefaultUserName) {}
+Station::Station(QObject* parent)
+    : QObject(parent), m_audit(new AuditTrail(this)), m_userName(BaseDtm::kDefaultUserName) {}
 
 Station::~Station() = default;
 
 bool Station::open(const QString& path) {
+    const bool opened = openProject(path);
+    m_audit->open(AuditTrail::pathBeside(path), m_project.stationName);
+    return opened;
+}
+
+bool Station::openProject(const QString& path) {
     m_path = path;
     m_blockedReason.clear();
     m_diskContent.clear();

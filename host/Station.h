@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "host/AuditTrail.h"
 #include "host/StationProject.h"
 
 namespace host {
@@ -51,7 +52,10 @@ public:
     /// when no file exists (createdNewProject() then tells so). When the file cannot
     /// be read the built-in station is used in memory, the file is left untouched
     /// and false is answered. Copies left behind by a killed save are removed.
+    /// The audit trail beside the file is opened and checked as well.
     bool open(const QString& path);
+    /// The audit trail beside the project file, opened (and checked) by open().
+    AuditTrail* auditTrail() const { return m_audit; }
     /// True when the last open() found no file and wrote the built-in station.
     bool createdNewProject() const { return m_createdNew; }
     /// Reads the project file again. Each module whose data changed emits
@@ -98,11 +102,13 @@ signals:
     void modulesChanged();
 
 private:
+    bool openProject(const QString& path);
     void adopt(const StationProject& project);
     bool writeProject(QString* errorText);
     void report(const QString& message);
 
     QString m_path;
+    AuditTrail* m_audit;  // child
     StationProject m_project;
     QMap<int, QT27Dtm*> m_dtms;  // children; DTMs of vanished modules stay children too
     QByteArray m_diskContent;    // the file as last read or written

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "QT27Controls/common/ErrorHandling.h"
+#include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/framework/BaseDtm.h"
 #include "QT27Controls/framework/DtmEvents.h"
 #include "QT27Controls/framework/ParameterManager.h"
@@ -215,6 +216,7 @@ void OnlinePage::OnConnectResponse(const QString& invokeID, const QString& respo
                 QStringLiteral("communicationReference: ") + communicationReference);
         }
         onlineIndicator(true);
+        IgnoreErrors([&] { reportChange(baseDtm(), AuditCode::Connected, {className()}); });
         if (m_rules.readCycle) {
             setAllChannelsConnection(true);
             setPageButtonCaption(kTextDisconnect);
@@ -337,6 +339,11 @@ void OnlinePage::OnDisconnectResponse(const QString& invokeID, const QString& /*
     }
     step([&] { disconnectCompleted(); });
     sOnlineInvokeId.clear();
+    if (!communicationReference.isEmpty()) {
+        IgnoreErrors([&] {
+            reportChange(baseDtm(), AuditCode::Disconnected, {className(), QStringLiteral("user")});
+        });
+    }
     communicationReference.clear();
     if (m_rules.readCycle) {
         // The last values were read on a connection that is gone.
@@ -414,6 +421,11 @@ void OnlinePage::OnAbort(const QString& abortedReference) {
         setAllChannelsConnection(false);
         setPageButtonCaption(kTextConnect);
         refreshButtons();
+    }
+    if (!communicationReference.isEmpty()) {
+        IgnoreErrors([&] {
+            reportChange(baseDtm(), AuditCode::Disconnected, {className(), QStringLiteral("connectionLost")});
+        });
     }
     communicationReference.clear();
     step([&] { connectionAborted(); });

@@ -9,6 +9,7 @@ class ResourceManager;
 
 namespace qt27 {
 
+class AuditTrail;
 class DtmEvents;
 class MessageService;
 class ParameterManager;
@@ -44,6 +45,8 @@ public:
     virtual bool EndEditing() = 0;
     /// The error interface `IDtmEvents`.
     virtual qt27::DtmEvents* DtmEvents() = 0;
+    /// Where the pages report their changes; nullptr when the host keeps no trail.
+    virtual qt27::AuditTrail* AuditTrail() { return nullptr; }
 
 signals:
     void LockDataSet(const QString& userName);

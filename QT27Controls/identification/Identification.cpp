@@ -1,6 +1,7 @@
 #include "Identification.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <cmath>
 
 #include "QT27Controls/common/ErrorHandling.h"
+#include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/framework/ParameterManager.h"
 #include "QT27Controls/framework/Twips.h"
 #include "rmox/Communication/ResponseReader.h"
@@ -20,6 +22,14 @@
 namespace qt27 {
 
 namespace {
+
+/// What the audit trail keeps of a stored production-data form.
+QString fingerprint(const QByteArray& form) {
+    if (form.isEmpty()) {
+        return QStringLiteral("-");
+    }
+    return QString::fromLatin1(QCryptographicHash::hash(form, QCryptographicHash::Sha256).toHex().left(16));
+}
 
 // Common texts of the page.
 constexpr int kTextManufacturer = 7001;
@@ -361,6 +371,9 @@ void Identification::StoreQsData(const QByteArray& telegram) {
         if (!base->MayEdit()) {
             return;
         }
+        IgnoreErrors([&] {
+            reportChange(base, AuditCode::QsDataStored, {fingerprint(stored), fingerprint(form)});
+        });
         requestBuilder()->SetStoredQsData(form);
         IgnoreErrors([&] { base->NotifyDataChanged(); });
         IgnoreErrors([&] { base->EndEditing(); });
@@ -385,6 +398,7 @@ void Identification::writeBackComment() {
     if (builder->Comment() == text) {
         return;
     }
+    IgnoreErrors([&] { reportChange(baseDtm(), AuditCode::CommentChanged, {builder->Comment(), text}); });
     builder->SetComment(text);
     m_sShownComment = text;
     Required(baseDtm())->NotifyDataChanged();

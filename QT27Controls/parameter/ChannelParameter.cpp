@@ -218,6 +218,35 @@ QString ChannelParameter::InvalidFailsafeText() {
     return QStringLiteral("-/-");
 }
 
+QList<ChannelParameter::FieldChange> ChannelParameter::ChangedFields(quint8 before, quint8 after,
+                                                                      bool withRange) const {
+    const auto failsafeText = [this](quint8 parameter) {
+        const int selection = (parameter & kFailsafeMask) >> kFailsafeShift;
+        return selection < kFailsafeEntries ? cboFailsafeValue->itemText(selection) : InvalidFailsafeText();
+    };
+    const auto switchText = [](quint8 parameter, quint8 offBit) {
+        return (parameter & offBit) == 0 ? QStringLiteral("on") : QStringLiteral("off");
+    };
+    QList<FieldChange> changes;
+    const auto add = [&](const QString& field, const QString& old, const QString& now) {
+        if (old != now) {
+            changes.append({field, old, now});
+        }
+    };
+    if (withRange && ((before ^ after) & 0x0C) != 0) {
+        add(QStringLiteral("range"), cboRange->itemText((before >> 2) & 3), cboRange->itemText((after >> 2) & 3));
+    }
+    if (((before ^ after) & 3) != 0) {
+        add(QStringLiteral("damping"), cboDamping->itemText(before & 3), cboDamping->itemText(after & 3));
+    }
+    if (((before ^ after) & kFailsafeMask) != 0) {
+        add(QStringLiteral("failsafe"), failsafeText(before), failsafeText(after));
+    }
+    add(QStringLiteral("openLine"), switchText(before, kOpenLineOff), switchText(after, kOpenLineOff));
+    add(QStringLiteral("shortCircuit"), switchText(before, kShortOff), switchText(after, kShortOff));
+    return changes;
+}
+
 // ---------------------------------------------------------------------------
 // Properties
 

@@ -80,6 +80,18 @@ public:
     /// Text of the entry that shows a failsafe selection without an entry of its own.
     static QString InvalidFailsafeText();
 
+    /// A field whose value differs between two channel parameter bytes: the field
+    /// ("range", "damping", "failsafe", "openLine", "shortCircuit") and its old and
+    /// new value as this editor shows them (detection boxes: "on" or "off").
+    struct FieldChange {
+        QString field;
+        QString before;
+        QString after;
+    };
+    /// The fields that differ between @p before and @p after, in the order of the
+    /// editor; the input range only when @p withRange.
+    QList<FieldChange> ChangedFields(quint8 before, quint8 after, bool withRange) const;
+
 signals:
     /// The user changed damping, failsafe value or line monitoring; always true.
     void SetDirty(bool dirty);

@@ -1,6 +1,7 @@
 #include "Parameter.h"
 
 #include "QT27Controls/common/ErrorHandling.h"
+#include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/parameter/ChannelParameter.h"
 
@@ -146,8 +147,28 @@ void Parameter::writeDataSet() {
             aDataSet[index] = static_cast<char>((element(aDataSet, index) & 0xF3) | (range * 4));
         }
     }
+    reportChangedFields(manager);
     manager->WriteParameters(aDataSet);
     manager->CommitParameters();
+}
+
+// Each changed field goes to the audit trail before the data set is committed, so
+// a change that counts as done is in the trail even when the frame dies right after.
+void Parameter::reportChangedFields(ParameterManager* manager) {
+    QByteArray stored;
+    if (!IgnoreErrors([&] { manager->ReadParameters(stored); })) {
+        return;
+    }
+    for (int index = 0; index < ctlChannelParameter.size() && index < stored.size(); ++index) {
+        const auto changes = ctlChannelParameter[index]->ChangedFields(
+            static_cast<quint8>(stored[index]), element(aDataSet, index), HasRangeList());
+        for (const auto& change : changes) {
+            IgnoreErrors([&] {
+                reportChange(baseDtm(), AuditCode::ParameterChanged, {change.field, change.before, change.after},
+                             index + 1);
+            });
+        }
+    }
 }
 
 void Parameter::setEditorsLocked(bool locked) {

@@ -41,6 +41,8 @@ protected:
 private:
     void GetAllValues();
     void RefreshEditors();
+    /// Reports each field that differs from the stored data set to the audit trail.
+    void reportChangedFields(ParameterManager* manager);
     /// True when the module type code selects a range list ("37" or "54").
     bool HasRangeList() const;
 

@@ -167,6 +167,10 @@ bool ChannelSimulation::ForcedInvalid() const {
     return chkForcedInvalid->isChecked();
 }
 
+QString ChannelSimulation::ForceValueText() const {
+    return (txtForceValue->text() + QLatin1Char(' ') + cmbUnit->currentText()).trimmed();
+}
+
 void ChannelSimulation::ShowForcingActivated(bool activated) {
     m_muted = true;
     chkForcingActivated->setChecked(activated);

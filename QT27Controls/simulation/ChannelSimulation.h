@@ -59,6 +59,8 @@ public:
     qint16 ForceValue() const { return m_forceValue; }
     bool ForcingActivated() const;
     bool ForcedInvalid() const;
+    /// The force value as the editor shows it, with its unit.
+    QString ForceValueText() const;
     /// Sets the forcing switch without ForceActivatedChanged.
     void ShowForcingActivated(bool activated);
 

@@ -6,6 +6,7 @@
 
 #include "QT27Controls/common/ErrorHandling.h"
 #include "QT27Controls/common/NumberFunctions.h"
+#include "QT27Controls/framework/AuditTrail.h"
 #include "QT27Controls/framework/ParameterManager.h"
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/simulation/ChannelSimulation.h"
@@ -113,6 +114,12 @@ void Simulation::setMaskBit(quint8& mask, int index, bool set) {
 
 void Simulation::ctlChannelSimulation_ForceValueChanged(int index, qint16 forceValue) {
     aForceValues.at(static_cast<size_t>(index)) = forceValue;
+    if ((m_reportedForced & (1u << index)) != 0 && (byForceInvalidMask & (1u << index)) == 0) {
+        IgnoreErrors([&] {
+            reportChange(baseDtm(), AuditCode::ForcingValue, {ctlChannelSimulation[index]->ForceValueText()},
+                         index + 1);
+        });
+    }
     if (nForcedChannels > 0) {
         writeForceValues();
     }
@@ -120,6 +127,13 @@ void Simulation::ctlChannelSimulation_ForceValueChanged(int index, qint16 forceV
 
 void Simulation::ctlChannelSimulation_ForceInvalidChanged(int index, bool invalid) {
     setMaskBit(byForceInvalidMask, index, invalid);
+    if ((m_reportedForced & (1u << index)) != 0) {
+        IgnoreErrors([&] {
+            reportChange(baseDtm(), AuditCode::ForcingValue,
+                         {invalid ? QStringLiteral("invalid") : ctlChannelSimulation[index]->ForceValueText()},
+                         index + 1);
+        });
+    }
     if (nForcedChannels > 0) {
         writeForceValues();
     }
@@ -129,6 +143,11 @@ void Simulation::ctlChannelSimulation_ForceActivatedChanged(int index, bool forc
     const quint8 before = nForcedChannels;
     setMaskBit(byForceActiveMask, index, forcingActivated);
     nForcedChannels = static_cast<quint8>(std::bitset<8>(byForceActiveMask).count());
+    if (forcingActivated) {
+        reportForcing(byForceActiveMask, QString());
+    } else {
+        reportForcing(static_cast<quint8>(1u << index), QStringLiteral("user"));
+    }
     if (nForcedChannels > 0) {
         startForcing();
     } else {
@@ -138,6 +157,25 @@ void Simulation::ctlChannelSimulation_ForceActivatedChanged(int index, bool forc
         }
         if (!m_writeOwed) {
             timEnableForce->stop();
+        }
+    }
+}
+
+void Simulation::reportForcing(quint8 mask, const QString& how) {
+    for (int index = 0; index < ctlChannelSimulation.size(); ++index) {
+        const auto bit = static_cast<quint8>(1u << index);
+        if ((mask & bit) == 0) {
+            continue;
+        }
+        const bool reported = (m_reportedForced & bit) != 0;
+        if (how.isEmpty() && !reported && !communicationReference.isEmpty()) {
+            const QString value = (byForceInvalidMask & bit) != 0 ? QStringLiteral("invalid")
+                                                                   : ctlChannelSimulation[index]->ForceValueText();
+            IgnoreErrors([&] { reportChange(baseDtm(), AuditCode::ForcingOn, {value}, index + 1); });
+            m_reportedForced |= bit;
+        } else if (!how.isEmpty() && reported) {
+            IgnoreErrors([&] { reportChange(baseDtm(), AuditCode::ForcingOff, {how}, index + 1); });
+            m_reportedForced &= static_cast<quint8>(~bit);
         }
     }
 }
@@ -325,6 +363,7 @@ void Simulation::connectionEstablished() {
         for (int index = 0; index < ctlChannelSimulation.size(); ++index) {
             ctlChannelSimulation[index]->ShowForcingActivated((byForceActiveMask & (1u << index)) != 0);
         }
+        reportForcing(byForceActiveMask, QString());
         startForcing();
     } else if (m_writeOwed) {
         writeForceValues();
@@ -336,6 +375,8 @@ void Simulation::connectRequestRefused() {
 }
 
 void Simulation::disconnectCompleted() {
+    reportForcing(m_reportedForced, blnClosing || blnPrepareToRelease ? QStringLiteral("pageClosed")
+                                                                       : QStringLiteral("disconnected"));
     blnReadingPaused = false;
     sEnableForceInvokeId.clear();
     sForceUpdateInvokeId.clear();
@@ -344,6 +385,7 @@ void Simulation::disconnectCompleted() {
 }
 
 void Simulation::connectionAborted() {
+    reportForcing(m_reportedForced, QStringLiteral("connectionLost"));
     // A write that was under way may not have reached the module.
     m_writeOwed = m_writeOwed || !sForceUpdateInvokeId.isEmpty() || blnForceUpdatePending;
     sEnableForceInvokeId.clear();

@@ -56,7 +56,11 @@ class ChannelSimulation;
 /// - the enable timer does not start during Close or the release, and no enable
 ///   request goes out while no channel is forced;
 /// - the editors of a locked page stay locked when the connection returns (see
-///   ChannelSimulation).
+///   ChannelSimulation);
+/// - the audit trail hears of forcing per channel as the module sees it: on when the
+///   page forces it online (again after a reconnect, with the value then), off when
+///   the user ends it or the connection ends (lost, disconnected, page closed; the
+///   module then ends it by its watchdog), a changed value of a forced channel too.
 class Simulation : public ReadCyclePage {
     Q_OBJECT
 
@@ -138,6 +142,10 @@ private:
     void setMaskBit(quint8& mask, int index, bool set);
     /// A write did not go out or failed: the next enable tick sends it.
     void oweWrite();
+    /// Tells the audit trail that forcing of the channels in @p mask ended (@p how:
+    /// "user", "pageClosed", "disconnected", "connectionLost"), or, with an empty
+    /// @p how, that the forced channels not yet reported are forced (online only).
+    void reportForcing(quint8 mask, const QString& how);
 
     QList<ChannelSimulation*> ctlChannelSimulation;
     QTimer* timEnableForce = nullptr;
@@ -155,6 +163,8 @@ private:
     /// A write was due while offline or was refused; it goes out when the connection
     /// returns or with the next enable tick.
     bool m_writeOwed = false;
+    /// The channels whose forcing the audit trail was told of and not yet of its end.
+    quint8 m_reportedForced = 0;
 };
 
 }  // namespace qt27
