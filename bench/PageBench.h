@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "ProcessFigures.h"
+
 namespace qt27 {
 class QT27Dtm;
 }
@@ -95,38 +97,44 @@ inline void prepareEnvironment(const QTemporaryDir& dir) {
     qputenv("RIMOX_REGISTRY", dir.filePath(QStringLiteral("no-registry.reg")).toLocal8Bit());
 }
 
+/// CPU time of the process (all threads) since @p startUs, in nanoseconds: on a
+/// machine shared with other work it varies less than the wall time.
+inline qint64 cpuNanosecondsSince(double startUs) {
+    return static_cast<qint64>((bench::cpuMicroseconds() - startUs) * 1000.0);
+}
+
 /// Times opening a page (create, IDtmActiveXControl_Init against @p dtm, first
-/// layout and paint, measured up to there; then released and deleted) in turns
-/// with the same widget tree built bare by @p buildBare, and prints both and the ratio.
+/// layout and paint, measured up to there in CPU time; then released and deleted)
+/// in turns with the same widget tree built bare by @p buildBare, and prints both
+/// and the ratio, after the load average of the machine.
 template <typename Page>
 void measureOpening(const char* pageName, int runs, qt27::QT27Dtm* dtm,
                     const std::function<void(QWidget&)>& buildBare) {
+    std::printf("load average before: %s\n", qPrintable(bench::loadAverage()));
     const auto [open, bare] = measureInTurns(
         runs, 10,
         [&] {
-            QElapsedTimer timer;
-            timer.start();
+            const double start = bench::cpuMicroseconds();
             auto* page = new Page;
             page->IDtmActiveXControl_Init(QStringLiteral("INV-BENCH"), QString::fromLatin1(pageName), dtm);
             showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
+            const qint64 elapsed = cpuNanosecondsSince(start);
             page->IDtmActiveXControl_PrepareToRelease();
             delete page;
             return elapsed;
         },
         [&] {
-            QElapsedTimer timer;
-            timer.start();
+            const double start = bench::cpuMicroseconds();
             auto* page = new QWidget;
             buildBare(*page);
             showAndSettle(*page);
-            const qint64 elapsed = timer.nsecsElapsed();
+            const qint64 elapsed = cpuNanosecondsSince(start);
             delete page;
             return elapsed;
         });
     const QByteArray name(pageName);
-    print(QByteArray("open " + name + " (create + Init + first layout and paint)").constData(), open);
-    print("bare tree, same widgets (create + first layout and paint)", bare);
+    print(QByteArray("open " + name + " (create + Init + first layout and paint), CPU").constData(), open);
+    print("bare tree, same widgets (create + first layout and paint), CPU", bare);
     printRatio(QByteArray("ratio " + name + " / bare tree").constData(), open, bare);
 }
 

@@ -1,6 +1,6 @@
 // Opening the About page on the simulated station (create, Init with its texts and
 // pictures, first layout and paint) against creating the same widgets without any
-// logic.
+// logic, showing the same two pictures (taken once from an opened page).
 //
 //   bench_about [runs]
 #include <QApplication>
@@ -33,11 +33,14 @@ QFrame* line(const QRect& geometry, QWidget* parent) {
     return created;
 }
 
-/// The same number and kinds of widgets as the About page, placed alike.
-void buildBarePage(QWidget& page) {
+/// The same number and kinds of widgets as the About page, placed alike, with its
+/// logo and product picture.
+void buildBarePage(QWidget& page, const QPixmap& logo, const QPixmap& product) {
     using qt27::twipsRect;
     page.resize(qt27::twipsToPixels(6600), qt27::twipsToPixels(4440));
-    label(QString(), twipsRect(240, 240, 2400, 900), &page);
+    QLabel* image = label(QString(), twipsRect(240, 240, 2400, 900), &page);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    image->setPixmap(logo);
     QLabel* name = label(QStringLiteral("rimox QT27 DTM"), twipsRect(240, 1260, 3960, 420), &page);
     QFont nameFont = name->font();
     nameFont.setBold(true);
@@ -50,7 +53,9 @@ void buildBarePage(QWidget& page) {
     label(QStringLiteral("1.2"), twipsRect(1200, 360, 2520, 300), revision);
     label(QStringLiteral("DTM:"), twipsRect(240, 780, 900, 300), revision);
     label(QStringLiteral("1.0"), twipsRect(1200, 780, 2520, 300), revision);
-    label(QString(), twipsRect(4440, 240, 1920, 2940), &page);
+    QLabel* picture = label(QString(), twipsRect(4440, 240, 1920, 2940), &page);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(product);
     line(twipsRect(240, 3360, 6120, 30), &page);
     auto* ok = new QPushButton(QStringLiteral("OK"), &page);
     ok->setGeometry(twipsRect(4920, 3600, 1440, 450));
@@ -72,6 +77,16 @@ int main(int argc, char** argv) {
     host::QT27Dtm* dtm = station.dtmForSlot(kSlot);
     std::printf("About page, slot %02d, %s platform\n", kSlot, qPrintable(QApplication::platformName()));
 
-    pagebench::measureOpening<qt27::About>("About", runs, dtm, buildBarePage);
+    QPixmap logo;
+    QPixmap product;
+    {
+        qt27::About page;
+        page.IDtmActiveXControl_Init(QStringLiteral("INV-PICTURES"), QStringLiteral("About"), dtm);
+        logo = page.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap();
+        product = page.findChild<QLabel*>(QStringLiteral("Picture1"))->pixmap();
+        page.IDtmActiveXControl_PrepareToRelease();
+    }
+    pagebench::measureOpening<qt27::About>("About", runs, dtm,
+                                           [&](QWidget& page) { buildBarePage(page, logo, product); });
     return 0;
 }

@@ -10,10 +10,13 @@
 // a sine, so every answer changes every value.
 //
 //   bench_many_pages [seconds] [--pages N] [--modules N] [--latency MS] [--hidden]
-//                    [--paint-census]
+//                    [--subwindows] [--paint-census]
 //
 // seconds: length of the measured run (default 30). --hidden shows the pages with
-// Qt::WA_DontShowOnScreen, as the frame's screenshot mode does.
+// Qt::WA_DontShowOnScreen, as the frame's screenshot mode does. --subwindows hosts
+// the pages as sub-windows of one window (1280 x 1024, cascaded), as the frame
+// does, instead of a window each: the pages then share one window buffer, and
+// pages covered by others are not painted.
 // --paint-census counts the paint events of every widget class during the run.
 //
 // The mean period is given twice: the run time divided by the reads of a page
@@ -25,6 +28,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -161,12 +166,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption censusOption(
         QStringLiteral("paint-census"),
         QStringLiteral("Count the paint events of every widget class during the run (adds a little load)."));
-    parser.addOptions({pagesOption, modulesOption, latencyOption, hiddenOption, censusOption});
+    const QCommandLineOption subwindowsOption(
+        QStringLiteral("subwindows"),
+        QStringLiteral("Host the pages as sub-windows of one window, as the frame does."));
+    parser.addOptions({pagesOption, modulesOption, latencyOption, hiddenOption, subwindowsOption, censusOption});
     parser.process(app);
     const double seconds = parser.positionalArguments().value(0, QStringLiteral("30")).toDouble();
     const int pageCount = std::max(1, parser.value(pagesOption).toInt());
     const int moduleCount = std::clamp(parser.value(modulesOption).toInt(), 1, 255);
     const bool hidden = parser.isSet(hiddenOption);
+    const bool subwindows = parser.isSet(subwindowsOption);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -269,6 +278,16 @@ int main(int argc, char** argv) {
                          ++page.answers;
                      });
 
+    // The frame's window for --subwindows, shown before the memory is taken.
+    std::unique_ptr<QMdiArea> area;
+    if (subwindows) {
+        area = std::make_unique<QMdiArea>();
+        if (hidden) {
+            area->setAttribute(Qt::WA_DontShowOnScreen);
+        }
+        area->resize(1280, 1024);
+        area->show();
+    }
     runFor(100);
     const long rssBefore = bench::residentKilobytes();
     const long long heapBefore = bench::heapInUseBytes();
@@ -284,15 +303,31 @@ int main(int argc, char** argv) {
             *observation, dtm,
             QStringLiteral("Observation-%1-%2").arg(module.slot, 2, 10, QLatin1Char('0')).arg(index + 1));
         QWidget* widget = page->widget();
-        if (hidden) {
-            widget->setAttribute(Qt::WA_DontShowOnScreen);
+        if (subwindows) {
+            // As the frame opens a page: a sub-window around it, Init, then shown.
+            auto* window = new QMdiSubWindow;
+            window->setWidget(widget);
+            page->setWidgetOwnedElsewhere();
+            area->addSubWindow(window);
+            page->init();
+            window->resize(window->sizeHint().expandedTo(widget->sizeHint() + QSize(16, 40)));
+            window->move(20 * (index % 32), 20 * (index % 32));
+            window->show();
+        } else {
+            if (hidden) {
+                widget->setAttribute(Qt::WA_DontShowOnScreen);
+            }
+            widget->resize(widget->sizeHint());
+            widget->move(20 * (index % 32), 20 * (index % 32));
+            widget->show();
+            page->init();
         }
-        widget->resize(widget->sizeHint());
-        widget->move(20 * (index % 32), 20 * (index % 32));
-        widget->show();
-        page->init();
+        // The gauge and what it paints through (its bar).
         for (rmox::GaugeCtl* gauge : widget->findChildren<rmox::GaugeCtl*>()) {
             gaugePaints.watch(gauge);
+            for (QWidget* part : gauge->findChildren<QWidget*>()) {
+                gaugePaints.watch(part);
+            }
         }
         readPages.push_back(qobject_cast<qt27::ReadCyclePage*>(widget));
         pages.push_back(std::move(page));
@@ -369,6 +404,7 @@ int main(int argc, char** argv) {
     const int connectionsLeft = static_cast<int>(service.openConnections().size());
     readPages.clear();
     pages.clear();
+    area.reset();
     runFor(200);
     const long rssFinal = bench::residentKilobytes();
     const long long heapFinal = bench::heapInUseBytes();
@@ -389,7 +425,8 @@ int main(int argc, char** argv) {
 
     out << "bench_many_pages: " << pageCount << " Observation pages on " << moduleCount
         << " modules, latency " << service.latency() << " ms, " << QGuiApplication::platformName()
-        << (hidden ? " (hidden)" : "") << ", debug log "
+        << (hidden ? " (hidden)" : "") << (subwindows ? ", sub-windows of one window" : ", a window each")
+        << ", debug log "
         << (qt27::DebugHelper::DebugToFile() ? "to file" : "off") << "\n";
     out << "  load average before run: " << loadBefore << "   after run: " << loadAfter << "\n";
     out << QStringLiteral("  opening: %1 ms for %2 pages; all online: %3\n")
@@ -402,7 +439,7 @@ int main(int argc, char** argv) {
                .arg(cpu.system, 0, 'f', 2)
                .arg(cpu.total(), 0, 'f', 2)
                .arg(100.0 * cpu.total() / wallSeconds, 0, 'f', 1);
-    out << QStringLiteral("  reads: %1 answered (%2 /s), CPU per read %3 ms, gauge paints %4 (%5 per read)\n")
+    out << QStringLiteral("  reads: %1 answered (%2 /s), CPU per read %3 ms, gauge paints (bar and scale) %4 (%5 per read)\n")
                .arg(runTransactions)
                .arg(static_cast<double>(runTransactions) / wallSeconds, 0, 'f', 1)
                .arg(runTransactions > 0 ? cpu.total() * 1000.0 / static_cast<double>(runTransactions) : 0.0,
@@ -436,6 +473,8 @@ int main(int argc, char** argv) {
     out << "  memory: before pages " << kilobytes(rssBefore) << ", pages open " << kilobytes(rssOpened)
         << ", end of run " << kilobytes(rssAfterRun) << ", peak " << kilobytes(peakRss) << ", after release "
         << kilobytes(rssFinal) << "\n";
+    out << QStringLiteral("  memory per open page: %1 MB resident\n")
+               .arg(static_cast<double>(rssOpened - rssBefore) / 1024.0 / pageCount, 0, 'f', 2);
     if (heapBefore >= 0 && heapFinal >= 0) {
         out << QStringLiteral("  C heap in use: before pages %1, after release %2\n")
                    .arg(kilobytes(static_cast<long>(heapBefore / 1024)))

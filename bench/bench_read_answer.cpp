@@ -78,6 +78,21 @@ private:
     long m_count = 0;
 };
 
+/// Counts paint events by widget class while active, application-wide.
+class PaintCensus : public QObject {
+public:
+    std::map<QString, long> counts;
+    bool active = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (active && event->type() == QEvent::Paint) {
+            ++counts[QString::fromLatin1(watched->metaObject()->className())];
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 /// A widget of the gauge's size that only fills a bar up to its value.
 class PlainBar : public QWidget {
 public:
@@ -276,6 +291,8 @@ int main(int argc, char** argv) {
     service.setFault(host::CommunicationService::Fault::DropAnswer,
                      host::CommunicationService::FaultMode::Persistent);
 
+    PaintCensus census;
+    app.installEventFilter(&census);
     PaintCounter pagePaints;
     for (rmox::GaugeCtl* gauge : page.findChildren<rmox::GaugeCtl*>()) {
         pagePaints.watch(gauge);
@@ -312,6 +329,7 @@ int main(int argc, char** argv) {
         positions.push_back(position);
     }
 
+    const QString loadBefore = bench::loadAverage();
     QElapsedTimer clock;
     clock.start();
     Figures pageFigures;
@@ -330,9 +348,11 @@ int main(int argc, char** argv) {
             const QString& response = keptAnswers[i % kKeptAnswers];
             const double cpuStart = bench::cpuMicroseconds();
             const qint64 wallStart = clock.nsecsElapsed();
+            census.active = true;
             page.OnTransactionResponse(invokeId, response);
             const double handled = bench::cpuMicroseconds();
             repaintPending(&page);
+            census.active = false;
             const double cpuEnd = bench::cpuMicroseconds();
             wall += static_cast<double>(clock.nsecsElapsed() - wallStart) / 1e3;
             cpu += cpuEnd - cpuStart;
@@ -378,7 +398,7 @@ int main(int argc, char** argv) {
     out << "bench_read_answer: one read answer on an online Observation page ("
         << QGuiApplication::platformName() << ", " << rounds << " rounds x " << iterations
         << " answers, debug log " << (qt27::DebugHelper::DebugToFile() ? "to file" : "off") << ")\n";
-    out << "  load average before: " << bench::loadAverage() << "\n";
+    out << "  load average before: " << loadBefore << "\n";
     printFigures(out, "page", pageFigures);
     out << QStringLiteral("           of which the answer handler %1 us, the repaint %2 us\n")
                .arg(bench::median(pageFigures.roundMeansHandlerCpu), 0, 'f', 1)
@@ -389,6 +409,12 @@ int main(int argc, char** argv) {
                .arg(gaugeCpu > 0 ? pageCpu / gaugeCpu : 0.0, 0, 'f', 2)
                .arg(plainCpu > 0 ? pageCpu / plainCpu : 0.0, 0, 'f', 2);
     out << "  load average after:  " << bench::loadAverage() << "\n";
+    out << "  paints on the page per answer:";
+    for (const auto& [className, count] : census.counts) {
+        out << " " << className << " "
+            << QString::number(static_cast<double>(count) / static_cast<double>(pageFigures.steps), 'f', 2);
+    }
+    out << "\n";
     if (failures > 0) {
         out << "  WARNING: " << failures << " answers were not handled as the page's own\n";
     }

@@ -45,6 +45,7 @@
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
 #include "rmox/ButtonControl/ButtonControl.h"
+#include "rmox/ResourceServer/ResourceManager.h"
 
 namespace frame {
 
@@ -764,6 +765,9 @@ bool FrameWindow::saveProjectAs(const QString& path) {
 }
 
 void FrameWindow::reloadProject() {
+    // Texts and pictures are read again too: pages opened from now on show the
+    // resource files as they are on disk.
+    rmox::ResourceManager::Reload();
     m_station.reloadFromDisk();
 }
 

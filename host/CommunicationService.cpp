@@ -77,7 +77,12 @@ QString responseDocument(const QString& element, const QList<std::pair<QString, 
 }  // namespace
 
 CommunicationService::CommunicationService(SimulatedStation* station, QObject* parent)
-    : qt27::CommunicationService(parent), m_station(station) {}
+    : qt27::CommunicationService(parent), m_station(station), m_expiryTimer(new QTimer(this)) {
+    m_clock.start();
+    m_expiryTimer->setSingleShot(true);
+    m_expiryTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_expiryTimer, &QTimer::timeout, this, &CommunicationService::expireDue);
+}
 
 void CommunicationService::setLatency(int msecs) {
     m_latency = std::max(0, msecs);
@@ -389,7 +394,9 @@ void CommunicationService::schedule(Pending pending) {
     watch(pending.owner);
     const quint64 id = ++m_nextAnswer;
     // Whatever becomes of the answer, the request is answered within the timeout.
-    QTimer::singleShot(m_answerTimeout, Qt::PreciseTimer, this, [this, id] { expire(id); });
+    pending.deadline = m_clock.elapsed() + m_answerTimeout;
+    m_deadlines.emplace(pending.deadline, id);
+    armExpiry();
     if (consume(Fault::DropAnswer)) {
         m_pending.emplace(id, std::move(pending));
         return;
@@ -426,17 +433,37 @@ void CommunicationService::deliver(quint64 id) {
     }
     const Pending pending = std::move(found->second);
     m_pending.erase(found);
+    m_deadlines.erase({pending.deadline, id});
     send(pending, pending.invokeId, compose(pending));
 }
 
-void CommunicationService::expire(quint64 id) {
-    const auto found = m_pending.find(id);
-    if (found == m_pending.end()) {
-        return;  // answered in time
+void CommunicationService::expireDue() {
+    m_expiryArmedFor = -1;
+    // An answer sent here may lead to new requests: the set is read afresh each time.
+    while (!m_deadlines.empty() && m_deadlines.begin()->first <= m_clock.elapsed()) {
+        const quint64 id = m_deadlines.begin()->second;
+        m_deadlines.erase(m_deadlines.begin());
+        const auto found = m_pending.find(id);
+        if (found == m_pending.end()) {
+            continue;  // dropped by an abort or the end of its callback
+        }
+        const Pending pending = std::move(found->second);
+        m_pending.erase(found);
+        send(pending, pending.invokeId, composeTimeout(pending));
     }
-    const Pending pending = std::move(found->second);
-    m_pending.erase(found);
-    send(pending, pending.invokeId, composeTimeout(pending));
+    armExpiry();
+}
+
+void CommunicationService::armExpiry() {
+    if (m_deadlines.empty()) {
+        return;  // a timer that is still set finds nothing due and stops
+    }
+    const qint64 next = m_deadlines.begin()->first;
+    if (m_expiryTimer->isActive() && m_expiryArmedFor >= 0 && m_expiryArmedFor <= next) {
+        return;  // fires first for an earlier deadline, then sets itself for this one
+    }
+    m_expiryArmedFor = next;
+    m_expiryTimer->start(static_cast<int>(std::max<qint64>(0, next - m_clock.elapsed())));
 }
 
 void CommunicationService::send(const Pending& pending, const QString& invokeId, const QString& response) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "QT27Controls/communication/CommunicationService.h"
 #include "host/SimulatedStation.h"
@@ -13,6 +15,8 @@
 namespace qt27 {
 class IBaseCommunicationCallback;
 }
+
+class QTimer;
 
 namespace host {
 
@@ -159,6 +163,7 @@ private:
         qt27::IBaseCommunicationCallback* callback = nullptr;
         Request request;
         Spoil spoil = Spoil::None;
+        qint64 deadline = 0;  ///< when the TIMEOUT answer is due, on m_clock
     };
 
     struct Connection {
@@ -178,8 +183,12 @@ private:
     void pruneConnections();
     void schedule(Pending pending);
     void deliver(quint64 id);
-    /// The answer of @p id did not come in time: the TIMEOUT answer goes out.
-    void expire(quint64 id);
+    /// Sends the TIMEOUT answer of every request whose answer did not come in time,
+    /// then sets the expiry timer for the next one.
+    void expireDue();
+    /// Sets the one expiry timer for the earliest deadline (a timer per request would
+    /// keep hundreds registered with many pages reading).
+    void armExpiry();
     void send(const Pending& pending, const QString& invokeId, const QString& response);
     QString compose(const Pending& pending);
     QString composeTimeout(const Pending& pending) const;
@@ -198,6 +207,10 @@ private:
     std::map<quint64, Pending> m_pending;
     std::set<QObject*> m_watched;
     quint64 m_nextAnswer = 0;
+    QElapsedTimer m_clock;
+    QTimer* m_expiryTimer = nullptr;
+    qint64 m_expiryArmedFor = -1;                           ///< deadline the timer is set for
+    std::set<std::pair<qint64, quint64>> m_deadlines;  ///< (deadline, answer id) of every pending answer
 };
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 #include "QT27Controls/common/ErrorHandling.h"
@@ -24,6 +25,25 @@ QLabel* makeLabel(const QString& name, const QString& caption, const QRect& geom
     label->setObjectName(name);
     label->setGeometry(geometry);
     return label;
+}
+
+// The product picture shrunk to the height of its place. Smooth scaling is a good
+// part of the cost of opening the page, so the result is kept for the process
+// and made again only for another picture (a reloaded resource) or height.
+QPixmap scaledToHeightOnce(const QPixmap& picture, int height) {
+    struct Scaled {
+        qint64 sourceKey = 0;
+        int height = 0;
+        QPixmap pixmap;
+    };
+    // Never destroyed: a pixmap must not outlive the application object.
+    static auto* kept = new Scaled;
+    if (kept->pixmap.isNull() || kept->sourceKey != picture.cacheKey() || kept->height != height) {
+        kept->pixmap = picture.scaledToHeight(height, Qt::SmoothTransformation);
+        kept->sourceKey = picture.cacheKey();
+        kept->height = height;
+    }
+    return kept->pixmap;
 }
 
 QFrame* makeLine(const QString& name, const QRect& geometry, QWidget* parent) {
@@ -124,7 +144,7 @@ void About::showPictures() {
     IgnoreErrors([&] {
         const QPixmap picture = m_resourceManager->GetPicture(126, QString());
         Picture1->setPixmap(picture.height() > Picture1->height()
-                                ? picture.scaledToHeight(Picture1->height(), Qt::SmoothTransformation)
+                                ? scaledToHeightOnce(picture, Picture1->height())
                                 : picture);
     });
 }

@@ -13,6 +13,7 @@
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/observation/ChannelScaling.h"
 #include "QT27Controls/observation/ChannelUnitDisplay.h"
+#include "QT27Controls/observation/ValueBox.h"
 #include "rmox/GaugeCtl/GaugeCtl.h"
 
 namespace qt27 {
@@ -69,10 +70,8 @@ void ChannelObservation::CreateElements() {
     ctlGauge->setObjectName(QStringLiteral("ctlGauge"));
     ctlGauge->setGeometry(kGaugeRect);
 
-    txtValue = new QLineEdit(QStringLiteral("13,75"), fraChannelObservation);
+    txtValue = new ValueBox(QStringLiteral("13,75"), fraChannelObservation);
     txtValue->setObjectName(QStringLiteral("txtValue"));
-    txtValue->setReadOnly(true);
-    txtValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtValue->setGeometry(kValueRect);
 
     cmbUnit = new QComboBox(fraChannelObservation);
@@ -127,6 +126,7 @@ void ChannelObservation::setChannelTag(const QString& channelTag) {
 
 void ChannelObservation::setResourceManager(rmox::ResourceManager* manager) {
     m_commonResourceManager = manager;
+    m_statePictureShown = 0;  // the next value loads its picture from the new manager
     if (manager == nullptr) {
         m_deviceResourceManager.reset();
         RefreshCaption();
@@ -158,6 +158,7 @@ void ChannelObservation::setHasConnection(bool hasConnection) {
 
 void ChannelObservation::MarkValueOutdated() {
     imgState->clear();
+    m_statePictureShown = 0;
     if (m_valueState == ValueState::Current) {
         SetValueState(ValueState::Outdated);
     }
@@ -178,6 +179,7 @@ void ChannelObservation::setIsInitializing(bool isInitializing) {
 void ChannelObservation::setResourceFolders(const QString& commonFolder, const QString& deviceFolder) {
     m_commonResourceFolder = commonFolder;
     m_deviceResourceFolder = deviceFolder;
+    m_statePictureShown = 0;
 }
 
 // ---- values ----
@@ -191,13 +193,18 @@ int ChannelObservation::StatePictureId(bool isInValid, bool isForced) {
 
 void ChannelObservation::SetCurrentValue(qint16 iCurrentValue, bool isInValid, bool isForced) {
     m_currentValue = iCurrentValue;
-    // A picture that cannot be loaded leaves the place empty rather than showing
-    // the state of an earlier value.
-    imgState->clear();
-    LogAndContinue(kLogTag, [&] {
-        ShowStatePicture(Required(m_commonResourceManager.data())
-                             ->GetPicture(StatePictureId(isInValid, isForced), m_commonResourceFolder));
-    });
+    // The picture of an unchanged state stays as it is (nothing to repaint). A
+    // picture that cannot be loaded leaves the place empty rather than showing the
+    // state of an earlier value.
+    const int pictureId = StatePictureId(isInValid, isForced);
+    if (pictureId != m_statePictureShown) {
+        imgState->clear();
+        m_statePictureShown = 0;
+        LogAndContinue(kLogTag, [&] {
+            ShowStatePicture(Required(m_commonResourceManager.data())->GetPicture(pictureId, m_commonResourceFolder));
+            m_statePictureShown = pictureId;
+        });
+    }
     m_isInValid = isInValid;
     m_isForced = isForced;
     SetValueState(ValueState::Current);
@@ -230,7 +237,7 @@ Scaling ChannelObservation::CurrentScaling() const {
 
 void ChannelObservation::RefreshValueDisplay() {
     const Scaling scaling = CurrentScaling();
-    txtValue->setText(
+    txtValue->setValueText(
         ChannelValueText(m_valueState, m_currentValue, scaling, m_formatText, m_decimalSeparator));
     ctlGauge->setValue(PermilleOfRaw(m_currentValue, scaling));
     ShowValueState(m_valueState, *txtValue, *ctlGauge);

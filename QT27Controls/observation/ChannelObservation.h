@@ -20,6 +20,8 @@ class GaugeCtl;
 
 namespace qt27 {
 
+class ValueBox;
+
 /// Shows the current value of one analog input channel: as a number in the unit
 /// the user picks in `cmbUnit` (percent of the measuring range or the physical
 /// unit), as a bar gauge with zones for the measuring range, the overrange and the
@@ -138,7 +140,7 @@ protected:
     QGroupBox* fraChannelObservation = nullptr;
     rmox::GaugeCtl* ctlGauge = nullptr;
     QComboBox* cmbUnit = nullptr;
-    QLineEdit* txtValue = nullptr;
+    ValueBox* txtValue = nullptr;
     QFrame* Line1 = nullptr;
     QLabel* lblState = nullptr;
     QLabel* imgState = nullptr;
@@ -165,6 +167,7 @@ private:
     bool m_hasConnection = false;
     quint8 m_range = 0;
     bool m_isInitializing = false;
+    int m_statePictureShown = 0;  // id of the state picture shown, 0 for none
 };
 
 }  // namespace qt27

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include "QT27Controls/observation/ValueBox.h"
 #include "rmox/GaugeCtl/GaugeCtl.h"
 
 namespace qt27 {
@@ -58,7 +59,9 @@ QString ChannelValueText(ValueState state, int raw, const Scaling& scaling, cons
 }
 
 void ShowValueState(ValueState state, QLineEdit& txtValue, rmox::GaugeCtl& gauge) {
-    if (state == ValueState::Current) {
+    if (auto* box = qobject_cast<ValueBox*>(&txtValue)) {
+        box->setValueState(state);
+    } else if (state == ValueState::Current) {
         // An empty palette inherits every colour again.
         txtValue.setPalette(QPalette());
     } else {

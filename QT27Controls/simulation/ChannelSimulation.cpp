@@ -13,6 +13,7 @@
 #include "QT27Controls/common/NumberFunctions.h"
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/observation/ChannelScaling.h"
+#include "QT27Controls/observation/ValueBox.h"
 #include "rmox/Error.h"
 #include "rmox/GaugeCtl/GaugeCtl.h"
 

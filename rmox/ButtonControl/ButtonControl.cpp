@@ -29,10 +29,6 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kMinimumHeight = 32;
 constexpr int kMarkerSize = 12;
 constexpr int kBusyWidth = 24;
-// Entries kept in the operation log. Observation begins an operation with every
-// read (twice a second for as long as it is open), so the log keeps only the
-// latest ones.
-constexpr qsizetype kOperationLogLimit = 1000;
 
 QString flag(bool value) {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -267,11 +263,29 @@ void ButtonControl::RefreshButtons() {
     updateEnabled();
 }
 
+// Observation begins an operation with every read (twice a second for as long as
+// it is open): the log overwrites its oldest entry instead of growing.
 void ButtonControl::record(const QString& entry) {
-    if (m_log.size() >= kOperationLogLimit) {
-        m_log.removeFirst();
+    m_log[static_cast<std::size_t>(m_logNext)] = entry;
+    m_logNext = (m_logNext + 1) % kOperationLogSize;
+    m_logCount = std::min(m_logCount + 1, kOperationLogSize);
+}
+
+QStringList ButtonControl::OperationLog() const {
+    QStringList entries;
+    entries.reserve(m_logCount);
+    for (int k = m_logCount; k > 0; --k) {
+        entries.append(m_log[static_cast<std::size_t>((m_logNext - k + kOperationLogSize) % kOperationLogSize)]);
     }
-    m_log.append(entry);
+    return entries;
+}
+
+void ButtonControl::clearOperationLog() {
+    for (QString& entry : m_log) {
+        entry.clear();
+    }
+    m_logNext = 0;
+    m_logCount = 0;
 }
 
 void ButtonControl::updateEnabled() {

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 
 class QLabel;
 class QPushButton;
@@ -17,7 +18,8 @@ class ResourceManager;
 /// Its events are raised in this order of declaration: Apply, Cancel, Ok, Help,
 /// Clos and PageButton (the 7th event). Every operation called on the bar is
 /// appended to `OperationLog()` so that callers can check the order of use; the
-/// log keeps the latest 1000 operations.
+/// log keeps the latest `kOperationLogSize` operations in a ring of fixed size, so
+/// that a page that reads cyclically does not make it grow.
 ///
 /// AcknowledgeButton holds the buttons that start something on the page (OK,
 /// Cancel, Apply and the page button) until RefreshButtons or EndOperation; Close
@@ -61,8 +63,10 @@ public:
     bool isBusy() const { return m_busyMark; }
     /// The operations called so far, in order, e.g. "SetButtons(1,1,1,0)"; the latest
     /// 1000 of them.
-    const QStringList& OperationLog() const { return m_log; }
-    void clearOperationLog() { m_log.clear(); }
+    static constexpr int kOperationLogSize = 128;
+    /// The operations kept, oldest first.
+    QStringList OperationLog() const;
+    void clearOperationLog();
 
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
@@ -110,7 +114,9 @@ private:
     QString m_onlineText;
     QString m_offlineText;
     QPointer<ResourceManager> m_resources;
-    QStringList m_log;
+    std::array<QString, kOperationLogSize> m_log;
+    int m_logNext = 0;   // where the next entry goes
+    int m_logCount = 0;  // entries kept, at most kOperationLogSize
     QString m_statusText;
     bool m_okEnabled = true;
     bool m_applyEnabled = true;

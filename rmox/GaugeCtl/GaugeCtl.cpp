@@ -30,24 +30,53 @@ const QColor kNeedleColor(20, 20, 20);
 
 }  // namespace
 
-GaugeCtl::GaugeCtl(QWidget* parent) : QWidget(parent) {
+/// Paints the bar of its gauge and every pixel of it, so that nothing behind it is
+/// repainted when the pointer moves. Mouse events go through to the gauge.
+class GaugeCtl::Bar : public QWidget {
+public:
+    explicit Bar(GaugeCtl* gauge) : QWidget(gauge), m_gauge(gauge) {
+        setObjectName(QStringLiteral("bar"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        // Drawn in the gauge's coordinates, exactly as the gauge would draw it.
+        painter.translate(-pos());
+        const Layout& current = m_gauge->layout();
+        m_gauge->paintBar(painter, current);
+        m_gauge->paintSlider(painter, current);  // the tip of the handle touches the bar
+    }
+
+private:
+    GaugeCtl* m_gauge;
+};
+
+GaugeCtl::GaugeCtl(QWidget* parent) : QWidget(parent), m_bar(new Bar(this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_bar->hide();
 }
 
 GaugeCtl::~GaugeCtl() = default;
 
 void GaugeCtl::setScaleMin(double value) {
     m_scaleMin = value;
+    relayout();
     update();
 }
 
 void GaugeCtl::setScaleMax(double value) {
     m_scaleMax = value;
+    relayout();
     update();
 }
 
 void GaugeCtl::setScaleStep(double value) {
     m_scaleStep = value;
+    relayout();
     update();
 }
 
@@ -57,8 +86,11 @@ void GaugeCtl::setScaleDivisions(int divisions) {
 }
 
 void GaugeCtl::setValue(float permille) {
+    if (permille == m_value) {
+        return;
+    }
     m_value = permille;
-    update();
+    updateBar();
 }
 
 void GaugeCtl::setSliderValue(float permille) {
@@ -71,12 +103,14 @@ void GaugeCtl::setSliderVisible(bool visible) {
         cancelMouse();
     }
     m_sliderVisible = visible;
+    relayout();
     updateGeometry();
     update();
 }
 
 void GaugeCtl::setVerticalSplit(double share) {
     m_verticalSplit = std::isfinite(share) ? std::clamp(share, 0.0, 0.9) : 0.0;
+    relayout();
     update();
 }
 
@@ -97,7 +131,7 @@ float GaugeCtl::ZoneStart(int index) const {
 
 void GaugeCtl::setZoneStart(int index, float permille) {
     zone(index).start = permille;
-    update();
+    updateBar();
 }
 
 float GaugeCtl::ZoneEnd(int index) const {
@@ -106,7 +140,7 @@ float GaugeCtl::ZoneEnd(int index) const {
 
 void GaugeCtl::setZoneEnd(int index, float permille) {
     zone(index).end = permille;
-    update();
+    updateBar();
 }
 
 int GaugeCtl::ZoneColor(int index) const {
@@ -115,7 +149,7 @@ int GaugeCtl::ZoneColor(int index) const {
 
 void GaugeCtl::setZoneColor(int index, int rgb) {
     zone(index).color = rgb;
-    update();
+    updateBar();
 }
 
 QColor GaugeCtl::colorFromRgbValue(int rgb) {
@@ -133,7 +167,7 @@ QColor GaugeCtl::pointerColor() const {
 void GaugeCtl::setPointerStyle(PointerStyle style) {
     if (style != m_pointerStyle) {
         m_pointerStyle = style;
-        update();
+        updateBar();
     }
 }
 
@@ -186,7 +220,59 @@ qreal GaugeCtl::horizontalMargin() const {
     return std::ceil(margin) + 2.0;
 }
 
-GaugeCtl::Layout GaugeCtl::layout() const {
+const GaugeCtl::Layout& GaugeCtl::layout() const {
+    // A hidden gauge gets its resize event only when shown: the size is checked too.
+    if (!m_layoutValid || m_layoutSize != size()) {
+        m_layout = computeLayout();
+        m_layoutSize = size();
+        m_layoutValid = true;
+    }
+    return m_layout;
+}
+
+void GaugeCtl::relayout() {
+    m_layoutValid = false;
+    if (!isVisible()) {
+        // Placed when shown: a gauge being set up changes its scale several times.
+        // Until then the gauge paints the bar itself.
+        m_bar->hide();
+        return;
+    }
+    const QRectF bar = layout().bar;
+    const QRect whole = bar.toRect();
+    // On whole pixels the child paints exactly the pixels the bar covers; otherwise
+    // the gauge paints the bar itself.
+    if (QRectF(whole) == bar && !whole.isEmpty()) {
+        m_bar->setGeometry(whole);
+        m_bar->show();
+    } else {
+        m_bar->hide();
+    }
+}
+
+bool GaugeCtl::barChildShown() const {
+    return !m_bar->isHidden();
+}
+
+void GaugeCtl::updateBar() {
+    if (barChildShown()) {
+        m_bar->update();
+    } else {
+        update();
+    }
+}
+
+void GaugeCtl::showEvent(QShowEvent* event) {
+    relayout();
+    QWidget::showEvent(event);
+}
+
+void GaugeCtl::resizeEvent(QResizeEvent* event) {
+    relayout();
+    QWidget::resizeEvent(event);
+}
+
+GaugeCtl::Layout GaugeCtl::computeLayout() const {
     const QFontMetricsF metrics(font());
     const qreal fontHeight = metrics.height();
     Layout result;
@@ -237,7 +323,7 @@ QPolygonF GaugeCtl::sliderHandle(const Layout& layout) const {
 }
 
 QPointF GaugeCtl::sliderHandleCenter() const {
-    const Layout current = layout();
+    const Layout& current = layout();
     const QRectF box = sliderHandle(current).boundingRect();
     return QPointF(box.center().x(), box.top() + box.height() / 3.0);
 }
@@ -260,7 +346,43 @@ QSize GaugeCtl::minimumSizeHint() const {
 
 void GaugeCtl::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    const Layout current = layout();
+    const Layout& current = layout();
+    if (!barChildShown()) {
+        paintBar(painter, current);
+    }
+    const QRectF bar = current.bar;
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const auto xOf = [&bar](float permille) { return bar.left() + permille / 1000.0 * bar.width(); };
+
+    // Ticks and labels below the bar.
+    painter.setPen(palette().color(group, QPalette::WindowText));
+    const QList<double> ticks = majorTicks();
+    const bool stepped = ticks.size() > 2 || (ticks.size() == 2 && m_scaleMin + m_scaleStep >= m_scaleMax);
+    const QFontMetricsF metrics(font());
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        const qreal x = xOf(scaleToPermille(ticks[i]));
+        painter.drawLine(QPointF(x, bar.bottom()), QPointF(x, bar.bottom() + current.majorTick));
+        const QString text = labelText(ticks[i]);
+        const qreal textWidth = metrics.horizontalAdvance(text);
+        painter.drawText(
+            QRectF(x - textWidth / 2.0 - 4.0, current.labelTop, textWidth + 8.0, metrics.height()),
+            Qt::AlignHCenter | Qt::AlignTop, text);
+        if (stepped && m_scaleDivisions > 1) {
+            for (int j = 1; j < m_scaleDivisions; ++j) {
+                const double minor = ticks[i] + j * m_scaleStep / m_scaleDivisions;
+                if (minor >= m_scaleMax - m_scaleStep * 1e-9) {
+                    break;
+                }
+                const qreal minorX = xOf(scaleToPermille(minor));
+                painter.drawLine(QPointF(minorX, bar.bottom()),
+                                 QPointF(minorX, bar.bottom() + current.minorTick));
+            }
+        }
+    }
+    paintSlider(painter, current);
+}
+
+void GaugeCtl::paintBar(QPainter& painter, const Layout& current) const {
     const QRectF bar = current.bar;
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     const auto xOf = [&bar](float permille) { return bar.left() + permille / 1000.0 * bar.width(); };
@@ -299,35 +421,13 @@ void GaugeCtl::paintEvent(QPaintEvent* /*event*/) {
                              ? kNeedleColor
                              : palette().color(QPalette::Disabled, QPalette::Dark));
     }
+}
 
-    // Ticks and labels below the bar.
-    painter.setPen(palette().color(group, QPalette::WindowText));
-    const QList<double> ticks = majorTicks();
-    const bool stepped = ticks.size() > 2 || (ticks.size() == 2 && m_scaleMin + m_scaleStep >= m_scaleMax);
-    const QFontMetricsF metrics(font());
-    for (qsizetype i = 0; i < ticks.size(); ++i) {
-        const qreal x = xOf(scaleToPermille(ticks[i]));
-        painter.drawLine(QPointF(x, bar.bottom()), QPointF(x, bar.bottom() + current.majorTick));
-        const QString text = labelText(ticks[i]);
-        const qreal textWidth = metrics.horizontalAdvance(text);
-        painter.drawText(
-            QRectF(x - textWidth / 2.0 - 4.0, current.labelTop, textWidth + 8.0, metrics.height()),
-            Qt::AlignHCenter | Qt::AlignTop, text);
-        if (stepped && m_scaleDivisions > 1) {
-            for (int j = 1; j < m_scaleDivisions; ++j) {
-                const double minor = ticks[i] + j * m_scaleStep / m_scaleDivisions;
-                if (minor >= m_scaleMax - m_scaleStep * 1e-9) {
-                    break;
-                }
-                const qreal minorX = xOf(scaleToPermille(minor));
-                painter.drawLine(QPointF(minorX, bar.bottom()),
-                                 QPointF(minorX, bar.bottom() + current.minorTick));
-            }
-        }
-    }
-
+void GaugeCtl::paintSlider(QPainter& painter, const Layout& current) const {
     // The slider handle, a triangle pointing down onto the bar.
     if (m_sliderVisible && current.handleHeight > 0) {
+        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+        painter.save();
         painter.setRenderHint(QPainter::Antialiasing, true);
         QColor fill = palette().color(group, QPalette::ButtonText);
         if (m_dragging) {
@@ -336,6 +436,7 @@ void GaugeCtl::paintEvent(QPaintEvent* /*event*/) {
         painter.setPen(QPen(palette().color(group, QPalette::Shadow), 1.0));
         painter.setBrush(fill);
         painter.drawPolygon(sliderHandle(current));
+        painter.restore();
     }
 }
 
@@ -360,7 +461,7 @@ void GaugeCtl::mousePressEvent(QMouseEvent* event) {
     cancelMouse();
     m_pressed = true;
     if (m_sliderVisible) {
-        const Layout current = layout();
+        const Layout& current = layout();
         const QRectF grip = sliderHandle(current).boundingRect().adjusted(-3, -3, 3, 3);
         if (grip.contains(event->position())) {
             m_dragging = true;
@@ -415,7 +516,8 @@ void GaugeCtl::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange && !isEnabled()) {
         cancelMouse();
     }
-    if (event->type() == QEvent::FontChange) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::LocaleChange) {
+        relayout();
         updateGeometry();
     }
     QWidget::changeEvent(event);

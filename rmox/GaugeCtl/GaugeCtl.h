@@ -38,6 +38,11 @@ namespace rmox {
 /// - `Click(position)`: the user clicked the gauge without moving the slider;
 ///   position is the permille position of the click, rounded.
 /// Only the left mouse button acts; a disabled gauge raises no events.
+///
+/// Drawing: the bar (zones, pointer, needle) is painted by an opaque child widget
+/// that covers exactly the bar, so that a new pointer position repaints only the
+/// bar and nothing behind it; the scale, its labels and the slider are painted by
+/// the gauge itself, from a layout worked out once per size, font and scale.
 class GaugeCtl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(double ScaleMin READ ScaleMin WRITE setScaleMin)
@@ -117,6 +122,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -135,8 +142,18 @@ private:
         qreal minorTick = 0;
         qreal labelTop = 0;
     };
+    class Bar;
+    friend class Bar;
 
-    Layout layout() const;
+    /// The layout for the current size, font and scale, worked out on first use.
+    const Layout& layout() const;
+    Layout computeLayout() const;
+    /// Drops the layout after a change of size, font or scale and places the bar child.
+    void relayout();
+    /// Repaints what shows the pointer, the zones and the enabled state of the bar.
+    void updateBar();
+    void paintBar(QPainter& painter, const Layout& current) const;
+    void paintSlider(QPainter& painter, const Layout& current) const;
     QPolygonF sliderHandle(const Layout& layout) const;
     qreal horizontalMargin() const;
     /// The major tick values from ScaleMin to ScaleMax; empty when the scale cannot be drawn.
@@ -146,6 +163,8 @@ private:
     Zone& zone(int index);
     const Zone& zone(int index) const;
     float dragValueAt(qreal x) const;
+    /// Whether the bar child covers the bar (only when the bar lies on whole pixels).
+    bool barChildShown() const;
     void cancelMouse();
 
     double m_scaleMin = 0.0;
@@ -158,6 +177,11 @@ private:
     bool m_sliderVisible = false;
     double m_verticalSplit = 0.0;
     std::array<Zone, ZoneCount> m_zones{};
+
+    Bar* m_bar = nullptr;
+    mutable Layout m_layout;
+    mutable QSize m_layoutSize;
+    mutable bool m_layoutValid = false;
 
     bool m_pressed = false;
     bool m_dragging = false;

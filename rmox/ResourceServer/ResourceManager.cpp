@@ -1,13 +1,15 @@
 #include "ResourceManager.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QSvgRenderer>
+#include <algorithm>
 
 #include "rmox/Error.h"
 #include "rmox/ResourceServer/ResourceTexts.h"
@@ -18,48 +20,97 @@ namespace {
 
 using TextTable = QHash<int, QString>;
 
-// Text files are read once per folder and language and kept for the process; a
-// file that changed on disk (newer modification time) is read again.
-struct CachedTable {
-    QDateTime modified;
-    TextTable texts;
-};
-
-const TextTable& textsFor(const QString& folder, const QString& language) {
-    static QHash<QString, CachedTable> cache;
-    const QString path = QDir(folder).filePath(QStringLiteral("strings.%1.txt").arg(language));
-    const QFileInfo info(path);
-    CachedTable& entry = cache[path];
-    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-    if (entry.modified != modified || (modified.isNull() && !entry.texts.isEmpty())) {
-        entry.modified = modified;
-        entry.texts.clear();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            entry.texts = ParseResourceTexts(file.read(kMaximumTextFileSize));
-        }
-    }
-    return entry.texts;
-}
-
-// Pictures are read and rendered once per file and kept in Qt's pixmap cache; the
-// key names the file's modification time and size, so a file that changed on disk
-// is read again.
 // The screen scale pictures are drawn for: crisp at 150 % too.
 qreal pictureScale() {
     return qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
 }
 
-QString pictureCacheKey(const QFileInfo& file) {
-    return QStringLiteral("rmox.ResourceManager:%1:%2:%3:%4")
-        .arg(file.absoluteFilePath())
-        .arg(file.lastModified().toMSecsSinceEpoch())
-        .arg(file.size())
-        .arg(pictureScale());
-}
+// What was read from disk, for the whole process. Every path an entry was read
+// from is watched; any change drops the whole cache (resource folders change
+// rarely, and then usually several files at once), so the next lookups read the
+// files again.
+class ResourceCache {
+public:
+    static ResourceCache& instance() {
+        static ResourceCache* cache = new ResourceCache;
+        return *cache;
+    }
 
-bool findCachedPicture(const QFileInfo& file, QPixmap& pixmap) {
-    return QPixmapCache::find(pictureCacheKey(file), &pixmap);
+    // The texts of one file; a file that is missing answers an empty table, kept
+    // only while its folder can be watched (so that a file created later is seen).
+    const TextTable& texts(const QString& path) {
+        const auto found = m_texts.constFind(path);
+        if (found != m_texts.constEnd()) {
+            return *found;
+        }
+        TextTable table;
+        QFile file(path);
+        const bool opened = file.open(QIODevice::ReadOnly);
+        if (opened) {
+            table = ParseResourceTexts(file.read(kMaximumTextFileSize));
+        }
+        if (!watch(opened ? path : QFileInfo(path).path())) {
+            m_uncached = table;
+            return m_uncached;
+        }
+        return *m_texts.insert(path, table);
+    }
+
+    // The picture of a file, or nullptr when it is not cached yet.
+    const QPixmap* picture(const QString& key) const {
+        const auto found = m_pictures.constFind(key);
+        return found != m_pictures.constEnd() ? &*found : nullptr;
+    }
+
+    void keepPicture(const QString& key, const QStringList& paths, const QPixmap& pixmap) {
+        if (std::all_of(paths.begin(), paths.end(), [this](const QString& path) { return watch(path); })) {
+            m_pictures.insert(key, pixmap);
+        }
+    }
+
+    void clear() {
+        m_texts.clear();
+        m_pictures.clear();
+        if (m_watcher != nullptr) {
+            const QStringList watched = m_watcher->files() + m_watcher->directories();
+            if (!watched.isEmpty()) {
+                m_watcher->removePaths(watched);
+            }
+        }
+    }
+
+private:
+    ResourceCache() {
+        if (QCoreApplication::instance() != nullptr) {
+            // Dies with the application: no notification arrives after that.
+            m_watcher = new QFileSystemWatcher(QCoreApplication::instance());
+            QObject::connect(m_watcher, &QFileSystemWatcher::fileChanged, m_watcher, [this] { clear(); });
+            QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watcher, [this] { clear(); });
+            QObject::connect(m_watcher, &QObject::destroyed, [this] {
+                m_watcher = nullptr;
+                clear();
+            });
+        }
+    }
+
+    // Whether a change of @p path will be noticed: only then may what was read be kept.
+    bool watch(const QString& path) {
+        if (m_watcher == nullptr) {
+            return false;
+        }
+        return m_watcher->files().contains(path) || m_watcher->directories().contains(path) ||
+               m_watcher->addPath(path);
+    }
+
+    QFileSystemWatcher* m_watcher = nullptr;
+    QHash<QString, TextTable> m_texts;
+    QHash<QString, QPixmap> m_pictures;
+    TextTable m_uncached;
+};
+
+const TextTable& textsFor(const QString& folder, const QString& language) {
+    return ResourceCache::instance().texts(
+        QDir(folder).filePath(QStringLiteral("strings.%1.txt").arg(language)));
 }
 
 }  // namespace
@@ -98,45 +149,51 @@ QString ResourceManager::GetString(int id, const QString& folder) const {
         QStringLiteral("Resource text %1 not found in %2").arg(id).arg(QDir::toNativeSeparators(effective)));
 }
 
+void ResourceManager::Reload() {
+    ResourceCache::instance().clear();
+}
+
 QPixmap ResourceManager::GetPicture(int id, const QString& folder) const {
     const QDir pictures(QDir(folder.isEmpty() ? m_folder : folder).filePath(QStringLiteral("pictures")));
-    const QFileInfo svg(pictures.filePath(QStringLiteral("%1.svg").arg(id)));
-    if (svg.exists()) {
-        QPixmap pixmap;
-        if (findCachedPicture(svg, pixmap)) {
-            return pixmap;
-        }
-        QSvgRenderer renderer(svg.filePath());
+    const QString svgPath = pictures.filePath(QStringLiteral("%1.svg").arg(id));
+    const qreal scale = pictureScale();
+    const QString key = svgPath + QLatin1Char('@') + QString::number(scale);
+    ResourceCache& cache = ResourceCache::instance();
+    if (const QPixmap* cached = cache.picture(key)) {
+        return *cached;
+    }
+    if (QFileInfo::exists(svgPath)) {
+        QSvgRenderer renderer(svgPath);
         if (!renderer.isValid()) {
             throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 cannot be read: %2")
                                                          .arg(id)
-                                                         .arg(QDir::toNativeSeparators(svg.filePath())));
+                                                         .arg(QDir::toNativeSeparators(svgPath)));
         }
         QSize size = renderer.defaultSize();
         if (size.isEmpty()) {
             size = QSize(32, 32);
         }
-        const qreal scale = pictureScale();
-        pixmap = QPixmap(size * scale);
+        QPixmap pixmap(size * scale);
         pixmap.setDevicePixelRatio(scale);
         pixmap.fill(Qt::transparent);
         {
             QPainter painter(&pixmap);
             renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
         }
-        QPixmapCache::insert(pictureCacheKey(svg), pixmap);
+        cache.keepPicture(key, {svgPath}, pixmap);
         return pixmap;
     }
-    const QFileInfo png(pictures.filePath(QStringLiteral("%1.png").arg(id)));
-    if (png.exists()) {
-        QPixmap pixmap;
-        if (findCachedPicture(png, pixmap)) {
-            return pixmap;
-        }
-        if (pixmap.load(png.filePath())) {
-            QPixmapCache::insert(pictureCacheKey(png), pixmap);
-            return pixmap;
-        }
+    const QString pngPath = pictures.filePath(QStringLiteral("%1.png").arg(id));
+    // Read through QImage: QPixmap::load keeps its own cache, keyed by the file's
+    // time in whole seconds, and would answer a file rewritten within a second with
+    // the picture it had before.
+    const QImage image(pngPath);
+    if (!image.isNull()) {
+        const QPixmap pixmap = QPixmap::fromImage(image);
+        // Kept under the name of the SVG that is not there, so that a lookup needs no
+        // second probe; the picture folder is watched for an SVG that appears.
+        cache.keepPicture(key, {pngPath, pictures.path()}, pixmap);
+        return pixmap;
     }
     throw Error(Error::InvalidProcedureCall, QStringLiteral("Resource picture %1 not found in %2")
                                                  .arg(id)

@@ -18,6 +18,12 @@ namespace rmox {
 /// (`ConfigureFrom`). A call with an empty folder uses the configured folder.
 /// A text missing in the configured language falls back to English.
 /// An unknown id raises an rmox::Error.
+///
+/// Text files and pictures are read from disk once and kept for the whole process
+/// (shared by all managers): a lookup does not touch the disk again. The cache is
+/// dropped when a file or folder it was read from changes on disk (a file-change
+/// notification, delivered by the event loop) and on `Reload`. A text file or
+/// picture that is not there is looked for again at the next lookup.
 class ResourceManager : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString Language READ Language WRITE setLanguage)
@@ -38,6 +44,10 @@ public:
     QString GetString(int id, const QString& folder = QString()) const;
     /// The picture with @p id from @p folder (empty: the configured folder).
     QPixmap GetPicture(int id, const QString& folder = QString()) const;
+
+    /// Forgets every text and picture read so far: the next lookups read the files
+    /// again. For an explicit reload, e.g. after resource files were replaced.
+    static void Reload();
 
 private:
     QString m_language = QStringLiteral("en");

@@ -274,6 +274,27 @@ TEST_P(AnswerTimeout, LostAnswerBecomesATimeoutAnswerWithTheRequestsIdAndNoLateO
 INSTANTIATE_TEST_SUITE_P(Faults, AnswerTimeout,
                          testing::Values(Fault::DropAnswer, Fault::ForeignInvokeId, Fault::DelayAnswer));
 
+TEST_F(ServiceTest, LostAnswersTimeOutInTheOrderOfTheirDeadlines) {
+    service.setAnswerTimeout(30);
+    connected();
+    QTest::qWait(90);  // past the connect's deadline: nothing is due any more
+    service.setFault(Fault::DropAnswer, Mode::Persistent);
+    // Each request keeps the timeout in force when it came: a later one may be due first.
+    for (const auto& [id, timeout] : {std::pair{"R1", 1000}, {"R2", 40}, {"R3", 150}, {"R4", 40}}) {
+        service.setAnswerTimeout(timeout);
+        ASSERT_TRUE(transaction(id, 18));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.calls.isEmpty(); }, 2000));
+    EXPECT_TRUE(service.isAwaitingAnswer("R1")) << "the early deadline did not wait for the late one";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.calls.size() == 4; }, 3000));
+    QStringList order;
+    for (const QString& line : calls().split("; ")) {
+        EXPECT_TRUE(line.contains(" error No answer within ")) << line.toStdString();
+        order << line.section(' ', 1, 1);
+    }
+    EXPECT_EQ(order, QStringList({"R2", "R4", "R3", "R1"}));
+}
+
 TEST_F(ServiceTest, AbortTakesTheOutstandingReadsOfItsConnectionWithIt) {
     service.setAnswerTimeout(30);
     connected();

@@ -1,9 +1,14 @@
 // What the pages read: response documents, data set documents, resource texts (the shipped ones they show).
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "rmox/Communication/DocumentReaders.h"
 #include "rmox/Communication/ResponseReader.h"
@@ -137,6 +142,56 @@ TEST(ResourceManager, ReadsTextsByIdFallingBackToEnglishAndRaisesForUnknownIds) 
     }
     EXPECT_EQ(manager.GetString(1, common), "Common");
     EXPECT_THROW(manager.GetString(9, common), rmox::Error);
+}
+
+}  // namespace
+
+namespace {
+
+/// Whether text 1 of @p manager becomes @p expected ("error" for a raised error)
+/// once the event loop has delivered the file-change notifications.
+bool becomes(const rmox::ResourceManager& manager, const QString& expected) {
+    return QTest::qWaitFor([&] {
+        try {
+            return manager.GetString(1) == expected;
+        } catch (const rmox::Error&) {
+            return expected == "error";
+        }
+    });
+}
+
+TEST(ResourceManager, KeepsWhatItReadUntilAFileChangesOrReloadIsCalled) {
+    QTemporaryDir root;
+    const QString folder = root.filePath("device");
+    Write(folder + "/strings.en.txt", "1=first\n");
+    rmox::ResourceManager manager, other;
+    manager.setResourceFolder(folder);
+    other.ConfigureFrom(manager);
+    ASSERT_EQ(manager.GetString(1), "first");
+    QFile::remove(folder + "/strings.en.txt");
+    EXPECT_EQ(other.GetString(1), "first") << "shared by all managers, not read per lookup";
+    EXPECT_TRUE(becomes(manager, "error"));
+    manager.setLanguage("de");  // falls back to English
+    Write(folder + "/strings.en.txt", "1=second\n");
+    EXPECT_TRUE(becomes(manager, "second")) << "a file that appears later is found";
+    Write(folder + "/strings.de.txt", "1=dritte\n");
+    rmox::ResourceManager::Reload();
+    EXPECT_EQ(manager.GetString(1), "dritte") << "an explicit reload reads again at once";
+}
+
+TEST(ResourceManager, PicturesAreReadOnceAndAgainAfterTheFileChanged) {
+    QTemporaryDir root;
+    QDir().mkpath(root.filePath("pictures"));
+    QImage image(4, 3, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(root.filePath("pictures/7.png")));
+    rmox::ResourceManager manager;
+    manager.setResourceFolder(root.path());
+    const QPixmap first = manager.GetPicture(7);
+    EXPECT_EQ(manager.GetPicture(7).cacheKey(), first.cacheKey()) << "the same picture, not read again";
+    image.fill(Qt::blue);  // within the same second: a cache keyed by file time would miss it
+    ASSERT_TRUE(image.save(root.filePath("pictures/7.png")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return manager.GetPicture(7).toImage().pixel(0, 0) == image.pixel(0, 0); }));
 }
 
 }  // namespace
