@@ -1,9 +1,11 @@
 // Opening the About page on the simulated station (create, Init with its texts and
 // pictures, first layout and paint) against creating the same widgets without any
-// logic, showing the same two pictures (taken once from an opened page).
+// logic, showing the same two pictures (taken once from an opened page). As on an
+// installed station a registry file holds the DTM's key, its debug switches off.
 //
 //   bench_about [runs]
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,6 +33,22 @@ QFrame* line(const QRect& geometry, QWidget* parent) {
     created->setFrameShadow(QFrame::Sunken);
     created->setGeometry(geometry);
     return created;
+}
+
+/// A registry file in @p dir with the DTM's key and both debug switches off, named
+/// by RIMOX_REGISTRY.
+bool writeRegistry(const QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("registry.reg"));
+    QFile file(path);
+    const QByteArray text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Omvex\\DTM rimox-DP]\r\n"
+        "@=\"Omvex rimox DTM\"\r\n\"Debug\"=dword:00000000\r\n\"DebugFile\"=dword:00000000\r\n";
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        return false;
+    }
+    qputenv("RIMOX_REGISTRY", path.toLocal8Bit());
+    return true;
 }
 
 /// The same number and kinds of widgets as the About page, placed alike, with its
@@ -66,6 +84,10 @@ void buildBarePage(QWidget& page, const QPixmap& logo, const QPixmap& product) {
 int main(int argc, char** argv) {
     QTemporaryDir dir;
     pagebench::prepareEnvironment(dir);
+    if (!writeRegistry(dir)) {
+        std::fprintf(stderr, "bench_about: cannot write the registry file\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     const int runs = pagebench::runsFrom(argc, argv, 200);
 

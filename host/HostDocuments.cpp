@@ -54,7 +54,9 @@ QString channelDocument(int number, const QString& tag) {
     return text;
 }
 
-QString dtmInformationDocument() {
+namespace {
+
+QString writeDtmInformationDocument() {
     QString text;
     QXmlStreamWriter xml(&text);
     xml.writeStartElement(QStringLiteral("FDT"));
@@ -67,6 +69,14 @@ QString dtmInformationDocument() {
     xml.writeEndElement();
     xml.writeEndElement();
     return text;
+}
+
+}  // namespace
+
+QString dtmInformationDocument() {
+    // Made of constants: written once, handed out to every page that opens.
+    static const QString document = writeDtmInformationDocument();
+    return document;
 }
 
 }  // namespace host::documents

@@ -46,6 +46,31 @@ QPixmap scaledToHeightOnce(const QPixmap& picture, int height) {
     return kept->pixmap;
 }
 
+/// @p document read into @p information. The host hands the same document to
+/// every page it opens, so the fields read last are kept for the process and a
+/// document is read again only when its text differs from the one read last.
+bool readDtmInformation(const QString& document, rmox::DtmInformationData& information) {
+    struct Read {
+        bool filled = false;
+        QString document;
+        bool readable = false;
+        rmox::DtmInformationData information;
+    };
+    // Pages are opened on the host's user-interface thread only.
+    static Read last;
+    if (!last.filled || last.document != document) {
+        rmox::DtmInformationData read;
+        last.readable = rmox::DtmInformationReader().ReadDocument(document, read);
+        last.information = read;
+        last.document = document;
+        last.filled = true;
+    }
+    if (last.readable) {
+        information = last.information;
+    }
+    return last.readable;
+}
+
 QFrame* makeLine(const QString& name, const QRect& geometry, QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setObjectName(name);
@@ -126,8 +151,7 @@ void About::showDtmInformation() {
     BaseDtm* baseDtm = Required(m_objUiNotifications.data());
     const QString document = baseDtm->DtmInformation();
     rmox::DtmInformationData information;
-    rmox::DtmInformationReader reader;
-    if (!reader.ReadDocument(document, information)) {
+    if (!readDtmInformation(document, information)) {
         return;
     }
     lblDtmName->setText(information.DtmName);

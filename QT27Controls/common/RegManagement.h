@@ -18,7 +18,11 @@ namespace qt27 {
 /// /etc/rimox/registry.reg. A file that cannot be read (a folder, not a registry
 /// file, larger than 4 MiB, or missing although RIMOX_REGISTRY names it) reads as
 /// an empty registry and is named on standard error once per process, so a user
-/// who set up the debug switches learns why they have no effect.
+/// who set up the debug switches learns why they have no effect. The file's parsed
+/// content is kept for the process and read again when the file changes on disk
+/// (another size, inode or modification or change time; a file changed moments ago
+/// is compared byte for byte), so a switch changed in the file takes effect for the
+/// next page.
 QVariant QueryRegistryValue(const QString& subKey, const QString& valueName, const QString& keyPath);
 
 /// The hive file that QueryRegistryValue reads where there is no Windows registry.

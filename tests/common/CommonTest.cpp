@@ -3,8 +3,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "HiveFile.h"
+#include "QT27Controls/about/About.h"
 #include "QT27Controls/common/DebugHelper.h"
 #include "QT27Controls/common/HelpUtilities.h"
 #include "QT27Controls/common/NumberFunctions.h"
@@ -133,6 +135,48 @@ TEST_F(RegistryFile, DebugModesChooseTheSinksAndFileRecordsGoToTemp) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("Source"));
     EXPECT_TRUE(debugger.contains("Source")) << debugger.toStdString();
+}
+
+// The switches as a page created after each step finds them. A rewrite of the same size
+// right after a read, a rewrite after the file has stood still, removing the file and
+// writing something that is no registry file: the next page follows each.
+TEST_F(RegistryFile, APageCreatedAfterTheFileChangedFollowsItsDebugSwitches) {
+    struct Step {
+        const char* values;  // nullptr: remove the file
+        bool standStill;     // leave the file unchanged for a while before creating the page
+        const char* sinks;   // debugger, file
+    };
+    const QString switches = QStringLiteral("\"Debug\"=dword:%1\n\"DebugFile\"=dword:%2\n");
+    // clang-format off
+    const std::vector<Step> steps = {
+        {"00000000 00000000", true, "00"}, {nullptr, false, "00"}, {"00000001 00000000", false, "10"},
+        {"00000001 00000000", true, "10"}, {"00000003 00000001", false, "11"}, {"00000002 00000001", false, "01"},
+        {"00000002 00000001", true, "01"}, {nullptr, false, "00"}, {"", false, "00"}, {"00000001 00000000", true, "10"},
+    };
+    // clang-format on
+    QStringList expected;
+    QStringList seen;
+    for (const Step& step : steps) {
+        if (step.values == nullptr) {
+            ASSERT_TRUE(QFile::remove(path) || !QFile::exists(path));
+        } else if (*step.values == '\0') {
+            write(QStringLiteral("[") + kKey + "]\n\"Debug\"=dword:1\n");  // no header line
+        } else {
+            const QStringList numbers = QString::fromLatin1(step.values).split(' ');
+            write(kV5 + switches.arg(numbers.at(0), numbers.at(1)));
+        }
+        for (int page = 0; page < 2; ++page) {
+            if (step.standStill) {
+                QThread::msleep(150);
+            }
+            { About opened; }
+            seen
+                << QStringLiteral("%1%2").arg(DebugHelper::DebugToDebugger()).arg(DebugHelper::DebugToFile());
+            expected << QLatin1String(step.sinks);
+        }
+    }
+    ReadDebugSettings(-1);
+    EXPECT_EQ(seen.join(' ').toStdString(), expected.join(' ').toStdString());
 }
 
 class RegistryQuery : public RegistryFile,
