@@ -6,6 +6,10 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -29,6 +33,23 @@ struct Figures {
     double medianUs = 0;
     int runs = 0;
 };
+
+/// The bare counterpart of a page's button bar along its bottom edge: status and
+/// lock labels, the hidden busy mark and six buttons, the first with @p pageButton.
+inline void addBareButtonBar(QWidget& page, const char* pageButton) {
+    auto* bar = new QWidget(&page);
+    auto* layout = new QHBoxLayout(bar);
+    layout->addWidget(new QLabel(bar));
+    layout->addWidget(new QLabel(bar));
+    layout->addWidget(new QLabel(bar), 1);
+    auto* busy = new QProgressBar(bar);
+    busy->hide();
+    layout->addWidget(busy);
+    for (const char* caption : {pageButton, "OK", "Cancel", "Apply", "Close", "Help"}) {
+        layout->addWidget(new QPushButton(QLatin1String(caption), bar));
+    }
+    bar->setGeometry(0, page.height() - 40, page.width(), 40);
+}
 
 /// Runs @p body @p runs times after @p warmUp unmeasured runs. @p body answers the
 /// nanoseconds it measured itself, so that set-up and clean-up stay outside.

@@ -8,11 +8,8 @@
 //   bench_diagnosis [runs]
 #include <QApplication>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTextEdit>
 
 #include "PageBench.h"
@@ -55,18 +52,7 @@ void buildBarePage(QWidget& page, const QList<QPixmap>& pictures) {
                                      : twips(7020, 1620 + (index - 2) * 390, 360, 360));
         label->setVisible(index != 1);
     }
-    auto* bar = new QWidget(&page);
-    auto* layout = new QHBoxLayout(bar);
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar), 1);
-    auto* busy = new QProgressBar(bar);
-    busy->hide();
-    layout->addWidget(busy);
-    for (const char* caption : {"Reread", "OK", "Cancel", "Apply", "Close", "Help"}) {
-        layout->addWidget(new QPushButton(QLatin1String(caption), bar));
-    }
-    bar->setGeometry(0, page.height() - 40, page.width(), 40);
+    pagebench::addBareButtonBar(page, "Reread");
 }
 
 }  // namespace

@@ -8,12 +8,9 @@
 //   bench_identification [runs]
 #include <QApplication>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
 
 #include "PageBench.h"
 #include "QT27Controls/common/ApplicationFolder.h"
@@ -73,18 +70,7 @@ void buildBarePage(QWidget& page, const QPixmap& picture, const QStringList& tex
     image->setGeometry(twips(6022, 840, 2700, 3915));
     (new QPlainTextEdit(QStringLiteral("Boiler feed temperatures"), &page))
         ->setGeometry(twips(120, 5880, 8760, 720));
-    auto* bar = new QWidget(&page);
-    auto* layout = new QHBoxLayout(bar);
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar), 1);
-    auto* busy = new QProgressBar(bar);
-    busy->hide();
-    layout->addWidget(busy);
-    for (const char* caption : {"Reread", "OK", "Cancel", "Apply", "Close", "Help"}) {
-        layout->addWidget(new QPushButton(QLatin1String(caption), bar));
-    }
-    bar->setGeometry(0, page.height() - 40, page.width(), 40);
+    pagebench::addBareButtonBar(page, "Reread");
 }
 
 }  // namespace

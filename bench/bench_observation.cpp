@@ -7,11 +7,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
 
 #include "PageBench.h"
 #include "QT27Controls/framework/Twips.h"
@@ -66,18 +63,7 @@ void buildBarePage(QWidget& page) {
     for (int index = 0; index < 4; ++index) {
         addBareChannel(&page, index);
     }
-    auto* bar = new QWidget(&page);
-    auto* layout = new QHBoxLayout(bar);
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar), 1);
-    auto* busy = new QProgressBar(bar);
-    busy->hide();
-    layout->addWidget(busy);
-    for (const char* caption : {"Connect", "OK", "Cancel", "Apply", "Close", "Help"}) {
-        layout->addWidget(new QPushButton(QLatin1String(caption), bar));
-    }
-    bar->setGeometry(0, page.height() - 40, page.width(), 40);
+    pagebench::addBareButtonBar(page, "Connect");
 }
 
 }  // namespace

@@ -7,10 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 
 #include "PageBench.h"
 #include "QT27Controls/framework/Twips.h"
@@ -74,18 +71,7 @@ void buildBarePage(QWidget& page) {
     for (int index = 0; index < 4; ++index) {
         addBareChannel(&page, index);
     }
-    auto* bar = new QWidget(&page);
-    auto* layout = new QHBoxLayout(bar);
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar));
-    layout->addWidget(new QLabel(bar), 1);
-    auto* busy = new QProgressBar(bar);
-    busy->hide();
-    layout->addWidget(busy);
-    for (const char* caption : {"", "OK", "Cancel", "Apply", "Close", "Help"}) {
-        layout->addWidget(new QPushButton(QLatin1String(caption), bar));
-    }
-    bar->setGeometry(0, page.height() - 40, page.width(), 40);
+    pagebench::addBareButtonBar(page, "");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
+#include "support/FrameFixture.h"
 
 namespace testsupport {
 
@@ -65,26 +66,12 @@ protected:
 };
 
 /// The frame with the built-in station; the station's trail is fresh.
-class FrameWithTrail : public testing::Test {
+class FrameWithTrail : public FrameFixture {
 public:
-    void SetUp() override {
-        ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));
-        simulation.setBusAddress(station.busAddress());
-        simulation.setParameterProvider([this](int slot) { return station.moduleRecord(slot)->parameters; });
-        for (const host::Station::ModuleInfo& module : station.modules()) {
-            frame::addToSimulation(simulation, module.slot, module.typeCode);
-        }
-        service.setLatency(2);
-        window = std::make_unique<frame::FrameWindow>(station, simulation, service, registry);
-    }
-    static bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 5000); }
-
-    QTemporaryDir dir;
-    host::Station station;
-    host::SimulatedStation simulation{12};
-    host::CommunicationService service{&simulation};
-    const frame::PageRegistry registry = frame::PageRegistry::withLibraryPages();
-    std::unique_ptr<frame::FrameWindow> window;
+    static bool waitFor(const std::function<bool()>& condition) { return testsupport::waitFor(condition); }
+    using FrameFixture::service;
+    using FrameFixture::station;
+    using FrameFixture::window;
 };
 
 }  // namespace testsupport
