@@ -56,7 +56,7 @@ SessionRules SessionRules::of(SessionVariant variant) {
             break;
         case SessionVariant::Simulation:
             rules.readCycle = true;
-            rules.checksDisconnectAnswerId = false;
+            rules.logsDisconnectAnswer = true;
             break;
         case SessionVariant::Diagnosis:
             rules.disconnectWaitsForRequest = true;
@@ -327,7 +327,7 @@ void OnlinePage::OnDisconnectResponse(const QString& invokeID, const QString& /*
         refreshButtons();
         blnDisconnectRequested = false;
         step([&] { disconnectAnswerArrived(); });
-        if (!m_rules.checksDisconnectAnswerId) {
+        if (m_rules.logsDisconnectAnswer) {
             log(QStringLiteral("OnDisconnetResponse"));
         }
         // Simulation too: a late answer to an earlier Disconnect must not take down the

@@ -31,9 +31,9 @@ struct SessionRules {
     /// Diagnosis and Identification: CallDisconnect waits behind an outstanding
     /// request, and PrepareToRelease waits for an outstanding connect.
     bool disconnectWaitsForRequest = false;
-    /// A disconnect answer is matched with the outstanding request without a log line
-    /// of its own (all but Simulation, which logs "OnDisconnetResponse" first).
-    bool checksDisconnectAnswerId = true;
+    /// Simulation: a disconnect answer is first logged as "OnDisconnetResponse". Every
+    /// page matches a disconnect answer with its outstanding Disconnect.
+    bool logsDisconnectAnswer = false;
     /// Observation: blnDisconnecting marks the running disconnect (PrepareToRelease
     /// then waits for it), and the disconnect log names the invoke id.
     bool tracksDisconnecting = false;
