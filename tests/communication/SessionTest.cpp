@@ -398,5 +398,3 @@ TEST(ValueTelegramTest, ForcedMaskAndStatusWordsGiveTheFourChannels) {
 }
 
 }  // namespace
-
-#include "SessionTest.moc"
