@@ -40,6 +40,7 @@ private:
         QDoubleSpinBox* offset = nullptr;
         QDoubleSpinBox* amplitude = nullptr;
         QSpinBox* period = nullptr;
+        QDoubleSpinBox* inputError = nullptr;
         QCheckBox* openLine = nullptr;
         QCheckBox* shortCircuit = nullptr;
     };

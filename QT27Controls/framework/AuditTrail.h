@@ -62,6 +62,9 @@ inline const QString Disconnected = QStringLiteral("session.disconnected");
 inline const QString ForcingOn = QStringLiteral("forcing.on");
 inline const QString ForcingValue = QStringLiteral("forcing.value");
 inline const QString ForcingOff = QStringLiteral("forcing.off");
+/// A loop check of a channel ended with every point judged: "passed" or "failed",
+/// the points passed, the points checked, the tolerance in percent of the span.
+inline const QString LoopCheckDone = QStringLiteral("loopcheck.done");
 /// Written by the host where it found the stored trail damaged: what it found.
 inline const QString TrailBreak = QStringLiteral("trail.break");
 }  // namespace AuditCode
