@@ -49,6 +49,11 @@ QString text(const QString& key, bool german) {
         {qt27::AuditCode::ForcingOff, {"Forcing switched off (%1)", "Forcen ausgeschaltet (%1)"}},
         {qt27::AuditCode::ForcingValue, {"Forced value changed to %1", "Forcewert geändert auf %1"}},
         {"disconnected", {"disconnected", "Verbindung getrennt"}},
+        {qt27::AuditCode::LoopCheckDone,
+         {"Loop check %1: %2 of %3 points within %4 % of span",
+          "Schleifenprüfung %1: %2 von %3 Punkten innerhalb %4 % der Spanne"}},
+        {"passed", {"passed", "bestanden"}},
+        {"failed", {"failed", "nicht bestanden"}},
         {qt27::AuditCode::TrailBreak,
          {"The trail was found damaged before this entry: %1", "Das Protokoll war vor diesem Eintrag beschädigt: %1"}},
         {"All modules", {"All modules", "Alle Module"}},
@@ -117,9 +122,14 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
         translate(entry.code == code::Disconnected ? 1 : 0);
     } else if (entry.code == code::TrailBreak) {
         arguments = {arguments.join(QStringLiteral(", "))};
+    } else if (entry.code == code::LoopCheckDone) {
+        translate(0);
     }
-    while (arguments.size() < 3) {
+    while (arguments.size() < 4) {
         arguments.append(QString());
+    }
+    if (pattern.contains(QLatin1String("%4"))) {
+        return pattern.arg(arguments[0], arguments[1], arguments[2], arguments[3]);
     }
     // All at once, so a % in a value is never taken for a place holder.
     if (pattern.contains(QLatin1String("%3"))) {

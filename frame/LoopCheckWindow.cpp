@@ -3,6 +3,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -18,6 +23,8 @@
 #include <cmath>
 
 #include "QT27Controls/communication/ReadCyclePage.h"
+#include "host/CommunicationService.h"
+#include "host/QT27Dtm.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
 
@@ -371,6 +378,60 @@ void LoopCheckWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
+}
+
+}  // namespace frame
+
+namespace frame {
+
+QString renderLoopCheck(const host::Station& station, host::SimulatedStation& simulation,
+                        host::CommunicationService& service, const QString& directory, QStringList* errors) {
+    if (station.modules().isEmpty() || !QDir().mkpath(directory)) {
+        return QString();
+    }
+    // The check runs on a copy of the project: a rendering leaves the engineer's
+    // project and its audit trail as they were.
+    QTemporaryDir copyDir;
+    const QString copyPath = copyDir.filePath(QStringLiteral("station.xml"));
+    QString error;
+    host::Station copy;
+    if (!copyDir.isValid() || !station.project().save(copyPath, &error) || !copy.open(copyPath)) {
+        errors->append(QStringLiteral("loop check: %1").arg(error.isEmpty() ? copy.lastError() : error));
+        return QString();
+    }
+    copy.setLanguage(station.language());
+    for (const host::Station::ModuleInfo& module : copy.modules()) {
+        copy.dtmForSlot(module.slot)->setCommunicationObjects({&service});
+    }
+    const int slot = copy.modules().first().slot;
+    // Channel 3 reads 2 % high, so the picture shows a failed channel beside passed ones.
+    constexpr int kFaultyChannel = 2;
+    const double inputError = simulation.inputError(slot, kFaultyChannel);
+    simulation.setInputError(slot, kFaultyChannel, 2.0);
+
+    LoopCheckWindow window(copy, slot, &simulation);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.setReadPeriod(50);
+    window.setSettleMs(300);
+    window.resize(780, 1080);  // every row of the results in the picture
+    window.setReadsPerPoint(2);
+    window.setStationSetsInput(true);
+    window.show();
+    bool done = false;
+    QObject::connect(&window, &LoopCheckWindow::checkFinished, [&done] { done = true; });
+    if (window.startCheck()) {
+        QDeadlineTimer deadline(60000);
+        while (!done && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    simulation.setInputError(slot, kFaultyChannel, inputError);
+    if (!done) {
+        errors->append(QStringLiteral("loop check: the check did not end within a minute"));
+    }
+    const QString path = QDir(directory).filePath(QStringLiteral("loopcheck.png"));
+    return window.grab().save(path) ? path : QString();
 }
 
 }  // namespace frame

@@ -16,6 +16,7 @@ class QSpinBox;
 class QTableWidget;
 
 namespace host {
+class CommunicationService;
 class SimulatedStation;
 class Station;
 }  // namespace host
@@ -107,5 +108,12 @@ private:
     QPushButton* m_cancel = nullptr;
     QTableWidget* m_results = nullptr;
 };
+
+/// Runs an unattended loop check of the first module of a copy of @p station on
+/// @p simulation (one channel reading 2 % high) and renders the window with its
+/// results to @p directory/loopcheck.png. Answers the file, or an empty string
+/// with the reason in @p errors.
+QString renderLoopCheck(const host::Station& station, host::SimulatedStation& simulation,
+                        host::CommunicationService& service, const QString& directory, QStringList* errors);
 
 }  // namespace frame

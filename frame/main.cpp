@@ -8,6 +8,7 @@
 #include <QTextStream>
 
 #include "frame/AuditDock.h"
+#include "frame/LoopCheckWindow.h"
 #include "frame/CommissioningReport.h"
 #include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
                                                   &errors, frame::forceChannelInScreenshots(station));
         // The audit window, with what the rendered pages recorded.
         files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
+        files.append(frame::renderLoopCheck(station, simulation, service, parser.value(screenshotOption), &errors));
         files.removeAll(QString());
         files +=
             frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),
