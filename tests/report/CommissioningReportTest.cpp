@@ -21,6 +21,12 @@ struct Language {
     QStringList headings;
     /// How a detection that is switched on reads.
     QString on;
+    /// The sections without records; a passed point; a failed point's reason; an open line.
+    QString noDiagnosis;
+    QString noLoopCheck;
+    QString passed;
+    QString deviationFailed;
+    QString openLine;
 };
 
 class ReportSections : public StationWithReport, public testing::WithParamInterface<Language> {};
@@ -54,25 +60,73 @@ TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
         EXPECT_TRUE(html.contains(tag)) << tag.toStdString();
     }
     // The forced section (between its heading and the loop check) names channel 3 only.
-    const QString forced = html.mid(headingAt[3], headingAt[4] - headingAt[3]);
+    const QString forced = html.mid(headingAt[4], headingAt[5] - headingAt[4]);
     EXPECT_TRUE(forced.contains(record.channelTags[2]) && !forced.contains(record.channelTags[1]));
+    EXPECT_TRUE(html.mid(headingAt[3], headingAt[4] - headingAt[3]).contains(language.noDiagnosis));
+    EXPECT_TRUE(html.mid(headingAt[5], headingAt[6] - headingAt[5]).contains(language.noLoopCheck));
     const QList<host::AuditTrail::Entry> entries = station.auditTrail()->entries();
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_TRUE(html.mid(headingAt[5]).contains(
+    EXPECT_TRUE(html.mid(headingAt[6]).contains(
         frame::auditEntryText(entries.first(), options.language).toHtmlEscaped()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     English_German, ReportSections,
     testing::Values(Language{"en", "04/03/2023",
-                             {"Station", "Identification", "Channel parameters", "Forced channels", "Loop check",
-                              "Audit trail", "signature"},
-                             "on"},
+                             {"Station", "Identification", "Channel parameters", "Last diagnosis", "Forced channels",
+                              "Loop check", "Audit trail", "signature"},
+                             "on", "No diagnosis has been read.", "No loop check has been recorded.", "passed",
+                             "failed: deviation beyond the tolerance", "open line"},
                     Language{"de", "04.03.2023",
-                             {"Station", "Identifikation", "Kanalparameter", "Geforcte Kanäle", "Schleifenprüfung",
-                              "Änderungsprotokoll", "Unterschrift"},
-                             "ein"}),
+                             {"Station", "Identifikation", "Kanalparameter", "Letzte Diagnose", "Geforcte Kanäle",
+                              "Schleifenprüfung", "Änderungsprotokoll", "Unterschrift"},
+                             "ein", "Es wurde keine Diagnose gelesen.", "Es wurde keine Schleifenprüfung aufgezeichnet.",
+                             "bestanden", "nicht bestanden: Abweichung über der Toleranz", "Drahtbruch"}),
     [](const testing::TestParamInfo<Language>& info) { return std::string(info.param.code); });
+
+TEST_P(ReportSections, ShowTheLatestLoopCheckAndTheLastDiagnosis) {
+    const Language& language = GetParam();
+    host::ModuleRecord record = *station.moduleRecord(slot());
+    host::LoopCheckResult passed;
+    passed.channel = 1;
+    passed.user = QStringLiteral("commissioner");
+    passed.timeUtc = QDateTime(QDate(2026, 12, 6), QTime(21, 30), Qt::UTC);
+    passed.unit = QStringLiteral("V");
+    passed.points = {{50, 5, 5.004, 0.04, QString()}};
+    host::LoopCheckResult failed = passed;
+    failed.channel = 2;
+    failed.points = {{25, 2.5, 2.62, 1.2, QStringLiteral("deviation")}};
+    record.loopChecks = {passed, failed};
+    record.lastDiagnosis = {QDateTime(QDate(2026, 12, 6), QTime(21, 0), Qt::UTC), QByteArray::fromHex("002200")};
+    ASSERT_TRUE(station.storeModule(record));
+    frame::ReportOptions options;
+    options.slot = slot();
+    options.language = QLatin1String(language.code);
+    QString error;
+    const QString html = frame::commissioningReportHtml(station, options, &error);
+
+    const qsizetype diagnosisAt = html.indexOf(language.headings[3]);
+    const qsizetype forcedAt = html.indexOf(language.headings[4]);
+    const qsizetype loopAt = html.indexOf(language.headings[5], forcedAt);
+    const qsizetype auditAt = html.indexOf(language.headings[6], loopAt);
+    ASSERT_TRUE(diagnosisAt > 0 && forcedAt > diagnosisAt && loopAt > forcedAt && auditAt > loopAt);
+    const QString diagnosis = html.mid(diagnosisAt, forcedAt - diagnosisAt);
+    EXPECT_FALSE(diagnosis.contains(language.noDiagnosis));
+    // Channel 2 has an open line; its row is the only one naming it.
+    const qsizetype channel2 = diagnosis.indexOf(record.channelTags[1]);
+    EXPECT_GT(channel2, 0);
+    EXPECT_EQ(diagnosis.indexOf(language.openLine), diagnosis.indexOf(language.openLine, channel2));
+    EXPECT_EQ(diagnosis.count(language.openLine), 1);
+    const QString loop = html.mid(loopAt, auditAt - loopAt);
+    EXPECT_FALSE(loop.contains(language.noLoopCheck));
+    for (const QString& expected : {QStringLiteral("commissioner"), record.channelTags[0], record.channelTags[1],
+                                    language.passed, language.deviationFailed}) {
+        EXPECT_TRUE(loop.contains(expected)) << expected.toStdString();
+    }
+    // The measured value of channel 2 in the report's number format.
+    const QLocale locale(language.code == std::string("de") ? QLocale::German : QLocale::English);
+    EXPECT_TRUE(loop.contains(locale.toString(2.62, 'f', 3))) << loop.toStdString();
+}
 
 struct Failure {
     const char* name;
