@@ -4,40 +4,13 @@
 #include <QMdiSubWindow>
 #include <QTableWidget>
 
-#include "frame/LoopCheckWindow.h"
 #include "host/BaseDtm.h"
-#include "support/FrameFixture.h"
+#include "support/LoopCheckFixture.h"
 
 namespace {
 
-using testsupport::FrameFixture;
+using LoopCheckInFrame = testsupport::LoopCheckStation;
 using testsupport::waitFor;
-
-class LoopCheckInFrame : public FrameFixture {
-protected:
-    int slot() const { return station.modules().first().slot; }
-    frame::LoopCheckWindow* windowOf(int slot) const {
-        for (auto* window : QApplication::topLevelWidgets()) {
-            auto* check = qobject_cast<frame::LoopCheckWindow*>(window);
-            if (check != nullptr && check->slot() == slot && check->isVisible()) {
-                return check;
-            }
-        }
-        return nullptr;
-    }
-    /// The window's check set up fast, the station setting the inputs.
-    frame::LoopCheckWindow* fastWindow() {
-        triggerMenu(QStringLiteral("Loop check…"), slot());
-        frame::LoopCheckWindow* check = windowOf(slot());
-        if (check != nullptr) {
-            check->setReadPeriod(5);
-            check->setSettleMs(10);
-            check->setReadsPerPoint(1);
-            check->setStationSetsInput(true);
-        }
-        return check;
-    }
-};
 
 TEST_F(LoopCheckInFrame, TheMenuOpensOneWindowPerModuleThatShowsEachVerdict) {
     frame::LoopCheckWindow* check = fastWindow();

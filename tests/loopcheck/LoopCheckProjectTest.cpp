@@ -66,19 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
     Records, DamagedRecord,
     testing::Values(
         Damage{"channelTwice", LOOP(GOOD_LOOP, "") LOOP(GOOD_LOOP, ""), "appears twice"},
-        Damage{"channelFive",
-               LOOP("channel=\"5\" user=\"u\" time=\"2026-12-06T22:10:00Z\" tolerance=\"0.5\" settleMs=\"0\" unit=\"V\"",
-                    ""),
-               "outside 1 to 4"},
         Damage{"badTime",
                LOOP("channel=\"1\" user=\"u\" time=\"yesterday\" tolerance=\"0.5\" settleMs=\"0\" unit=\"V\"", ""),
                "is not a time"},
-        Damage{"badTolerance",
-               LOOP("channel=\"1\" user=\"u\" time=\"2026-12-06T22:10:00Z\" tolerance=\"inf\" settleMs=\"0\" unit=\"V\"",
-                    ""),
-               "is not a number"},
         Damage{"pointWithoutReason", LOOP(GOOD_LOOP, "<Point percent=\"0\" expected=\"0\"/>"), "no attribute \"reason\""},
-        Damage{"unknownInside", LOOP(GOOD_LOOP, "<Note/>"), "unknown element <Note>"},
         Damage{"diagnosisNotHex", "<Diagnosis time=\"2026-12-06T22:10:00Z\" telegram=\"0G\"/>", "not hexadecimal"}),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 

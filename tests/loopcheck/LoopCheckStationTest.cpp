@@ -4,6 +4,8 @@
 // forced, nothing connected and nothing stored.
 #include <QSignalSpy>
 
+#include "host/QT27Dtm.h"
+
 #include "QT27Controls/framework/AuditTrail.h"
 #include "host/AuditTrail.h"
 #include "support/LoopCheckFixture.h"
@@ -27,7 +29,7 @@ protected:
     }
     /// Waits until the run has judged @p points points.
     static bool waitForPoints(QSignalSpy& judged, int points) {
-        return waitUntil([&] { return judged.size() >= points; });
+        return testsupport::waitFor([&] { return judged.size() >= points; });
     }
 };
 
@@ -37,7 +39,7 @@ TEST_F(LoopCheckOnStation, AChannelReadingBeyondTheToleranceFailsTheOthersPass) 
     auto run = makeRun(plan({1, 2, 3, 4}));
     QSignalSpy finished(run.get(), &frame::LoopCheckRun::finished);
     ASSERT_TRUE(run->start());
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+    ASSERT_TRUE(testsupport::waitFor([&] { return !finished.isEmpty(); }));
 
     EXPECT_EQ(run->outcome(), Outcome::Completed);
     EXPECT_TRUE(run->message().isEmpty()) << run->message().toStdString();
@@ -62,14 +64,14 @@ TEST_F(LoopCheckOnStation, AChannelReadingBeyondTheToleranceFailsTheOthersPass) 
 TEST_F(LoopCheckOnStation, ResultsSurviveReopeningTheProjectAndANewCheckReplacesOnlyItsChannels) {
     auto first = makeRun(plan({1, 3}));
     ASSERT_TRUE(first->start());
-    ASSERT_TRUE(waitUntil([&] { return first->isFinished(); }));
+    ASSERT_TRUE(testsupport::waitFor([&] { return first->isFinished(); }));
     const QList<host::LoopCheckResult> stored = station.moduleRecord(slot())->loopChecks;
     ASSERT_EQ(stored.size(), 2);
 
     simulation.setInputError(slot(), 2, -3.0);
     auto second = makeRun(plan({3}));
     ASSERT_TRUE(second->start());
-    ASSERT_TRUE(waitUntil([&] { return second->isFinished(); }));
+    ASSERT_TRUE(testsupport::waitFor([&] { return second->isFinished(); }));
 
     host::Station reopened;
     ASSERT_TRUE(reopened.open(path()));
@@ -93,63 +95,53 @@ TEST_F(LoopCheckOnStation, TheEngineerAppliesEachSignalWhenTheStationDoesNot) {
                          run->confirmSignal();
                      });
     ASSERT_TRUE(run->start());
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+    ASSERT_TRUE(testsupport::waitFor([&] { return !finished.isEmpty(); }));
     EXPECT_EQ(asked, 5);
     ASSERT_EQ(station.moduleRecord(slot())->loopChecks.size(), 1);
     EXPECT_TRUE(station.moduleRecord(slot())->loopChecks[0].passed());
 }
 
+enum class Interrupt { Cancel, DropConnection, StationSilent };
+
 struct Interruption {
     const char* name;
-    bool dropConnection;  ///< the station drops it; otherwise the engineer cancels
+    Interrupt how;
+    int pointsBefore;  ///< points judged before the interruption
     Outcome outcome;
 };
 
 class InterruptedCheck : public LoopCheckOnStation, public testing::WithParamInterface<Interruption> {};
 
-TEST_P(InterruptedCheck, LeavesNothingForcedConnectedOrStored) {
-    const QList<host::LoopCheckResult> before = station.moduleRecord(slot())->loopChecks;
+TEST_P(InterruptedCheck, SaysWhyAndLeavesNothingForcedConnectedOrStored) {
+    const Interruption& row = GetParam();
+    simulation.setAnswering(row.how != Interrupt::StationSilent);
     auto run = makeRun(plan({1, 2}));
     QSignalSpy judged(run.get(), &frame::LoopCheckRun::pointJudged);
     QSignalSpy finished(run.get(), &frame::LoopCheckRun::finished);
     ASSERT_TRUE(run->start());
-    ASSERT_TRUE(waitForPoints(judged, 2));
-    ASSERT_FALSE(service.openConnections().isEmpty());
-    if (GetParam().dropConnection) {
+    ASSERT_TRUE(waitForPoints(judged, row.pointsBefore));
+    if (row.how == Interrupt::DropConnection) {
         service.abortConnections();
-    } else {
+    } else if (row.how == Interrupt::Cancel) {
         run->cancel();
     }
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+    ASSERT_TRUE(testsupport::waitFor([&] { return !finished.isEmpty(); }));
 
-    EXPECT_EQ(run->outcome(), GetParam().outcome);
-    EXPECT_EQ(run->message().isEmpty(), !GetParam().dropConnection) << run->message().toStdString();
-    EXPECT_TRUE(service.openConnections().isEmpty());
-    EXPECT_TRUE(service.connectedSlots().isEmpty());
+    EXPECT_EQ(run->outcome(), row.outcome);
+    EXPECT_EQ(run->message().isEmpty(), row.how == Interrupt::Cancel) << run->message().toStdString();
     EXPECT_EQ(simulation.forcedMask(slot()), 0);
-    EXPECT_EQ(station.moduleRecord(slot())->loopChecks, before);
-    EXPECT_EQ(run->sequence().stage(), frame::LoopCheckSequence::Stage::Cancelled);
-    // No connection comes back afterwards either.
+    EXPECT_TRUE(station.moduleRecord(slot())->loopChecks.isEmpty());
+    // No connection is left, and none comes back afterwards.
     QTest::qWait(10 * kReadPeriodMs);
     EXPECT_TRUE(service.openConnections().isEmpty());
-    EXPECT_EQ(judged.size(), 2);
+    EXPECT_EQ(judged.size(), row.pointsBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(CancelOrDrop, InterruptedCheck,
-                         testing::Values(Interruption{"cancel", false, Outcome::Cancelled},
-                                         Interruption{"connectionDropped", true, Outcome::ConnectionLost}),
-                         [](const testing::TestParamInfo<Interruption>& info) { return std::string(info.param.name); });
-
-TEST_F(LoopCheckOnStation, AStationThatDoesNotAnswerEndsTheCheckWithAMessage) {
-    simulation.setAnswering(false);
-    auto run = makeRun(plan({1}));
-    QSignalSpy finished(run.get(), &frame::LoopCheckRun::finished);
-    ASSERT_TRUE(run->start());
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
-    EXPECT_EQ(run->outcome(), Outcome::ConnectFailed);
-    EXPECT_FALSE(run->message().isEmpty());
-    EXPECT_TRUE(service.openConnections().isEmpty());
-    EXPECT_TRUE(station.moduleRecord(slot())->loopChecks.isEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    CancelDropSilent, InterruptedCheck,
+    testing::Values(Interruption{"cancel", Interrupt::Cancel, 2, Outcome::Cancelled},
+                    Interruption{"connectionDropped", Interrupt::DropConnection, 2, Outcome::ConnectionLost},
+                    Interruption{"stationSilent", Interrupt::StationSilent, 0, Outcome::ConnectFailed}),
+    [](const testing::TestParamInfo<Interruption>& info) { return std::string(info.param.name); });
 
 }  // namespace

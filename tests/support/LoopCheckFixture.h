@@ -1,44 +1,23 @@
 #pragma once
 
-// The built-in station in a temporary folder on the simulated station, every
-// module's host DTM on the communication service, and loop checks run on it fast:
-// reads every few milliseconds, a settling time of two read periods.
+// The frame on the simulated station (FrameFixture) with loop checks run fast on
+// its first module: reads every few milliseconds, a settling time of two read periods.
 
-#include <gtest/gtest.h>
-
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QApplication>
 #include <memory>
 
-#include "frame/FrameWindow.h"
 #include "frame/LoopCheckRun.h"
-#include "frame/LoopCheckSession.h"
-#include "host/CommunicationService.h"
-#include "host/QT27Dtm.h"
-#include "host/SimulatedStation.h"
-#include "host/Station.h"
+#include "frame/LoopCheckWindow.h"
+#include "support/FrameFixture.h"
 
 namespace testsupport {
 
-class LoopCheckStation : public testing::Test {
+class LoopCheckStation : public FrameFixture {
 protected:
     static constexpr int kReadPeriodMs = 5;
 
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(station.open(path()));
-        simulation.setBusAddress(station.busAddress());
-        simulation.setParameterProvider([this](int slot) { return station.moduleRecord(slot)->parameters; });
-        for (const host::Station::ModuleInfo& module : station.modules()) {
-            frame::addToSimulation(simulation, module.slot, module.typeCode);
-            station.dtmForSlot(module.slot)->setCommunicationObjects({&service});
-        }
-        service.setLatency(1);
-    }
-    QString path() const { return dir.filePath(QStringLiteral("station.xml")); }
+    QString path() const { return station.projectPath(); }
     int slot() const { return station.modules().first().slot; }
-
     /// A plan over @p channels (1 to 4) of slot() with the default points and tolerance.
     frame::LoopCheckPlan plan(const QList<int>& channels) const {
         frame::LoopCheckPlan plan;
@@ -55,20 +34,27 @@ protected:
     std::unique_ptr<frame::LoopCheckRun> makeRun(const frame::LoopCheckPlan& plan, bool unattended = true) {
         auto run = std::make_unique<frame::LoopCheckRun>(station, slot(), plan);
         run->setReadPeriod(kReadPeriodMs);
-        run->setReleaseGrace(2000);
         if (unattended) {
             run->setSignalSource(&simulation);
         }
         return run;
     }
-    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000) {
-        return QTest::qWaitFor(condition, timeoutMs);
+    /// The loop-check window of slot() opened from the menu, set up to run fast with
+    /// the station setting the inputs.
+    frame::LoopCheckWindow* fastWindow() {
+        triggerMenu(QStringLiteral("Loop check…"), slot());
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* check = qobject_cast<frame::LoopCheckWindow*>(widget);
+            if (check != nullptr && check->slot() == slot() && check->isVisible()) {
+                check->setReadPeriod(kReadPeriodMs);
+                check->setSettleMs(2 * kReadPeriodMs);
+                check->setReadsPerPoint(1);
+                check->setStationSetsInput(true);
+                return check;
+            }
+        }
+        return nullptr;
     }
-
-    QTemporaryDir dir;
-    host::Station station;
-    host::SimulatedStation simulation{12};
-    host::CommunicationService service{&simulation};
 };
 
 }  // namespace testsupport
