@@ -645,12 +645,23 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    if (m_pages.isEmpty()) {
+    // A running loop check is cancelled; the frame closes once its session is down.
+    QList<LoopCheckWindow*> checks;
+    for (const QPointer<LoopCheckWindow>& check : std::as_const(m_loopChecks)) {
+        if (check != nullptr && check->run() != nullptr && check->run()->isRunning()) {
+            checks.append(check);
+        }
+    }
+    if (m_pages.isEmpty() && checks.isEmpty()) {
         event->accept();
         return;
     }
     m_quitting = true;
     event->ignore();
+    for (LoopCheckWindow* check : checks) {
+        connect(check, &QObject::destroyed, this, &QWidget::close, Qt::QueuedConnection);
+        check->close();
+    }
     const QList<OpenPage*> pages = m_pages;
     for (OpenPage* page : pages) {
         m_unsaved->release(*page);

@@ -58,7 +58,8 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
 ///    its time (the commissioning report shows it); a module never read shows
 ///    "No diagnosis has been read.". A read that brings an error keeps the old one.
 ///  - "Loop check…" (Tools menu and the module's context menu in the tree) opens
-///    one loop-check window per module; asking again brings it forward.
+///    one loop-check window per module; asking again brings it forward. Quitting
+///    during a check cancels it and closes the frame once its session is down.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 

@@ -34,19 +34,26 @@ TEST_F(LoopCheckInFrame, TheMenuOpensOneWindowPerModuleThatShowsEachVerdict) {
     EXPECT_TRUE(service.openConnections().isEmpty());
 }
 
-TEST_F(LoopCheckInFrame, ClosingTheWindowDuringACheckDisconnectsBeforeItGoes) {
+class ClosingDuringACheck : public LoopCheckInFrame, public testing::WithParamInterface<bool> {};
+
+TEST_P(ClosingDuringACheck, DisconnectsBeforeTheWindowGoes) {
+    const bool quitFrame = GetParam();
     frame::LoopCheckWindow* check = fastWindow();
     ASSERT_NE(check, nullptr);
     check->setSettleMs(60000);  // the check waits in its first settling time
     ASSERT_TRUE(check->startCheck());
     ASSERT_TRUE(waitFor([&] { return !service.openConnections().isEmpty(); }));
     QPointer<frame::LoopCheckWindow> guard(check);
-    check->close();
-    ASSERT_TRUE(waitFor([&] { return guard == nullptr; }));
+    quitFrame ? static_cast<void>(window->close()) : static_cast<void>(check->close());
+    EXPECT_TRUE(window->isVisible());  // nothing goes before the session is down
+    ASSERT_TRUE(waitFor([&] { return guard == nullptr && window->isVisible() != quitFrame; }));
     EXPECT_TRUE(service.openConnections().isEmpty());
     EXPECT_TRUE(station.moduleRecord(slot())->loopChecks.isEmpty());
     EXPECT_EQ(simulation.channelSignal(slot(), 0).offsetPercent, host::ChannelSignal().offsetPercent);
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowOrFrame, ClosingDuringACheck, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "frame" : "window"; });
 
 TEST_F(LoopCheckInFrame, TestPointsOutsideTheSpanStartNoCheck) {
     frame::LoopCheckWindow* check = fastWindow();
