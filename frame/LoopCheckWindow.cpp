@@ -85,7 +85,7 @@ LoopCheckWindow::LoopCheckWindow(host::Station& station, int slot, host::Simulat
     auto* channelsLayout = new QVBoxLayout(channelsBox);
     const QLocale locale = localeOf(station);
     for (const LoopCheckChannel& channel : LoopCheckRun::channelsOf(station, slot, false)) {
-        auto* box = new QCheckBox(tr("Channel %1, %2 to %3 %4")
+        auto* box = new QCheckBox(tr("Channel %1, %2..%3 %4")
                                       .arg(channelText(channel), locale.toString(channel.span.start, 'g', 4),
                                            locale.toString(channel.span.end, 'g', 4), channel.span.unit),
                                   channelsBox);
