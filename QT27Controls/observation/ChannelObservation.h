@@ -38,13 +38,17 @@ class ValueBox;
 /// without state picture until the next one arrives.
 class ChannelObservation : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp)
-    Q_PROPERTY(qint16 ChannelNumber READ ChannelNumber WRITE setChannelNumber)
+    // As on ChannelParameter: the properties a form designer edits are int, bool or
+    // QString; Typ, the resource manager and the two run-time states are set by the
+    // page and not offered there.
+    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp DESIGNABLE false)
+    Q_PROPERTY(int ChannelNumber READ ChannelNumber WRITE setChannelNumber)
     Q_PROPERTY(QString ChannelTag READ ChannelTag WRITE setChannelTag)
-    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager)
-    Q_PROPERTY(quint8 Range READ Range WRITE setRange)
-    Q_PROPERTY(bool HasConnection READ HasConnection WRITE setHasConnection)
-    Q_PROPERTY(bool IsInitializing READ IsInitializing WRITE setIsInitializing)
+    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager
+                   DESIGNABLE false)
+    Q_PROPERTY(int Range READ Range WRITE setRange)
+    Q_PROPERTY(bool HasConnection READ HasConnection WRITE setHasConnection DESIGNABLE false)
+    Q_PROPERTY(bool IsInitializing READ IsInitializing WRITE setIsInitializing DESIGNABLE false)
 
 public:
     /// Ids of the state pictures in the common resource folder.

@@ -23,13 +23,19 @@ namespace qt27 {
 /// `RangeChanged`: only user actions do.
 class ChannelParameter : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp)
-    Q_PROPERTY(qint16 ChannelNumber READ ChannelNumber WRITE setChannelNumber)
+    // The properties a form designer edits are int, bool or QString (the types its
+    // property editor offers); the accessors keep their narrower types and a value
+    // set through the property is narrowed as a call of the setter narrows it.
+    // Typ is not offered there: an overflow raises rmox::Error, which would end the
+    // designer, and the page sets the type from the data set at run time anyway.
+    Q_PROPERTY(qint16 Typ READ Typ WRITE setTyp DESIGNABLE false)
+    Q_PROPERTY(int ChannelNumber READ ChannelNumber WRITE setChannelNumber)
     Q_PROPERTY(QString ChannelTag READ ChannelTag WRITE setChannelTag)
-    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager)
-    Q_PROPERTY(quint8 FailSafeParameter READ FailSafeParameter WRITE setFailSafeParameter)
-    Q_PROPERTY(qint16 RangeMode READ RangeMode WRITE setRangeMode)
-    Q_PROPERTY(quint8 Damping READ Damping WRITE setDamping)
+    Q_PROPERTY(rmox::ResourceManager* ResourceManager READ ResourceManager WRITE setResourceManager
+                   DESIGNABLE false)
+    Q_PROPERTY(int FailSafeParameter READ FailSafeParameter WRITE setFailSafeParameter)
+    Q_PROPERTY(int RangeMode READ RangeMode WRITE setRangeMode)
+    Q_PROPERTY(int Damping READ Damping WRITE setDamping)
     Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
 
 public:
