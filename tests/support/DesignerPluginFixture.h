@@ -8,23 +8,15 @@
 
 namespace testsupport {
 
-/// The built Designer plugin (QT27_DESIGNER_PLUGIN, set by the build), loaded once for
-/// the test program as Designer loads it, and its widgets by class name.
+/// The built Designer plugin (QT27_DESIGNER_PLUGIN, set by the build), loaded once
+/// per test program as Designer loads it; widget() finds a control by class name.
 class DesignerPluginFixture : public testing::Test {
 protected:
-    static QDesignerCustomWidgetCollectionInterface* collection() {
-        static QPluginLoader loader(QStringLiteral(QT27_DESIGNER_PLUGIN));
-        static QObject* instance = loader.instance();
-        if (instance == nullptr) {
-            ADD_FAILURE() << "plugin not loaded: " << loader.errorString().toStdString();
-            return nullptr;
-        }
-        return qobject_cast<QDesignerCustomWidgetCollectionInterface*>(instance);
-    }
-
     static QDesignerCustomWidgetInterface* widget(const QString& className) {
-        QDesignerCustomWidgetCollectionInterface* plugins = collection();
+        static QPluginLoader loader(QStringLiteral(QT27_DESIGNER_PLUGIN));
+        auto* plugins = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
         if (plugins == nullptr) {
+            ADD_FAILURE() << "no widget collection: " << loader.errorString().toStdString();
             return nullptr;
         }
         for (QDesignerCustomWidgetInterface* candidate : plugins->customWidgets()) {
