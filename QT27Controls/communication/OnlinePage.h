@@ -142,7 +142,8 @@ public:
     // Queued calls; the argument is always missing and is ignored.
     /// Sends Connect with the parameter manager's connect request.
     Q_INVOKABLE void CallConnect(const QVariant& vArguments);
-    /// Sends Disconnect for the current connection (waits while a request is out).
+    /// Sends Disconnect for the current connection; on the one-shot pages it first
+    /// waits for the answer to an outstanding request.
     Q_INVOKABLE void CallDisconnect(const QVariant& vArguments);
     /// Answers the service's VerifyConnectionRequest: the connection is still wanted.
     Q_INVOKABLE void CallVerifyConnection(const QVariant& vArguments);
@@ -175,7 +176,8 @@ public:
     bool isPreparingToRelease() const { return blnPrepareToRelease; }
     /// True once Close was pressed on an online page; never reset.
     bool isClosing() const { return blnClosing; }
-    /// True while the user's disconnect waits for the outstanding request.
+    /// True from the user's disconnect (the page button of a read-cycle page) until
+    /// the disconnect answer.
     bool isDisconnectRequested() const { return blnDisconnectRequested; }
 
     /// Replaces the message box of ReportError's fallback for every page (tests use
@@ -299,7 +301,7 @@ protected:
     bool blnDisconnecting = false;         ///< a disconnect is under way (Observation)
     bool blnPrepareToRelease = false;      ///< the host asked for the release; never reset
     bool blnClosing = false;               ///< Close was pressed; never reset
-    bool blnDisconnectRequested = false;   ///< the user's disconnect waits for a request
+    bool blnDisconnectRequested = false;   ///< the user asked to disconnect
 
 private:
     /// Shows the busy mark when the entry point that creates it returns.
