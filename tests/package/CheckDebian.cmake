@@ -35,17 +35,42 @@ foreach(file usr/share/applications/qt27frame.desktop usr/share/icons/hicolor/sc
   endif()
 endforeach()
 
-set(frame ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH HOME=${WORK_DIR}/home XDG_CONFIG_HOME=${WORK_DIR}/home
-          XDG_DATA_HOME=${WORK_DIR}/home QT_QPA_PLATFORM=offscreen ${root}/usr/bin/qt27frame)
+function(frame home)
+  set(frame ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH HOME=${home} XDG_CONFIG_HOME=${home}
+            XDG_DATA_HOME=${home} QT_QPA_PLATFORM=offscreen ${ARGN} PARENT_SCOPE)
+endfunction()
+frame(${WORK_DIR}/home ${root}/usr/bin/qt27frame)
 run(${frame} --version)
 if(NOT output MATCHES "qt27frame ${VERSION}")
   message(SEND_ERROR "qt27frame --version printed: ${output}")
 endif()
-run(${frame} --project ${WORK_DIR}/station.xml --screenshot ${WORK_DIR}/shots)
-file(GLOB pages ${WORK_DIR}/shots/*-About.png)
-file(GLOB frames ${WORK_DIR}/shots/frame-en-*.png)
+
+# The frame from the package and the one from the build tree render the same station
+# side by side (two commands of one execute_process run at the same time). Pages whose
+# look depends on resource texts and pictures only must come out alike: a resource
+# folder missing from the package, or not where the library looks, shows there.
+set(packaged ${frame} --project ${WORK_DIR}/home/station.xml --screenshot ${WORK_DIR}/packaged)
+frame(${WORK_DIR}/built ${BUILD_DIR}/bin/qt27frame)
+set(built ${frame} --project ${WORK_DIR}/built/station.xml --screenshot ${WORK_DIR}/built/shots)
+file(MAKE_DIRECTORY ${WORK_DIR}/built)
+execute_process(COMMAND ${packaged} OUTPUT_VARIABLE output ERROR_VARIABLE output
+                COMMAND ${built} OUTPUT_QUIET ERROR_QUIET
+                RESULTS_VARIABLE exit_codes)
+if(NOT exit_codes STREQUAL "0;0")
+  message(FATAL_ERROR "qt27frame --screenshot (package; build tree) exited with ${exit_codes}:\n${output}")
+endif()
+file(GLOB pages RELATIVE ${WORK_DIR}/packaged ${WORK_DIR}/packaged/*-About.png ${WORK_DIR}/packaged/*-Parameter.png)
+file(GLOB frames ${WORK_DIR}/packaged/frame-en-*.png)
 if(NOT pages OR NOT frames)
   message(FATAL_ERROR "qt27frame --screenshot from the package wrote no page or frame pictures:\n${output}")
 endif()
+foreach(page ${pages})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/packaged/${page}
+                          ${WORK_DIR}/built/shots/${page} RESULT_VARIABLE differs)
+  if(differs)
+    message(SEND_ERROR "${page} from the package differs from the build tree's")
+  endif()
+endforeach()
 list(LENGTH pages count)
-message("${deb}: ${count} modules rendered")
+file(SIZE ${deb} size)
+message("${deb} (${size} bytes): ${count} pages alike")

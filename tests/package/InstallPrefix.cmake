@@ -36,8 +36,10 @@ endforeach()
 
 string(REGEX MATCH "^[0-9]+" major ${VERSION})
 math(EXPR next "${major} + 1")
+math(EXPR previous "${major} - 1")
 set(PACKAGE_FIND_VERSION_COUNT 2)
-foreach(request "${major}.0:TRUE" "${VERSION}:TRUE" "${next}.0:FALSE" "${major}.99:FALSE")
+foreach(request "${major}.0:TRUE" "${VERSION}:TRUE" "${next}.0:FALSE" "${major}.99:FALSE"
+                "${previous}.9:FALSE")
   string(REPLACE ":" ";" request "${request}")
   list(GET request 0 PACKAGE_FIND_VERSION)
   list(GET request 1 expected)
