@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
         page.grab().save(arguments.at(grab + 1));
     }
     if (arguments.contains(QStringLiteral("--show"))) {
+        out.flush();
         page.show();
         QApplication::exec();
     }
