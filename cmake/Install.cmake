@@ -22,17 +22,8 @@
 
 include(CMakePackageConfigHelpers)
 include(cmake/PublicHeaders.cmake)
-
-set(QT27_INSTALL_DTMDIR ${CMAKE_INSTALL_LIBDIR}/QT27Controls)
-set(QT27_INSTALL_LIBRARYDIR ${QT27_INSTALL_DTMDIR}/bin)
-set(QT27_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/QT27Controls)
-
-# Programs installed elsewhere find the libraries through this RUNPATH, relative to
-# their own folder, so that the installed tree can be moved as a whole.
-function(qt27_install_rpath target destination)
-  file(RELATIVE_PATH relative /${destination} /${QT27_INSTALL_LIBRARYDIR})
-  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${relative}")
-endfunction()
+# QT27_INSTALL_DTMDIR, QT27_INSTALL_LIBRARYDIR, QT27_INSTALL_CMAKEDIR, qt27_install_rpath:
+# cmake/InstallDirs.cmake.
 
 install(TARGETS rmox QT27Controls EXPORT QT27ControlsTargets
         LIBRARY DESTINATION ${QT27_INSTALL_LIBRARYDIR} COMPONENT Runtime NAMELINK_COMPONENT Development
