@@ -21,6 +21,8 @@
 # and the CMake package); cmake --install without --component installs both.
 
 include(CMakePackageConfigHelpers)
+# The Qt modules the installed libraries link; QT27ControlsConfig.cmake finds them.
+set(QT27_QT_COMPONENTS Core Gui Widgets Svg)
 include(cmake/PublicHeaders.cmake)
 # QT27_INSTALL_DTMDIR, QT27_INSTALL_LIBRARYDIR, QT27_INSTALL_CMAKEDIR, qt27_install_rpath:
 # cmake/InstallDirs.cmake.

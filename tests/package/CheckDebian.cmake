@@ -46,18 +46,23 @@ if(NOT output MATCHES "qt27frame ${VERSION}")
 endif()
 
 # The frame from the package and the one from the build tree render the same station
-# side by side (two commands of one execute_process run at the same time). Pages whose
-# look depends on resource texts and pictures only must come out alike: a resource
-# folder missing from the package, or not where the library looks, shows there.
+# at the same time. Pages whose look depends on resource texts and pictures only must
+# come out alike: a resource folder missing from the package, or not where the
+# library looks, shows there.
 set(packaged ${frame} --project ${WORK_DIR}/home/station.xml --screenshot ${WORK_DIR}/packaged)
 frame(${WORK_DIR}/built ${BUILD_DIR}/bin/qt27frame)
 set(built ${frame} --project ${WORK_DIR}/built/station.xml --screenshot ${WORK_DIR}/built/shots)
 file(MAKE_DIRECTORY ${WORK_DIR}/built)
-execute_process(COMMAND ${packaged} OUTPUT_VARIABLE output ERROR_VARIABLE output
-                COMMAND ${built} OUTPUT_QUIET ERROR_QUIET
-                RESULTS_VARIABLE exit_codes)
+list(JOIN packaged "\" \"" packaged)
+list(JOIN built "\" \"" built)
+execute_process(COMMAND sh -c "\"${packaged}\" >packaged.log 2>&1 & \"${built}\" >built.log 2>&1; \
+b=$?; wait $!; echo \"$?;$b\"" WORKING_DIRECTORY ${WORK_DIR} OUTPUT_VARIABLE exit_codes
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(READ ${WORK_DIR}/packaged.log output)
 if(NOT exit_codes STREQUAL "0;0")
-  message(FATAL_ERROR "qt27frame --screenshot (package; build tree) exited with ${exit_codes}:\n${output}")
+  file(READ ${WORK_DIR}/built.log built_output)
+  message(FATAL_ERROR "qt27frame --screenshot exited with ${exit_codes} (package; build tree):\n"
+                      "${output}\n${built_output}")
 endif()
 file(GLOB pages RELATIVE ${WORK_DIR}/packaged ${WORK_DIR}/packaged/*-About.png ${WORK_DIR}/packaged/*-Parameter.png)
 file(GLOB frames ${WORK_DIR}/packaged/frame-en-*.png)
