@@ -1,7 +1,7 @@
 # Builds the Debian packages from the build tree, unpacks the runtime package into a
 # throw-away root and starts the frame from there without a display: it must find
 # its libraries through its RUNPATH alone and render the pages.
-#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -P CheckDebian.cmake
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -DCPACK=... -P CheckDebian.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR}/home)
 
@@ -13,7 +13,7 @@ function(run)
   set(output "${output}" PARENT_SCOPE)
 endfunction()
 
-run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/out)
+run(${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/out)
 file(GLOB deb ${WORK_DIR}/out/qt27controls_*.deb)
 file(GLOB dev ${WORK_DIR}/out/qt27controls-dev_*.deb)
 if(NOT deb OR NOT dev)
