@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include "QT27Controls/Version.h"
 #include "frame/AuditDock.h"
 #include "frame/LoopCheckWindow.h"
 #include "frame/CommissioningReport.h"
@@ -21,13 +22,22 @@
 #include "host/StationProject.h"
 
 int main(int argc, char** argv) {
+    // The version is answered before any window system is needed, also on a server.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--version") == 0 || qstrcmp(argv[i], "-v") == 0) {
+            QTextStream(stdout) << "qt27frame " << QT27_VERSION << "\n";
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qt27frame"));
     QApplication::setOrganizationName(QStringLiteral("QT27Controls"));
+    QApplication::setApplicationVersion(QStringLiteral(QT27_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Opens the QT27 pages on a simulated rimox station."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption projectOption(QStringLiteral("project"),
                                            QStringLiteral("Station project file (default: %1).")
                                                .arg(QDir::toNativeSeparators(host::defaultProjectPath())),
