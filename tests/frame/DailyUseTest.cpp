@@ -8,7 +8,6 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QInputDialog>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -274,7 +273,7 @@ TEST_F(DailyUseTest, SaveAsAndTheErrorPanel) {
     EXPECT_EQ(host::StationProject::load(other).modules.size(), station.modules().size());
     EXPECT_FALSE(window->saveProjectAs(dir.path()));
     EXPECT_EQ(window->errors().filter(QDir::toNativeSeparators(dir.path())).size(), 1);
-    auto* panel = window->findChild<QListWidget*>(QStringLiteral("lstErrors"));
+    auto* panel = window->findChild<QTreeWidget*>(QStringLiteral("lstErrors"));
     panel->actions().value(0)->trigger();  // Copy: everything when nothing is selected
     EXPECT_EQ(QGuiApplication::clipboard()->text(), window->errors().join('\n'));
     panel->actions().value(2)->trigger();  // Clear

@@ -1,0 +1,272 @@
+// The frame in German: every text the frame shows itself is translated, at a start
+// in German and after the Language menu alike; the translation file is complete; a
+// German system locale alone gives German; the frame's own numbers follow the
+// language.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QXmlStreamReader>
+
+#include "QT27Controls/parameter/Parameter.h"
+#include "frame/FrameLanguage.h"
+#include "frame/LockDialog.h"
+#include "frame/PageWindows.h"
+#include "support/FrameFixture.h"
+
+namespace {
+
+constexpr int kSlot = 3;
+
+// Texts that are the same word in both languages, or names.
+const QStringList kSameInBothLanguages = {"Station", "Parameter", "Simulation", "online",
+                                          "offline", "Signal",    "Offset",     "Amplitude",
+                                          "English", "Deutsch",   "OK",         "PDF HTML"};
+
+void addWidgetTexts(const QWidget* root, QStringList& texts) {
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    for (const QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(root)) {
+            texts << button->text();
+        }
+    }
+    for (const QGroupBox* box : root->findChildren<QGroupBox*>()) {
+        texts << box->title();
+    }
+    for (const QComboBox* box : root->findChildren<QComboBox*>()) {
+        for (int index = 0; index < box->count(); ++index) {
+            texts << box->itemText(index);
+        }
+    }
+    for (const QLineEdit* edit : root->findChildren<QLineEdit*>()) {
+        texts << edit->placeholderText() << edit->toolTip();
+    }
+    for (const QHeaderView* header : root->findChildren<QHeaderView*>()) {
+        for (int section = 0; section < header->count(); ++section) {
+            texts << header->model()->headerData(section, header->orientation()).toString();
+        }
+    }
+}
+
+class LanguageTest : public testsupport::FrameFixture {
+protected:
+    void TearDown() override {
+        frame::useFrameLanguage(QStringLiteral("en"));
+        FrameFixture::TearDown();
+    }
+
+    // Everything the frame writes itself, in a fixed order: menus and their
+    // entries, the docks (titles, controls, headers, actions), the station tree and
+    // the page windows' titles.
+    static QStringList frameTexts(frame::FrameWindow& frameWindow) {
+        QStringList texts;
+        const std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+            emit menu->aboutToShow();
+            texts << menu->title();
+            for (QAction* action : menu->actions()) {
+                texts << action->text();
+            }
+        };
+        for (QAction* action : frameWindow.menuBar()->actions()) {
+            walk(action->menu());
+        }
+        for (QDockWidget* dock : frameWindow.findChildren<QDockWidget*>()) {
+            texts << dock->windowTitle();
+            addWidgetTexts(dock, texts);
+            for (const QAction* action : dock->findChildren<QAction*>()) {
+                texts << action->text();
+            }
+        }
+        auto* tree = frameWindow.findChild<QTreeWidget*>(QStringLiteral("treStation"));
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            texts << (*it)->text(0) << (*it)->text(1) << (*it)->toolTip(1);
+        }
+        for (const QMdiSubWindow* sub : frameWindow.findChild<QMdiArea*>()->subWindowList()) {
+            texts << sub->windowTitle();
+        }
+        texts.removeAll(QString());
+        return texts;
+    }
+
+    // The lock dialog and the question about an unsaved edit on a Parameter page of
+    // the module in @p slot, opened now, as the user sees them.
+    QStringList dialogTexts(int slot) {
+        QStringList texts;
+        QScopedPointer<QInputDialog> lock(
+            frame::makeLockDialog(window.get(), QStringLiteral("slot 03"), "operator"));
+        lock->show();
+        texts << lock->windowTitle();
+        addWidgetTexts(lock.data(), texts);
+        QMdiSubWindow* sub = window->openPage(slot, QStringLiteral("Parameter"));
+        qobject_cast<qt27::Parameter*>(frame::pageIn(sub))->ctlChannelParameter_RangeChanged(1, 2);
+        QTimer::singleShot(0, window.get(), [&texts] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                ADD_FAILURE() << "no question";
+                return;
+            }
+            addWidgetTexts(box, texts);
+            box->reject();  // keeps the window and the edit
+        });
+        sub->close();
+        texts.removeAll(QString());
+        return texts;
+    }
+
+    // What is left of @p text once the station's own names, the numbers and the marks
+    // are taken out.
+    QString wordsOf(QString text) const {
+        text.remove(QLatin1Char('&'));
+        QStringList names = {station.stationName(), QStringLiteral("operator")};
+        for (const host::Station::ModuleInfo& module : station.modules()) {
+            names << module.typeName << module.tags;
+        }
+        for (const QString& name : names) {
+            text.remove(name);
+        }
+        return text.remove(QRegularExpression(QStringLiteral("[^\\p{L} ]"))).simplified();
+    }
+
+    void expectTranslated(const QStringList& english, const QStringList& german) {
+        ASSERT_EQ(english.size(), german.size()) << german.join('|').toStdString();
+        for (qsizetype index = 0; index < english.size(); ++index) {
+            const QString words = wordsOf(english[index]);
+            EXPECT_FALSE(!words.isEmpty() && words == wordsOf(german[index]) &&
+                         !kSameInBothLanguages.contains(words))
+                << "English in the German frame: " << german[index].toStdString();
+        }
+    }
+};
+
+TEST_F(LanguageTest, NoEnglishIsLeftInAGermanFrame) {
+    // The question comes from a page opened in the language asked about; the page
+    // stays open with its edit.
+    const QStringList englishDialogs = dialogTexts(4);
+    for (const char* page : {"About", "Parameter"}) {
+        window->openPage(kSlot, QLatin1String(page));
+    }
+    const QStringList english = frameTexts(*window);
+
+    // The Language menu switches the frame's own texts at once.
+    window->setLanguage(QStringLiteral("de"));
+    const QStringList german = frameTexts(*window);
+    expectTranslated(english, german);
+    expectTranslated(englishDialogs, dialogTexts(5));
+
+    // A frame that starts in German shows the same texts.
+    frame::FrameWindow started(station, simulation, service, registry);
+    started.show();
+    for (const auto& [slot, page] :
+         {std::pair{4, "Parameter"}, std::pair{kSlot, "About"}, std::pair{kSlot, "Parameter"}}) {
+        started.openPage(slot, QLatin1String(page));
+    }
+    EXPECT_EQ(frameTexts(started), german);
+    started.close();
+    EXPECT_TRUE(testsupport::waitFor([&] { return started.openPages().isEmpty(); }));
+}
+
+// Every text of the translation file has its German text, with the same place
+// holders and a mnemonic where the English has one, and the built translation
+// the frame loads says the same.
+TEST(TranslationFileTest, EveryTextIsTranslated) {
+    QFile file(QStringLiteral(QT27_FRAME_TRANSLATIONS "/qt27frame_de.ts"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString context;
+    QString source;
+    int messages = 0;
+    const QRegularExpression placeHolders(QStringLiteral("%L?\\d"));
+    const auto sorted = [&](const QString& text) {
+        QStringList found;
+        for (const QRegularExpressionMatch& match : placeHolders.globalMatch(text)) {
+            found << match.captured();
+        }
+        found.sort();
+        return found;
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+        } else if (xml.name() == QLatin1String("translation")) {
+            ++messages;
+            const bool unfinished = xml.attributes().hasAttribute(QStringLiteral("type"));
+            const QString german = xml.readElementText();
+            SCOPED_TRACE(source.toStdString());
+            EXPECT_FALSE(unfinished || german.isEmpty());
+            EXPECT_TRUE(german != source ||
+                        kSameInBothLanguages.contains(
+                            QString(source).remove(QRegularExpression("[^\\p{L} ]")).simplified()));
+            EXPECT_EQ(sorted(german), sorted(source));
+            EXPECT_EQ(german.count(QLatin1Char('&')), source.count(QLatin1Char('&')));
+            EXPECT_EQ(frame::translateIn(QStringLiteral("de"), context.toUtf8().constData(),
+                                         source.toUtf8().constData()),
+                      german);
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_GT(messages, 100);
+}
+
+// The command line's help follows the system language alone; the frame's texts
+// follow the same choice (main installs both from it).
+TEST(SystemLanguageTest, GermanLocaleAloneGivesGerman) {
+    const QString description = QStringLiteral("Opens the QT27 pages on a simulated rimox station.");
+    for (const auto& [lang, expected] :
+         {std::pair{"de_DE.UTF-8", frame::translateIn("de", "main", description.toUtf8().constData())},
+          std::pair{"en_US.UTF-8", description}}) {
+        QProcess frameProcess;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
+            environment.remove(QLatin1String(name));
+        }
+        environment.insert(QStringLiteral("LANG"), QLatin1String(lang));
+        frameProcess.setProcessEnvironment(environment);
+        frameProcess.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qt27frame"), {"--help"});
+        ASSERT_TRUE(frameProcess.waitForFinished(30000));
+        const QString help = QString::fromUtf8(frameProcess.readAllStandardOutput());
+        EXPECT_TRUE(help.contains(expected)) << lang << ": " << help.toStdString();
+    }
+    EXPECT_NE(frame::translateIn("de", "main", description.toUtf8().constData()), description);
+}
+
+// Numbers the frame writes itself follow the language: the station panel's boxes
+// and the default locale; English removes the German texts again.
+TEST_F(LanguageTest, FrameNumbersFollowTheLanguage) {
+    for (const auto& [language, point, menu] :
+         {std::tuple{"de", ',', "Datei"}, std::tuple{"en", '.', "File"}}) {
+        window->setLanguage(QLatin1String(language));
+        auto* box =
+            window->findChild<QDockWidget*>(QStringLiteral("dockSimulation"))->findChild<QDoubleSpinBox*>();
+        window->selectSlot(kSlot);
+        EXPECT_EQ(QLocale().decimalPoint(), QChar(QLatin1Char(point))) << language;
+        EXPECT_TRUE(box->text().contains(QLatin1Char(point))) << box->text().toStdString();
+        EXPECT_EQ(window->menuBar()->actions().first()->text().remove('&'), QLatin1String(menu));
+        EXPECT_EQ(frame::frameLanguage(), QLatin1String(language));
+    }
+}
+
+}  // namespace
