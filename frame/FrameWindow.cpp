@@ -626,6 +626,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
         m_station.moduleRecord(slot) != nullptr ? m_station.moduleRecord(slot)->typeName : QString();
     m_texts->add(window, [window, type, slot, typeName] {
         window->setWindowTitle(tr("%1 - slot %2 - %3").arg(displayCaption(*type), twoDigits(slot), typeName));
+        retranslateSystemMenu(window);
     });
     window->installEventFilter(this);
     window->setProperty("invokeId", invokeId);

@@ -46,6 +46,16 @@ protected:
         subWindow = window->openPage(kSlot, QStringLiteral("Parameter"));
         return qobject_cast<qt27::Parameter*>(frame::pageIn(subWindow));
     }
+    // The station tree's line of the module in @p slot: the state as laid out in
+    // column 1, the whole of it in its tool tip.
+    QTreeWidgetItem* moduleItem(int slot) const {
+        for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget*>()); *it != nullptr; ++it) {
+            if ((*it)->text(0).startsWith(station.moduleRecord(slot)->typeName)) {
+                return *it;
+            }
+        }
+        return nullptr;
+    }
     quint8 storedByte(int channel) const {
         return static_cast<quint8>(station.moduleRecord(kSlot)->parameters.at(channel));
     }
@@ -192,19 +202,11 @@ TEST_P(PageWindowsTest, EveryButtonBarIsInReach) {
         barInReach(sub, false);
     }
     // Each module's state is read in full without scrolling sideways.
-    auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("treStation"));
-    const auto stateOf = [&](int slot) {
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            if ((*it)->text(0).startsWith(station.moduleRecord(slot)->typeName)) {
-                return (*it)->text(1);
-            }
-        }
-        return QString();
-    };
-    ASSERT_TRUE(waitFor([&] { return stateOf(kSlot).contains(QStringLiteral("open line")); }));
+    auto* tree = window->findChild<QTreeWidget*>();
+    ASSERT_TRUE(waitFor([&] { return moduleItem(kSlot)->toolTip(1).contains(QStringLiteral("open line")); }));
     const int room = tree->header()->sectionSize(1) - tree->style()->pixelMetric(QStyle::PM_SmallIconSize);
     for (const host::Station::ModuleInfo& module : station.modules()) {
-        for (const QString& line : stateOf(module.slot).split('\n')) {
+        for (const QString& line : moduleItem(module.slot)->text(1).split('\n')) {
             EXPECT_LE(tree->fontMetrics().horizontalAdvance(line), room) << line.toStdString();
         }
     }
@@ -233,15 +235,7 @@ TEST_F(DailyUseTest, CommittedRangeReachesTheOpenObservation) {
 // connected, a channel fault from the values' invalid bit and, after a diagnosis, in
 // words (also on the channel's state picture), a lock held by another user.
 TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
-    auto* tree = window->findChild<QTreeWidget*>();
-    const auto shown = [&] {
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            if ((*it)->text(0).startsWith(station.moduleRecord(kSlot)->typeName)) {
-                return (*it)->text(1);
-            }
-        }
-        return QString();
-    };
+    const auto shown = [&] { return moduleItem(kSlot)->toolTip(1); };
     EXPECT_EQ(shown(), QStringLiteral("offline"));
     simulation.setOpenLine(kSlot, 1, true);
     QPointer<QMdiSubWindow> observation = window->openPage(kSlot, QStringLiteral("Observation"));
