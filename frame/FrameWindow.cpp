@@ -136,7 +136,7 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_tree->setHeaderHidden(true);
     // The second column shows each module's state; the names are as wide as their
     // texts, the state takes the rest and breaks into lines where it is narrower
-    // (StateColumnLayout).
+    // (layOutStates).
     m_tree->setColumnCount(2);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_tree->header()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -253,9 +253,9 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(m_auditDock->toggleViewAction());
     connect(m_station.auditTrail(), &host::AuditTrail::warning, this,
             [this](const QString& text) { addMessage(Severity::Warning, text); });
+    // Found when the project was opened, before this window existed.
     for (const QString& warning : m_station.auditTrail()->warnings()) {
-        addMessage(Severity::Warning,
-                   warning);  // found when the project was opened, before this window existed
+        addMessage(Severity::Warning, warning);
     }
 
     // The tree is built anew in another language.

@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
 
     frame::FrameWindow window(station, simulation, service, registry);
     if (!createdNotice.isEmpty()) {
-        window.addError(createdNotice);
+        window.addMessage(frame::FrameWindow::Severity::Information, createdNotice);
     }
     // The window's place and the docks as the user left them last time.
     QSettings settings;
