@@ -27,6 +27,8 @@ namespace frame {
 ///    texts ("8,927" in German), while the damping entries "100 ms", "2.6 s" and
 ///    "29.2 s" are fixed names of the module's filter settings, the same in every
 ///    language. The frame does not rewrite them.
+///  - A page's help topic follows the default locale's language too
+///    (qt27::HelpUtilities::TopicPath): German where the topic is translated.
 ///  - The command line's help follows the system language too; error messages on
 ///    the command line stay English (they end up in scripts and logs).
 
