@@ -155,6 +155,10 @@ TEST_F(LanguageTest, NoEnglishIsLeftInAGermanFrame) {
     // Numbers the frame writes itself follow the language.
     EXPECT_TRUE(window->findChild<QDoubleSpinBox*>()->text().contains(QLatin1Char(',')));
     expectTranslated(englishDialogs, dialogTexts(5));
+    // Numbers on a page are the module's own: its filter settings keep their names.
+    const auto* damping =
+        frame::pageIn(window->openPage(5, QStringLiteral("Parameter")))->findChild<QComboBox*>("cboDamping");
+    EXPECT_EQ(damping->itemText(0) + " " + damping->itemText(2), QStringLiteral("aus 2.6 s"));
 
     // A frame that starts in German shows the same texts.
     frame::FrameWindow started(station, simulation, service, registry);
