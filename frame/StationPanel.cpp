@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <iterator>
 #include <type_traits>
 
 #include "frame/FrameLanguage.h"
@@ -70,7 +71,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     const char* const headers[] = {
         QT_TR_NOOP("Channel"),   QT_TR_NOOP("Signal"),    QT_TR_NOOP("Offset"),       QT_TR_NOOP("Amplitude"),
         QT_TR_NOOP("Period ms"), QT_TR_NOOP("Open line"), QT_TR_NOOP("Short circuit")};
-    for (int column = 0; column < 7; ++column) {
+    for (int column = 0; column < static_cast<int>(std::size(headers)); ++column) {
         grid->addWidget(translated(new QLabel(signalsBox), headers[column]), 0, column);
     }
     for (int channel = 0; channel < 4; ++channel) {
