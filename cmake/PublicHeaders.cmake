@@ -1,6 +1,7 @@
 # The headers a developer who embeds the pages includes: the pages, the three
 # channel controls, the contracts a host implements and what those include.
-# The install rules and the API reference both read this one list.
+# The install rules and the API reference both read this one list. The install
+# rules add the generated QT27Controls/Version.h (QT27_VERSION).
 set(QT27_PUBLIC_HEADERS
   QT27Controls/about/About.h
   QT27Controls/parameter/Parameter.h
@@ -26,6 +27,7 @@ set(QT27_PUBLIC_HEADERS
   QT27Controls/framework/FdtChannel.h
   QT27Controls/framework/DtmEvents.h
   QT27Controls/framework/AuditTrail.h
+  QT27Controls/common/ApplicationFolder.h
   rmox/Communication/DocumentReaders.h
   rmox/ResourceServer/ResourceManager.h
 )

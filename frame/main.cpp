@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include "QT27Controls/Version.h"
 #include "frame/AuditDock.h"
 #include "frame/CommissioningReport.h"
 #include "frame/FrameLanguage.h"
@@ -21,9 +22,17 @@
 #include "host/StationProject.h"
 
 int main(int argc, char** argv) {
+    // The version is answered before any window system is needed, also on a server.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--version") == 0 || qstrcmp(argv[i], "-v") == 0) {
+            QTextStream(stdout) << "qt27frame " << QT27_VERSION << "\n";
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qt27frame"));
     QApplication::setOrganizationName(QStringLiteral("QT27Controls"));
+    QApplication::setApplicationVersion(QStringLiteral(QT27_VERSION));
 
     // The help on the command line in the system's language; --language follows below.
     frame::useFrameLanguage(frame::defaultLanguage(QLocale::system()));
@@ -31,6 +40,7 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "Opens the QT27 pages on a simulated rimox station."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption projectOption(
         QStringLiteral("project"),
         QCoreApplication::translate("main", "Station project file (default: %1).")

@@ -16,14 +16,17 @@ class About : public PageFrame {
     Q_OBJECT
 
 public:
+    /// Creates the page with its design texts; Init fills in the DTM information.
     explicit About(QWidget* parent = nullptr);
 
     bool IDtmActiveXControl_Init(const QString& invokeID, const QString& functionCall, QT27Dtm* dtm) override;
     bool IDtmActiveXControl_PrepareToRelease() override;
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
 public slots:
+    /// OK: asks the base DTM to close the window.
     void cmdOK_Click();
 
 private:

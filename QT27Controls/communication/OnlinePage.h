@@ -48,6 +48,7 @@ struct SessionRules {
     /// The queued read method of a one-shot page, run by the reread button.
     const char* readMethod = nullptr;
 
+    /// The rules of the page @p variant.
     static SessionRules of(SessionVariant variant);
 };
 
@@ -130,14 +131,21 @@ public:
     /// Shows @p text as a critical message box; used by ReportError when no host is left.
     using CriticalMessageBox = std::function<void(QWidget* parent, const QString& text)>;
 
+    /// An offline page that runs the session with the rules of @p variant.
     OnlinePage(SessionVariant variant, Features features, QWidget* parent = nullptr);
     ~OnlinePage() override;
 
+    /// Offline: releases at once. Online: ends the connection first; UiReleased
+    /// follows from the disconnect answer. Always answers true.
     bool IDtmActiveXControl_PrepareToRelease() override;
 
     // Queued calls; the argument is always missing and is ignored.
+    /// Sends Connect with the parameter manager's connect request.
     Q_INVOKABLE void CallConnect(const QVariant& vArguments);
+    /// Sends Disconnect for the current connection; on the one-shot pages it first
+    /// waits for the answer to an outstanding request.
     Q_INVOKABLE void CallDisconnect(const QVariant& vArguments);
+    /// Answers the service's VerifyConnectionRequest: the connection is still wanted.
     Q_INVOKABLE void CallVerifyConnection(const QVariant& vArguments);
 
     // IBaseCommunicationCallback.
@@ -148,17 +156,28 @@ public:
     void OnAbort(const QString& communicationReference) override;
     void VerifyConnectionRequest(const QString& invokeID, const QString& response) override;
 
+    /// Which page's session this is.
     SessionVariant sessionVariant() const { return m_variant; }
+    /// The variant's rules.
     const SessionRules& sessionRules() const { return m_rules; }
 
     // The session state, for the host and for tests.
+    /// True while the page holds a connection (a communication reference).
     bool isOnline() const { return !communicationReference.isEmpty(); }
+    /// The communication reference of the connection; empty when offline.
     QString currentCommunicationReference() const { return communicationReference; }
+    /// The invoke id of the request outstanding; empty when none is.
     QString onlineInvokeId() const { return sOnlineInvokeId; }
+    /// True while a connect is under way.
     bool isConnecting() const { return blnConnecting; }
+    /// True while a disconnect is under way (Observation).
     bool isDisconnecting() const { return blnDisconnecting; }
+    /// True once the host asked for the release; never reset.
     bool isPreparingToRelease() const { return blnPrepareToRelease; }
+    /// True once Close was pressed on an online page; never reset.
     bool isClosing() const { return blnClosing; }
+    /// True from the user's disconnect (the page button of a read-cycle page) until
+    /// the disconnect answer.
     bool isDisconnectRequested() const { return blnDisconnectRequested; }
 
     /// Replaces the message box of ReportError's fallback for every page (tests use
@@ -258,26 +277,31 @@ protected:
     static QString paddedLabel(const QString& label, int width);
 
     // Button bar operations of the session; nothing happens without a bar.
+    /// BeginOperation: a connect, read or close started.
     void beginOperation();
+    /// EndOperation: it ended; frees the buttons held by acknowledgeButton().
     void endOperation();
+    /// AcknowledgeButton: holds the buttons while the user's request is under way.
     void acknowledgeButton();
+    /// RefreshButtons: the buttons as the page's state allows.
     void refreshButtons();
+    /// OnlineIndicator: shows whether the page is online.
     void onlineIndicator(bool online);
     /// SetButtonCaption(0, "", common text @p textId).
     void setPageButtonCaption(int textId);
 
     // Session variables.
-    QPointer<CommunicationService> objBaseDtmCommunication;
-    std::unique_ptr<rmox::InvokeIdGenerator> InvokeIdGenerator;
-    rmox::CallQueue* CallQueue = nullptr;
-    QString communicationReference;
-    QString sOnlineInvokeId;
-    QString sQueuedCallId;
-    bool blnConnecting = false;
-    bool blnDisconnecting = false;
-    bool blnPrepareToRelease = false;
-    bool blnClosing = false;
-    bool blnDisconnectRequested = false;
+    QPointer<CommunicationService> objBaseDtmCommunication;  ///< the host DTM's first communication object
+    std::unique_ptr<rmox::InvokeIdGenerator> InvokeIdGenerator;  ///< a fresh id for every request
+    rmox::CallQueue* CallQueue = nullptr;  ///< runs CallConnect and the like later, by name
+    QString communicationReference;        ///< the connection; empty when offline
+    QString sOnlineInvokeId;               ///< the request outstanding; empty when none
+    QString sQueuedCallId;                 ///< the call id of the last queued call
+    bool blnConnecting = false;            ///< a connect is under way
+    bool blnDisconnecting = false;         ///< a disconnect is under way (Observation)
+    bool blnPrepareToRelease = false;      ///< the host asked for the release; never reset
+    bool blnClosing = false;               ///< Close was pressed; never reset
+    bool blnDisconnectRequested = false;   ///< the user asked to disconnect
 
 private:
     /// Shows the busy mark when the entry point that creates it returns.

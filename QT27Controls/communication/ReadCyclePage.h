@@ -44,6 +44,7 @@ public:
     /// The tick of timCyclic.
     void timCyclic_Timer();
 
+    /// timCyclic, for a frame or a test that watches the cycle.
     QTimer* cycleTimer() const { return timCyclic; }
 
 protected:
@@ -86,6 +87,7 @@ protected:
     void pageButtonReaction() override;
     void disconnectRefused() override;
 
+    /// The single-shot pause between two read cycles (kCycleIntervalMs).
     QTimer* timCyclic = nullptr;
 };
 

@@ -43,8 +43,10 @@ class Diagnosis : public OnlinePage {
     Q_OBJECT
 
 public:
+    /// Creates the page offline; Init connects and reads the diagnosis once.
     explicit Diagnosis(QWidget* parent = nullptr);
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
     /// Sends the diagnosis read request; run by the call queue, the argument is ignored.
@@ -55,12 +57,17 @@ public:
     void ParseModuleDiagnosis(QByteArray& telegram);
 
     // The two text areas; each operation writes a debug-log record first.
+    /// Empties the module diagnosis area.
     void ClearModuleDiagnosisText();
+    /// Appends @p text to the module diagnosis area.
     void AddModuleDiagnosisText(const QString& text);
+    /// Empties the channel diagnosis area.
     void ClearChannelDiagnosisText();
+    /// Appends @p text to the channel diagnosis area.
     void AddChannelDiagnosisText(const QString& text);
-    /// What the text areas hold, line breaks as CR LF.
+    /// What the module diagnosis area holds, line breaks as CR LF.
     QString ModuleDiagnosisText() const { return m_sModuleText; }
+    /// What the channel diagnosis area holds, line breaks as CR LF.
     QString ChannelDiagnosisText() const { return m_sChannelText; }
 
 protected:

@@ -49,18 +49,24 @@ inline const QString CommentChanged = QStringLiteral("comment.changed");
 inline const QString QsDataStored = QStringLiteral("qsdata.stored");
 /// The data-set lock: the user who took or released it.
 inline const QString LockTaken = QStringLiteral("lock.taken");
+/// The data-set lock released: the user who held it.
 inline const QString LockReleased = QStringLiteral("lock.released");
 /// Taken away from its owner: the former owner, the new one.
 inline const QString LockTakenOver = QStringLiteral("lock.takenOver");
 /// The online session of a page: the page's class name; a disconnect also tells
 /// how the connection ended ("user" or "connectionLost").
 inline const QString Connected = QStringLiteral("session.connected");
+/// A page's connection ended: the page's class name and how ("user" or
+/// "connectionLost").
 inline const QString Disconnected = QStringLiteral("session.disconnected");
 /// Forcing of a channel: on (the forced value as shown, with its unit, or
 /// "invalid"), a new value while forced, off (how it ended: "user", "pageClosed",
 /// "disconnected", "connectionLost").
 inline const QString ForcingOn = QStringLiteral("forcing.on");
+/// A new force value while the channel is forced: the value as shown.
 inline const QString ForcingValue = QStringLiteral("forcing.value");
+/// Forcing of a channel ended: how ("user", "pageClosed", "disconnected",
+/// "connectionLost").
 inline const QString ForcingOff = QStringLiteral("forcing.off");
 /// Written by the host where it found the stored trail damaged: what it found.
 inline const QString TrailBreak = QStringLiteral("trail.break");

@@ -8,6 +8,8 @@ namespace qt27 {
 class DtmEvents {
 public:
     virtual ~DtmEvents() = default;
+    /// A page reports an error (a refused request, a failed answer) with the
+    /// parameter manager's system tag; the frame shows it to the user.
     virtual void OnErrorMessage(const QString& systemTag, const QString& errorText) = 0;
 };
 

@@ -16,6 +16,7 @@ public:
 class FdtChannels {
 public:
     virtual ~FdtChannels() = default;
+    /// The number of channels.
     virtual int Count() const = 0;
     /// The channel at @p position (1 to Count); raises rmox::Error 9 outside that.
     virtual FdtChannel* Item(int position) = 0;

@@ -56,8 +56,10 @@ public:
     /// (a difference in letter case included) shows picture 609.
     static const QString kPicture601DocumentKey;
 
+    /// Creates the page offline; Init shows the stored data and, in state 6, connects.
     explicit Identification(QWidget* parent = nullptr);
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
     bool IDtmActiveXControl_PrepareToRelease() override;

@@ -29,8 +29,8 @@ inline const QString UnknownValueText = QStringLiteral("-/-");
 
 /// One zone of the gauge, in permille of the gauge span.
 struct GaugeZone {
-    float start = 0.0F;
-    float end = 0.0F;
+    float start = 0.0F;  ///< where the zone begins
+    float end = 0.0F;    ///< where the zone ends
 };
 
 /// What the unit configuration sets for one combination.
@@ -39,9 +39,9 @@ struct UnitConfiguration {
     bool valid = false;
     /// Number format of the value text: "0.0" (percent) or "0.000" (physical unit).
     QString formatText;
-    double scaleStep = 0.0;
-    double scaleMin = 0.0;
-    double scaleMax = 0.0;
+    double scaleStep = 0.0;  ///< the distance between two scale marks, in the unit shown
+    double scaleMin = 0.0;   ///< the scale's lower end, in the unit shown
+    double scaleMax = 0.0;   ///< the scale's upper end, in the unit shown
     /// The gauge's second scale setting.
     int scaleDivisions = 5;
     /// The text of unit entry 1: the physical unit of the range.
@@ -54,9 +54,9 @@ struct UnitConfiguration {
 /// Divisor, factor and offset of one combination, all single precision.
 /// Displayed value = (raw + offset) * factor; gauge position = raw / divisor.
 struct Scaling {
-    float divisor = 0.0F;
-    float factor = 0.0F;
-    float offset = 0.0F;
+    float divisor = 0.0F;  ///< raw value of the gauge's full span
+    float factor = 0.0F;   ///< from raw value (+ offset) to the unit shown
+    float offset = 0.0F;   ///< added to the raw value before the factor (a live zero)
 
     /// False for a combination without scaling (divisor or factor 0).
     bool IsDefined() const { return divisor != 0.0F && factor != 0.0F; }

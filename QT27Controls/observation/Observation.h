@@ -15,8 +15,10 @@ class Observation : public ReadCyclePage {
     Q_OBJECT
 
 public:
+    /// Creates the page with its four channel displays, numbered 1 to 4; Init connects.
     explicit Observation(QWidget* parent = nullptr);
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
     /// The channel display with control-array index @p index (0 to 3).

@@ -16,8 +16,10 @@ class Parameter : public PageFrame {
     Q_OBJECT
 
 public:
+    /// Creates the page with its four channel editors, numbered 1 to 4.
     explicit Parameter(QWidget* parent = nullptr);
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
     /// The working copy of the parameter array.
@@ -26,7 +28,11 @@ public:
     ChannelParameter* channelParameter(int index) const { return ctlChannelParameter.value(index); }
 
 public slots:
+    /// Editor @p index reported an edit: its damping, failsafe and detection bits go
+    /// into the working copy, and the page becomes dirty.
     void ctlChannelParameter_SetDirty(int index, bool dirty);
+    /// Editor @p index selected another range: the range bits go into the working
+    /// copy, the editors are refreshed, and the page becomes dirty.
     void ctlChannelParameter_RangeChanged(int index, qint16 range);
 
 protected:

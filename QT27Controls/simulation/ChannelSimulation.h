@@ -40,6 +40,8 @@ class ChannelSimulation : public ChannelObservation {
     Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
 
 public:
+    /// An editor with force value 0 and both switches off, on the display of
+    /// ChannelObservation.
     explicit ChannelSimulation(QWidget* parent = nullptr);
     ~ChannelSimulation() override;
 
@@ -53,11 +55,14 @@ public:
     /// Locked disables the force value, both switches and the slider; the unit list
     /// stays usable.
     bool Locked() const { return m_locked; }
+    /// Locks or unlocks the forcing part.
     void setLocked(bool locked);
 
     /// The raw force value last committed, dragged or restored.
     qint16 ForceValue() const { return m_forceValue; }
+    /// True while the forcing switch is checked.
     bool ForcingActivated() const;
+    /// True while the force-invalid switch is checked.
     bool ForcedInvalid() const;
     /// The force value as the editor shows it, with its unit.
     QString ForceValueText() const;
@@ -67,14 +72,19 @@ public:
     /// Commits the text of txtForceValue (what Enter and the loss of focus do).
     void CommitForceValue();
 
+    /// The design size; the inner layout is fixed.
     QSize sizeHint() const override;
 
 signals:
+    /// A force value was committed, dragged or restored (raw value).
     void ForceValueChanged(qint16 ForceValue);
+    /// The user switched forcing on or off.
     void ForceActivatedChanged(bool ForcingActivated);
+    /// The user marked the forced value invalid or valid.
     void ForceInvalidChanged(bool Invalid);
 
 protected:
+    /// Commits the force value on Enter and when the focus moves to another control.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void unitConfigured() override;
 

@@ -70,9 +70,11 @@ public:
     /// Force values held by the telegram (four channels used, four always 0).
     static constexpr int kForceValueCount = 8;
 
+    /// Creates the page with its four force-value editors, numbered 1 to 4; Init connects.
     explicit Simulation(QWidget* parent = nullptr);
     ~Simulation() override;
 
+    /// The page's design size; its elements keep their design positions.
     QSize sizeHint() const override;
 
     /// The force output telegram: byte 0 the mask, then for each of the eight values
@@ -86,17 +88,28 @@ public:
 
     /// The editor with control-array index @p index (0 to 3).
     ChannelSimulation* channelSimulation(int index) const { return ctlChannelSimulation.value(index); }
+    /// timEnableForce, which renews the forcing enable every kEnableForceIntervalMs.
     QTimer* enableForceTimer() const { return timEnableForce; }
 
     // The forcing state, for the host and for tests.
+    /// The invoke id of the outstanding output-values read; empty when none is.
     QString readInvokeIdOutstanding() const { return sReadInvokeId; }
+    /// The invoke id of the outstanding forcing enable; empty when none is.
     QString enableForceInvokeId() const { return sEnableForceInvokeId; }
+    /// The invoke id of the outstanding force write; empty when none is.
     QString forceUpdateInvokeId() const { return sForceUpdateInvokeId; }
+    /// True when a change came while a force write was outstanding: one more write
+    /// follows its answer.
     bool isForceUpdatePending() const { return blnForceUpdatePending; }
+    /// True while the user paused the read cycle with the page button.
     bool isReadingPaused() const { return blnReadingPaused; }
+    /// The number of forced channels (set bits of the mask).
     int forcedChannelCount() const { return nForcedChannels; }
+    /// Bit i set: channel i + 1 is forced.
     quint8 forceActiveMask() const { return byForceActiveMask; }
+    /// Bit i set: channel i + 1 is forced as invalid.
     quint8 forceInvalidMask() const { return byForceInvalidMask; }
+    /// The raw force value of channel @p index (0 to 3).
     qint16 forceValue(int index) const { return aForceValues.at(static_cast<size_t>(index)); }
 
 protected:

@@ -30,11 +30,16 @@ class ResourceManager : public QObject {
     Q_PROPERTY(QString ResourceFolder READ ResourceFolder WRITE setResourceFolder)
 
 public:
+    /// A manager for English and no folder, with the QObject @p parent.
     explicit ResourceManager(QObject* parent = nullptr);
 
+    /// The language texts are looked up in ("en", "de", ...).
     QString Language() const { return m_language; }
+    /// Sets the language of the texts; the next lookups use it.
     void setLanguage(const QString& language);
+    /// The folder a lookup with an empty folder reads from.
     QString ResourceFolder() const { return m_folder; }
+    /// Sets the folder a lookup with an empty folder reads from.
     void setResourceFolder(const QString& folder);
 
     /// Copies the two configuration properties of @p other into this manager.
