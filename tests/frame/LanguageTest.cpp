@@ -3,16 +3,12 @@
 // translation file is complete; a German system locale alone gives German.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
