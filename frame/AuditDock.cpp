@@ -14,70 +14,67 @@
 #include <QVBoxLayout>
 
 #include "QT27Controls/framework/AuditTrail.h"
+#include "frame/FrameLanguage.h"
 #include "host/Station.h"
 
 namespace frame {
 
 namespace {
 
-/// Texts of the audit window by key, English and German.
-QString text(const QString& key, bool german) {
-    static const QHash<QString, QPair<QString, QString>> texts = {
-        {"range", {"Input range", "Eingangsbereich"}},
-        {"damping", {"Damping", "Dämpfung"}},
-        {"failsafe", {"Failsafe value", "Ersatzwert"}},
-        {"openLine", {"Open-line detection", "Drahtbrucherkennung"}},
-        {"shortCircuit", {"Short-circuit detection", "Kurzschlusserkennung"}},
-        {"on", {"on", "ein"}},
-        {"off", {"off", "aus"}},
-        {"invalid", {"invalid", "ungültig"}},
-        {"user", {"by the user", "durch den Benutzer"}},
-        {"abort", {"aborted", "abgebrochen"}},
-        {"pageClosed", {"page closed", "Seite geschlossen"}},
-        {"connectionLost", {"connection lost", "Verbindung verloren"}},
-        {qt27::AuditCode::ParameterChanged, {"%1 changed from \"%2\" to \"%3\"", "%1 geändert von „%2“ auf „%3“"}},
-        {qt27::AuditCode::CommentChanged, {"Comment changed from \"%1\" to \"%2\"", "Kommentar geändert von „%1“ auf „%2“"}},
+constexpr char kContext[] = "frame::AuditDock";
+
+/// The English text of each word the pages report by key and of each entry code;
+/// translated with the frame's translations (frame/translations).
+const QHash<QString, const char*>& sources() {
+    static const QHash<QString, const char*> texts = {
+        {"range", QT_TRANSLATE_NOOP("frame::AuditDock", "Input range")},
+        {"damping", QT_TRANSLATE_NOOP("frame::AuditDock", "Damping")},
+        {"failsafe", QT_TRANSLATE_NOOP("frame::AuditDock", "Failsafe value")},
+        {"openLine", QT_TRANSLATE_NOOP("frame::AuditDock", "Open-line detection")},
+        {"shortCircuit", QT_TRANSLATE_NOOP("frame::AuditDock", "Short-circuit detection")},
+        {"on", QT_TRANSLATE_NOOP("frame::AuditDock", "on")},
+        {"off", QT_TRANSLATE_NOOP("frame::AuditDock", "off")},
+        {"invalid", QT_TRANSLATE_NOOP("frame::AuditDock", "invalid")},
+        {"user", QT_TRANSLATE_NOOP("frame::AuditDock", "by the user")},
+        {"abort", QT_TRANSLATE_NOOP("frame::AuditDock", "aborted")},
+        {"pageClosed", QT_TRANSLATE_NOOP("frame::AuditDock", "page closed")},
+        {"connectionLost", QT_TRANSLATE_NOOP("frame::AuditDock", "connection lost")},
+        {"disconnected", QT_TRANSLATE_NOOP("frame::AuditDock", "disconnected")},
+        {qt27::AuditCode::ParameterChanged,
+         QT_TRANSLATE_NOOP("frame::AuditDock", "%1 changed from \"%2\" to \"%3\"")},
+        {qt27::AuditCode::CommentChanged,
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Comment changed from \"%1\" to \"%2\"")},
         {qt27::AuditCode::QsDataStored,
-         {"Stored production data replaced (%1 -> %2)", "Gespeicherte Produktionsdaten ersetzt (%1 -> %2)"}},
-        {qt27::AuditCode::LockTaken, {"Data-set lock taken by %1", "Datensatzsperre von %1 gesetzt"}},
-        {qt27::AuditCode::LockReleased, {"Data-set lock released by %1", "Datensatzsperre von %1 freigegeben"}},
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Stored production data replaced (%1 -> %2)")},
+        {qt27::AuditCode::LockTaken, QT_TRANSLATE_NOOP("frame::AuditDock", "Data-set lock taken by %1")},
+        {qt27::AuditCode::LockReleased,
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Data-set lock released by %1")},
         {qt27::AuditCode::LockTakenOver,
-         {"Data-set lock taken over from %1 by %2", "Datensatzsperre von %1 an %2 übernommen"}},
-        {qt27::AuditCode::Connected, {"%1: connected", "%1: verbunden"}},
-        {qt27::AuditCode::Disconnected, {"%1: disconnected (%2)", "%1: getrennt (%2)"}},
-        {qt27::AuditCode::ForcingOn, {"Forcing switched on, value %1", "Forcen eingeschaltet, Wert %1"}},
-        {qt27::AuditCode::ForcingOff, {"Forcing switched off (%1)", "Forcen ausgeschaltet (%1)"}},
-        {qt27::AuditCode::ForcingValue, {"Forced value changed to %1", "Forcewert geändert auf %1"}},
-        {"disconnected", {"disconnected", "Verbindung getrennt"}},
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Data-set lock taken over from %1 by %2")},
+        {qt27::AuditCode::Connected, QT_TRANSLATE_NOOP("frame::AuditDock", "%1: connected")},
+        {qt27::AuditCode::Disconnected, QT_TRANSLATE_NOOP("frame::AuditDock", "%1: disconnected (%2)")},
+        {qt27::AuditCode::ForcingOn, QT_TRANSLATE_NOOP("frame::AuditDock", "Forcing switched on, value %1")},
+        {qt27::AuditCode::ForcingOff, QT_TRANSLATE_NOOP("frame::AuditDock", "Forcing switched off (%1)")},
+        {qt27::AuditCode::ForcingValue, QT_TRANSLATE_NOOP("frame::AuditDock", "Forced value changed to %1")},
         {qt27::AuditCode::LoopCheckDone,
-         {"Loop check %1: %2 of %3 points within %4 % of span",
-          "Schleifenprüfung %1: %2 von %3 Punkten innerhalb %4 % der Spanne"}},
-        {"passed", {"passed", "bestanden"}},
-        {"failed", {"failed", "nicht bestanden"}},
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Loop check %1: %2 of %3 points within %4 % of span")},
+        {"passed", QT_TRANSLATE_NOOP("frame::AuditDock", "passed")},
+        {"failed", QT_TRANSLATE_NOOP("frame::AuditDock", "failed")},
         {qt27::AuditCode::TrailBreak,
-         {"The trail was found damaged before this entry: %1", "Das Protokoll war vor diesem Eintrag beschädigt: %1"}},
-        {"All modules", {"All modules", "Alle Module"}},
-        {"All channels", {"All channels", "Alle Kanäle"}},
-        {"Module", {"Module", "Modul"}},
-        {"Channel %1", {"Channel %1", "Kanal %1"}},
-        {"Slot %1", {"Slot %1", "Steckplatz %1"}},
-        {"Any time", {"Any time", "Jederzeit"}},
-        {"Last hour", {"Last hour", "Letzte Stunde"}},
-        {"Last 24 hours", {"Last 24 hours", "Letzte 24 Stunden"}},
-        {"Last 7 days", {"Last 7 days", "Letzte 7 Tage"}},
-        {"Time", {"Time", "Zeit"}},
-        {"User", {"User", "Benutzer"}},
-        {"Slot", {"Slot", "Steckplatz"}},
-        {"Channel", {"Channel", "Kanal"}},
-        {"Event", {"Event", "Ereignis"}},
-        {"Refresh", {"Refresh", "Aktualisieren"}},
-        {"Export CSV...", {"Export CSV...", "CSV exportieren..."}},
+         QT_TRANSLATE_NOOP("frame::AuditDock", "The trail was found damaged before this entry: %1")},
     };
-    const auto found = texts.constFind(key);
-    if (found == texts.constEnd()) {
-        return key;
-    }
-    return german ? found->second : found->first;
+    return texts;
+}
+
+/// The text for @p key in @p language; the key itself when it has none.
+QString text(const QString& key, const QString& language) {
+    const char* source = sources().value(key, nullptr);
+    return source != nullptr ? translateIn(language, kContext, source) : key;
+}
+
+/// One of the window's own texts in @p language.
+QString windowText(const char* source, const QString& language) {
+    return translateIn(language, kContext, source);
 }
 
 QString csvField(const QString& value) {
@@ -96,9 +93,8 @@ constexpr int kSpanHours[] = {0, 1, 24, 24 * 7};
 
 QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& language) {
     namespace code = qt27::AuditCode;
-    const bool german = language == QLatin1String("de");
     QStringList arguments = entry.arguments;
-    const QString pattern = text(entry.code, german);
+    const QString pattern = text(entry.code, language);
     if (pattern == entry.code) {
         return entry.code + (arguments.isEmpty() ? QString() : QStringLiteral(": ") + arguments.join(", "));
     }
@@ -106,19 +102,19 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
     // shown translated; values and names the user typed stay as they are.
     const auto translate = [&](int index) {
         if (index < arguments.size()) {
-            arguments[index] = text(arguments[index], german);
+            arguments[index] = text(arguments[index], language);
         }
     };
     if (entry.code == code::ParameterChanged) {
         const bool isSwitch = !arguments.isEmpty() && (arguments[0] == QLatin1String("openLine") ||
-                                                        arguments[0] == QLatin1String("shortCircuit"));
+                                                       arguments[0] == QLatin1String("shortCircuit"));
         translate(0);
         if (isSwitch) {
             translate(1);
             translate(2);
         }
-    } else if (entry.code == code::Disconnected || entry.code == code::ForcingOn || entry.code == code::ForcingOff ||
-               entry.code == code::ForcingValue) {
+    } else if (entry.code == code::Disconnected || entry.code == code::ForcingOn ||
+               entry.code == code::ForcingOff || entry.code == code::ForcingValue) {
         translate(entry.code == code::Disconnected ? 1 : 0);
     } else if (entry.code == code::TrailBreak) {
         arguments = {arguments.join(QStringLiteral(", "))};
@@ -141,18 +137,24 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
     return pattern.arg(arguments[0]);
 }
 
-bool exportAuditCsv(const QList<host::AuditTrail::Entry>& entries, const QString& language, const QString& path,
-                    QString* errorText) {
+bool exportAuditCsv(const QList<host::AuditTrail::Entry>& entries, const QString& language,
+                    const QString& path, QString* errorText) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *errorText = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        *errorText = windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Cannot write \"%1\": %2"), language)
+                         .arg(path, file.errorString());
         return false;
     }
     QByteArray content = "entry,time_utc,user,station,slot,channel,code,arguments,text\n";
     for (const host::AuditTrail::Entry& entry : entries) {
-        const QStringList fields = {QString::number(entry.sequence), entry.timeUtc.toString(Qt::ISODateWithMs),
-                                    entry.user, entry.station, QString::number(entry.slot),
-                                    QString::number(entry.channel), entry.code, entry.arguments.join(QLatin1Char('|')),
+        const QStringList fields = {QString::number(entry.sequence),
+                                    entry.timeUtc.toString(Qt::ISODateWithMs),
+                                    entry.user,
+                                    entry.station,
+                                    QString::number(entry.slot),
+                                    QString::number(entry.channel),
+                                    entry.code,
+                                    entry.arguments.join(QLatin1Char('|')),
                                     auditEntryText(entry, language)};
         QStringList quoted;
         for (const QString& field : fields) {
@@ -161,14 +163,14 @@ bool exportAuditCsv(const QList<host::AuditTrail::Entry>& entries, const QString
         content += quoted.join(QLatin1Char(',')).toUtf8() + '\n';
     }
     if (file.write(content) != content.size() || !file.commit()) {
-        *errorText = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        *errorText = windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Cannot write \"%1\": %2"), language)
+                         .arg(path, file.errorString());
         return false;
     }
     return true;
 }
 
-AuditDock::AuditDock(host::Station& station, QWidget* parent)
-    : QDockWidget(QStringLiteral("Audit trail"), parent), m_station(station) {
+AuditDock::AuditDock(host::Station& station, QWidget* parent) : QDockWidget(parent), m_station(station) {
     setObjectName(QStringLiteral("dockAuditTrail"));
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);
@@ -216,7 +218,8 @@ AuditDock::AuditDock(host::Station& station, QWidget* parent)
 }
 
 void AuditDock::fillModules() {
-    const bool german = m_station.language() == QLatin1String("de");
+    const QString language = m_station.language();
+    setWindowTitle(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Audit trail"), language));
     const QSignalBlocker blockModule(m_module);
     const QSignalBlocker blockChannel(m_channel);
     const QSignalBlocker blockSpan(m_span);
@@ -224,31 +227,41 @@ void AuditDock::fillModules() {
     const int channel = qMax(0, m_channel->currentIndex());
     const int span = qMax(0, m_span->currentIndex());
     m_module->clear();
-    m_module->addItem(text("All modules", german), -1);
-    m_module->addItem(text("Slot %1", german).arg(0), 0);
+    m_module->addItem(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "All modules"), language), -1);
+    const QString slotText = windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Slot %1"), language);
+    m_module->addItem(slotText.arg(0), 0);
     for (const host::Station::ModuleInfo& info : m_station.modules()) {
-        m_module->addItem(text("Slot %1", german).arg(info.slot, 2, 10, QLatin1Char('0')) + QStringLiteral(" ") +
-                              info.typeName,
-                          info.slot);
+        m_module->addItem(
+            slotText.arg(info.slot, 2, 10, QLatin1Char('0')) + QStringLiteral(" ") + info.typeName,
+            info.slot);
     }
     m_module->setCurrentIndex(qMax(0, m_module->findData(module.isValid() ? module : QVariant(-1))));
     m_channel->clear();
-    m_channel->addItem(text("All channels", german), -1);
-    m_channel->addItem(text("Module", german), 0);
+    m_channel->addItem(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "All channels"), language), -1);
+    m_channel->addItem(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Module"), language), 0);
     for (int number = 1; number <= 4; ++number) {
-        m_channel->addItem(text("Channel %1", german).arg(number), number);
+        m_channel->addItem(
+            windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Channel %1"), language).arg(number), number);
     }
     m_channel->setCurrentIndex(channel);
     m_span->clear();
-    for (const char* key : {"Any time", "Last hour", "Last 24 hours", "Last 7 days"}) {
-        m_span->addItem(text(QString::fromLatin1(key), german));
+    for (const char* source : {QT_TRANSLATE_NOOP("frame::AuditDock", "Any time"),
+                               QT_TRANSLATE_NOOP("frame::AuditDock", "Last hour"),
+                               QT_TRANSLATE_NOOP("frame::AuditDock", "Last 24 hours"),
+                               QT_TRANSLATE_NOOP("frame::AuditDock", "Last 7 days")}) {
+        m_span->addItem(windowText(source, language));
     }
     m_span->setCurrentIndex(span);
-    m_refresh->setText(text("Refresh", german));
-    m_export->setText(text("Export CSV...", german));
-    m_table->setHorizontalHeaderLabels(
-        {text("Time", german), text("User", german), text("Slot", german), text("Channel", german),
-         text("Event", german)});
+    m_refresh->setText(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Refresh"), language));
+    m_export->setText(windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Export CSV..."), language));
+    QStringList headers;
+    for (const char* source :
+         {QT_TRANSLATE_NOOP("frame::AuditDock", "Time"), QT_TRANSLATE_NOOP("frame::AuditDock", "User"),
+          QT_TRANSLATE_NOOP("frame::AuditDock", "Slot"), QT_TRANSLATE_NOOP("frame::AuditDock", "Channel"),
+          QT_TRANSLATE_NOOP("frame::AuditDock", "Event")}) {
+        headers << windowText(source, language);
+    }
+    m_table->setHorizontalHeaderLabels(headers);
 }
 
 host::AuditTrail::Filter AuditDock::filter() const {
@@ -271,13 +284,14 @@ void AuditDock::refresh() {
     const QString language = m_station.language();
     const QLocale locale(language);
     // The locale's short date and time, with the seconds.
-    const QString timeFormat = locale.dateFormat(QLocale::ShortFormat) + QStringLiteral(" ") +
-                               locale.timeFormat(QLocale::ShortFormat).replace(QStringLiteral("mm"), QStringLiteral("mm:ss"));
+    const QString timeFormat =
+        locale.dateFormat(QLocale::ShortFormat) + QStringLiteral(" ") +
+        locale.timeFormat(QLocale::ShortFormat).replace(QStringLiteral("mm"), QStringLiteral("mm:ss"));
     m_table->setRowCount(static_cast<int>(m_entries.size()));
     for (int row = 0; row < m_entries.size(); ++row) {
         const host::AuditTrail::Entry& entry = m_entries[row];
-        const QStringList cells = {locale.toString(entry.timeUtc.toLocalTime(), timeFormat),
-                                   entry.user, QStringLiteral("%1").arg(entry.slot, 2, 10, QLatin1Char('0')),
+        const QStringList cells = {locale.toString(entry.timeUtc.toLocalTime(), timeFormat), entry.user,
+                                   QStringLiteral("%1").arg(entry.slot, 2, 10, QLatin1Char('0')),
                                    entry.channel == 0 ? QString() : QString::number(entry.channel),
                                    auditEntryText(entry, language)};
         for (int column = 0; column < cells.size(); ++column) {
@@ -288,15 +302,18 @@ void AuditDock::refresh() {
 }
 
 void AuditDock::exportCsv() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export the audit trail"),
-                                                      QStringLiteral("audit-trail.csv"),
-                                                      QStringLiteral("CSV files (*.csv)"));
+    const QString language = m_station.language();
+    const QString title =
+        windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "Export the audit trail"), language);
+    const QString path = QFileDialog::getSaveFileName(
+        this, title, QStringLiteral("audit-trail.csv"),
+        windowText(QT_TRANSLATE_NOOP("frame::AuditDock", "CSV files (*.csv)"), language));
     if (path.isEmpty()) {
         return;
     }
     QString error;
     if (!exportAuditCsv(m_entries, m_station.language(), path, &error)) {
-        QMessageBox::warning(this, QStringLiteral("Export the audit trail"), error);
+        QMessageBox::warning(this, title, error);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "frame/FrameLanguage.h"
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/PageRegistry.h"
@@ -49,6 +50,7 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
                                 ? offscreenScreen / ratio
                                 : screen->availableGeometry().size();
     const QString originalLanguage = station.language();
+    const QString originalFrameLanguage = frameLanguage();
     if (station.dtmForSlot(slot) == nullptr) {
         slot = station.modules().first().slot;
     }
@@ -58,6 +60,7 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
     }
     for (const QString& language : languages) {
         station.setLanguage(language);
+        useFrameLanguage(language);
         FrameWindow window(station, simulation, service, registry);
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.resize(defaultFrameSize(available));
@@ -89,6 +92,7 @@ QStringList renderFrameWindows(host::Station& station, host::SimulatedStation& s
         }
     }
     station.setLanguage(originalLanguage);
+    useFrameLanguage(originalFrameLanguage);
     return written;
 }
 

@@ -31,6 +31,7 @@
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
 #include "frame/CommissioningReport.h"
+#include "frame/FrameLanguage.h"
 #include "frame/LockDialog.h"
 #include "frame/LoopCheckWindow.h"
 #include "frame/ModuleStates.h"
@@ -53,7 +54,7 @@ namespace frame {
 
 namespace {
 
-enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole, ForcedRole };
+enum ItemRole { SlotRole = Qt::UserRole + 1, PageRole, ModuleTextRole, ForcedRole, StatePartsRole, TagsRole };
 
 // How often the forced marks are looked at: forcing also ends when its enable lapses.
 constexpr int kForcedMarkIntervalMs = 1000;
@@ -69,11 +70,13 @@ public:
     }
 };
 
-class ErrorList : public QListWidget {
+class ErrorList : public QTreeWidget {
 public:
-    using QListWidget::QListWidget;
-    QSize sizeHint() const override { return {QListWidget::sizeHint().width(), fontMetrics().height() * 5}; }
+    using QTreeWidget::QTreeWidget;
+    QSize sizeHint() const override { return {QTreeWidget::sizeHint().width(), fontMetrics().height() * 6}; }
 };
+
+enum ErrorColumn { SeverityColumn, TimeColumn, TextColumn };
 
 // A dot in @p color: green online, grey offline.
 QIcon stateIcon(const QColor& color) {
@@ -133,12 +136,22 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_tree = new StationTree(this);
     m_tree->setObjectName(QStringLiteral("treStation"));
     m_tree->setHeaderHidden(true);
-    // The second column shows each module's state; the columns are as wide as their
-    // texts and the tree scrolls sideways where the dock is narrower.
+    // The second column shows each module's state; the names are as wide as their
+    // texts, the state takes the rest and breaks into lines where it is narrower
+    // (layOutStates).
     m_tree->setColumnCount(2);
-    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_tree->header()->setStretchLastSection(false);
-    auto* treeDock = new QDockWidget(tr("Station"), this);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_tree->header()->setStretchLastSection(true);
+    connect(m_tree->header(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section == 1) {
+            layOutStates();
+        }
+    });
+    m_tree->setUniformRowHeights(false);
+    m_texts = new TranslatedTexts(this);
+    auto* treeDock = new QDockWidget(this);
+    m_texts->add(treeDock, [treeDock] { treeDock->setWindowTitle(tr("Station")); });
     treeDock->setObjectName(QStringLiteral("dockStation"));
     treeDock->setWidget(m_tree);
     addDockWidget(Qt::LeftDockWidgetArea, treeDock);
@@ -164,7 +177,20 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     // A few lines of errors; the room goes to the pages.
     m_errors = new ErrorList(this);
     m_errors->setObjectName(QStringLiteral("lstErrors"));
-    auto* errorDock = new QDockWidget(tr("Errors"), this);
+    m_errors->setRootIsDecorated(false);
+    m_errors->setColumnCount(3);
+    m_errors->header()->setSectionResizeMode(SeverityColumn, QHeaderView::ResizeToContents);
+    m_errors->header()->setSectionResizeMode(TimeColumn, QHeaderView::ResizeToContents);
+    m_texts->add(m_errors, [this] {
+        m_errors->setHeaderLabels({tr("Severity"), tr("Time"), tr("Message")});
+        for (int row = 0; row < m_errors->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = m_errors->topLevelItem(row);
+            item->setText(SeverityColumn,
+                          severityText(static_cast<Severity>(item->data(0, Qt::UserRole).toInt())));
+        }
+    });
+    auto* errorDock = new QDockWidget(this);
+    m_texts->add(errorDock, [errorDock] { errorDock->setWindowTitle(tr("Errors")); });
     errorDock->setObjectName(QStringLiteral("dockErrors"));
     errorDock->setWidget(m_errors);
     // Below the station tree: the pages keep the frame's full height, so that the
@@ -172,17 +198,21 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     addDockWidget(Qt::LeftDockWidgetArea, errorDock);
     m_errors->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_errors->setContextMenuPolicy(Qt::ActionsContextMenu);
-    QAction* copy = new QAction(tr("&Copy"), m_errors);
+    QAction* copy = new QAction(m_errors);
+    m_texts->add(copy, [copy] { copy->setText(tr("&Copy")); });
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this, [this] {
         QStringList lines;
-        for (const QListWidgetItem* item : m_errors->selectedItems()) {
-            lines << item->text();
+        for (int row = 0; row < m_errors->topLevelItemCount(); ++row) {
+            if (m_errors->topLevelItem(row)->isSelected()) {
+                lines << errors().value(row);
+            }
         }
         QGuiApplication::clipboard()->setText((lines.isEmpty() ? errors() : lines).join(QLatin1Char('\n')));
     });
-    QAction* exportAll = new QAction(tr("&Export..."), m_errors);
+    QAction* exportAll = new QAction(m_errors);
+    m_texts->add(exportAll, [exportAll] { exportAll->setText(tr("&Export...")); });
     connect(exportAll, &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, tr("Export the errors"), QString(),
                                                           tr("Text files (*.txt);;All files (*)"));
@@ -193,8 +223,9 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
             addError(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         }
     });
-    QAction* clear = new QAction(tr("C&lear"), m_errors);
-    connect(clear, &QAction::triggered, m_errors, &QListWidget::clear);
+    QAction* clear = new QAction(m_errors);
+    m_texts->add(clear, [clear] { clear->setText(tr("C&lear")); });
+    connect(clear, &QAction::triggered, m_errors, &QTreeWidget::clear);
     m_errors->addActions({copy, exportAll, clear});
 
     m_stationPanel = new StationPanel(m_simulation, m_service, this, &m_station);
@@ -206,7 +237,8 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroller->setMinimumWidth(m_stationPanel->sizeHint().width() + 2 * scroller->frameWidth() +
                               scroller->verticalScrollBar()->sizeHint().width());
-    auto* panelDock = new QDockWidget(tr("Simulated station"), this);
+    auto* panelDock = new QDockWidget(this);
+    m_texts->add(panelDock, [panelDock] { panelDock->setWindowTitle(tr("Simulated station")); });
     panelDock->setObjectName(QStringLiteral("dockSimulation"));
     panelDock->setWidget(scroller);
     addDockWidget(Qt::RightDockWidgetArea, panelDock);
@@ -233,12 +265,15 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     tabifyDockWidget(errorDock, m_auditDock);
     errorDock->raise();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(m_auditDock->toggleViewAction());
-    connect(m_station.auditTrail(), &host::AuditTrail::warning, this, &FrameWindow::addError);
+    connect(m_station.auditTrail(), &host::AuditTrail::warning, this,
+            [this](const QString& text) { addMessage(Severity::Warning, text); });
+    // Found when the project was opened, before this window existed.
     for (const QString& warning : m_station.auditTrail()->warnings()) {
-        addError(warning);  // found when the project was opened, before this window existed
+        addMessage(Severity::Warning, warning);
     }
 
-    buildTree();
+    // The tree is built anew in another language.
+    m_texts->add(m_tree, [this] { buildTree(); });
     connectModules();
     connect(&m_simulation, &host::SimulatedStation::forcingChanged, this, &FrameWindow::updateForcedMarks,
             Qt::QueuedConnection);
@@ -265,11 +300,30 @@ FrameWindow::~FrameWindow() {
 }
 
 void FrameWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&Open project..."), QKeySequence::Open, this, &FrameWindow::openProject);
-    file->addAction(tr("&Reload project"), QKeySequence(Qt::Key_F5), this, &FrameWindow::reloadProject);
-    file->addAction(tr("&Save project"), QKeySequence::Save, this, [this] { m_station.save(); });
-    file->addAction(tr("Save project &as..."), QKeySequence::SaveAs, this, [this] {
+    // Each text is set again when the language changes (m_texts).
+    const auto menu = [this](const char* title) {
+        QMenu* created = menuBar()->addMenu(QString());
+        m_texts->add(created, [created, title] { created->setTitle(tr(title)); });
+        return created;
+    };
+    const auto entry = [this](QMenu* in, const char* text) {
+        QAction* action = in->addAction(QString());
+        m_texts->add(action, [action, text] { action->setText(tr(text)); });
+        return action;
+    };
+    QMenu* file = menu(QT_TR_NOOP("&File"));
+    QAction* open = entry(file, QT_TR_NOOP("&Open project..."));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &FrameWindow::openProject);
+    QAction* reload = entry(file, QT_TR_NOOP("&Reload project"));
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(reload, &QAction::triggered, this, &FrameWindow::reloadProject);
+    QAction* save = entry(file, QT_TR_NOOP("&Save project"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { m_station.save(); });
+    QAction* saveAs = entry(file, QT_TR_NOOP("Save project &as..."));
+    saveAs->setShortcut(QKeySequence::SaveAs);
+    connect(saveAs, &QAction::triggered, this, [this] {
         const QString path =
             QFileDialog::getSaveFileName(this, tr("Save station project as"), m_station.projectPath(),
                                          tr("Station projects (*.xml);;All files (*)"));
@@ -277,18 +331,26 @@ void FrameWindow::buildMenus() {
             saveProjectAs(path);
         }
     });
-    file->addAction(tr("Commissioning report…"), this, &FrameWindow::writeReport);
+    connect(entry(file, QT_TR_NOOP("Commissioning report…")), &QAction::triggered, this,
+            &FrameWindow::writeReport);
     file->addSeparator();
-    file->addAction(tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
+    QAction* quit = entry(file, QT_TR_NOOP("&Quit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* pages = menuBar()->addMenu(tr("&Page"));
+    QMenu* pages = menu(QT_TR_NOOP("&Page"));
     for (const PageType& type : m_registry.types()) {
         const QString name = type.name;
-        pages->addAction(type.caption, this, [this, name] { openSelected(name); });
+        QAction* action = pages->addAction(QString(), this, [this, name] { openSelected(name); });
+        m_texts->add(action, [this, action, name] {
+            if (const PageType* shown = m_registry.find(name)) {
+                action->setText(displayCaption(*shown));
+            }
+        });
     }
 
-    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
-    tools->addAction(tr("Loop check…"), this, [this] {
+    QMenu* tools = menu(QT_TR_NOOP("&Tools"));
+    connect(entry(tools, QT_TR_NOOP("Loop check…")), &QAction::triggered, this, [this] {
         int slot = selectedSlot();
         if (slot == 0 && !m_station.modules().isEmpty()) {
             slot = m_station.modules().first().slot;
@@ -296,22 +358,27 @@ void FrameWindow::buildMenus() {
         openLoopCheck(slot);
     });
 
-    QMenu* dataSet = menuBar()->addMenu(tr("&Data set"));
-    dataSet->addAction(tr("Lock as &another user..."), this, &FrameWindow::lockAsOtherUser);
-    dataSet->addAction(tr("&Release the other user's lock"), this, &FrameWindow::releaseOtherUsersLock);
+    QMenu* dataSet = menu(QT_TR_NOOP("&Data set"));
+    connect(entry(dataSet, QT_TR_NOOP("Lock as &another user...")), &QAction::triggered, this,
+            &FrameWindow::lockAsOtherUser);
+    connect(entry(dataSet, QT_TR_NOOP("&Release the other user's lock")), &QAction::triggered, this,
+            &FrameWindow::releaseOtherUsersLock);
     dataSet->addSeparator();
-    dataSet->addAction(tr("Ta&ke over the lock as this DTM"), this, [this] {
+    connect(entry(dataSet, QT_TR_NOOP("Ta&ke over the lock as this DTM")), &QAction::triggered, this, [this] {
         if (host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot())) {
             dtm->baseDtm()->takeOverLockAs(dtm->baseDtm()->userName());
         }
     });
-    dataSet->addAction(tr("Lock as &this DTM"), this, &FrameWindow::lockAsThisDtm);
-    dataSet->addAction(tr("&Unlock by COMPATIBILITY"), this, &FrameWindow::unlockByCompatibility);
+    connect(entry(dataSet, QT_TR_NOOP("Lock as &this DTM")), &QAction::triggered, this,
+            &FrameWindow::lockAsThisDtm);
+    connect(entry(dataSet, QT_TR_NOOP("&Unlock by COMPATIBILITY")), &QAction::triggered, this,
+            &FrameWindow::unlockByCompatibility);
 
-    QMenu* language = menuBar()->addMenu(tr("&Language"));
+    QMenu* language = menu(QT_TR_NOOP("&Language"));
     m_languages = new QActionGroup(this);
-    for (const auto& [code, caption] :
-         {std::pair{QStringLiteral("en"), tr("&English")}, std::pair{QStringLiteral("de"), tr("&Deutsch")}}) {
+    // Each language by its own name, the same in every language.
+    for (const auto& [code, caption] : {std::pair{QStringLiteral("en"), QStringLiteral("&English")},
+                                        std::pair{QStringLiteral("de"), QStringLiteral("&Deutsch")}}) {
         QAction* action = language->addAction(caption);
         action->setCheckable(true);
         action->setData(code);
@@ -321,17 +388,20 @@ void FrameWindow::buildMenus() {
         connect(action, &QAction::triggered, this, [this, languageCode] { setLanguage(languageCode); });
     }
 
-    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QMenu* view = menu(QT_TR_NOOP("&View"));
     view->setObjectName(QStringLiteral("mnuView"));
 
-    QMenu* windows = menuBar()->addMenu(tr("&Window"));
+    QMenu* windows = menu(QT_TR_NOOP("&Window"));
     windows->setObjectName(QStringLiteral("mnuWindow"));
     buildWindowMenu(windows, m_mdi);
+    // The Window menu builds its entries when it opens; the shortcuts need them before.
+    m_texts->add(windows, [windows] { emit windows->aboutToShow(); });
 }
 
 void FrameWindow::buildTree() {
     const int selected = selectedSlot();
     m_tree->clear();
+    m_tree->setHeaderLabels({tr("Station"), tr("State")});
     auto* root = new QTreeWidgetItem(
         m_tree, {tr("%1 (bus address %2)").arg(m_station.stationName()).arg(m_station.busAddress())});
     for (const host::Station::ModuleInfo& module : m_station.modules()) {
@@ -341,9 +411,10 @@ void FrameWindow::buildTree() {
         auto* moduleItem = new QTreeWidgetItem(slotItem, {moduleText});
         moduleItem->setData(0, SlotRole, module.slot);
         moduleItem->setData(0, ModuleTextRole, moduleText);
+        moduleItem->setData(0, TagsRole, module.tags.join(QStringLiteral(", ")));
         moduleItem->setToolTip(0, module.tags.join(QStringLiteral(", ")));
         for (const PageType& type : m_registry.types()) {
-            auto* pageItem = new QTreeWidgetItem(moduleItem, {type.caption});
+            auto* pageItem = new QTreeWidgetItem(moduleItem, {displayCaption(type)});
             pageItem->setData(0, SlotRole, module.slot);
             pageItem->setData(0, PageRole, type.name);
         }
@@ -364,13 +435,23 @@ void FrameWindow::showModuleStates() {
         if ((*it)->data(0, ModuleTextRole).isNull()) {
             continue;
         }
-        const ModuleState state = m_states->state((*it)->data(0, SlotRole).toInt());
-        (*it)->setText(1, describeModuleState(state));
+        const int slot = (*it)->data(0, SlotRole).toInt();
+        ModuleState state = m_states->state(slot);
+        // Forcing that the station still holds shows too, also while no page reads values.
+        const quint8 mask = m_simulation.hasModule(slot) ? m_simulation.forcedMask(slot) : 0;
+        for (int channel = 1; channel <= 4; ++channel) {
+            if ((mask & (1u << (channel - 1))) != 0 && !state.forcedChannels.contains(channel)) {
+                state.forcedChannels.append(channel);
+            }
+        }
+        std::sort(state.forcedChannels.begin(), state.forcedChannels.end());
+        (*it)->setData(1, StatePartsRole, describeModuleStateParts(state));
         const bool fault = !state.channelFaults.isEmpty() || state.moduleCode != 0;
         (*it)->setForeground(1, fault ? QBrush(QColor(0xd1, 0x24, 0x2f)) : QBrush());
         (*it)->setIcon(1, stateIcon(state.online ? QColor(0x2d, 0xa4, 0x4e) : QColor(0x9a, 0x9a, 0x9a)));
         (*it)->setToolTip(1, describeModuleState(state));
     }
+    layOutStates();
     // The state picture of each channel says in words what is wrong with it.
     for (OpenPage* page : std::as_const(m_pages)) {
         const ModuleState state = m_states->state(page->slot());
@@ -387,6 +468,27 @@ void FrameWindow::showModuleStates() {
             }
         }
     }
+}
+
+void FrameWindow::layOutStates() {
+    if (m_layingOutStates) {
+        return;  // a new line may change the scroll bars and so the column's width
+    }
+    m_layingOutStates = true;
+    // Room for the state picture and the item's margins.
+    const int width = m_tree->header()->sectionSize(1) -
+                      m_tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_tree) -
+                      3 * m_tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_tree) - 8;
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        const QStringList parts = (*it)->data(1, StatePartsRole).toStringList();
+        if (!parts.isEmpty()) {
+            const QString text = layOutModuleState(parts, m_tree->fontMetrics(), width);
+            if ((*it)->text(1) != text) {
+                (*it)->setText(1, text);
+            }
+        }
+    }
+    m_layingOutStates = false;
 }
 
 void FrameWindow::updateForcedMarks() {
@@ -408,9 +510,17 @@ void FrameWindow::updateForcedMarks() {
             }
         }
         const QString text = item->data(0, ModuleTextRole).toString();
+        const bool wasForced = item->data(0, ForcedRole).toBool();
         item->setData(0, ForcedRole, mask != 0);
-        const QString forced = tr("%1 - forced: channel %2").arg(text, channels.join(QStringLiteral(", ")));
-        item->setText(0, mask != 0 ? forced : text);
+        // The name keeps its width; the state column names the forced channels.
+        const QString tags = item->data(0, TagsRole).toString();
+        item->setToolTip(0, mask != 0 ? tags + QLatin1Char('\n') +
+                                            tr("forced: channel %1").arg(channels.join(QStringLiteral(", ")))
+                                      : tags);
+        item->setText(0, text);
+        if (wasForced != (mask != 0)) {
+            QTimer::singleShot(0, this, &FrameWindow::showModuleStates);
+        }
         // Orange, the colour of a "function check" status.
         item->setForeground(0, mask != 0 ? QBrush(QColor(0xE0, 0x80, 0x00)) : QBrush());
         item->setIcon(0, mask != 0 ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
@@ -461,8 +571,9 @@ void FrameWindow::writeReport() {
     }
     options.slot = slot;
     options.forcedMask = m_simulation.forcedMask(slot);
-    const QString suggested =
-        QFileInfo(m_station.projectPath()).absoluteDir().filePath(QStringLiteral("report-slot-%1.pdf").arg(slot));
+    const QString suggested = QFileInfo(m_station.projectPath())
+                                  .absoluteDir()
+                                  .filePath(QStringLiteral("report-slot-%1.pdf").arg(slot));
     const QString path = QFileDialog::getSaveFileName(this, tr("Commissioning report"), suggested,
                                                       tr("PDF (*.pdf);;HTML (*.html *.htm)"));
     if (path.isEmpty()) {
@@ -560,11 +671,12 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     QMdiSubWindow* window = makePageWindow(page->widget());
     page->setWidgetOwnedElsewhere();
     page->setCloseGuard([this, page] { return m_unsaved->mayFollowCloseRequest(*page); });
-    window->setWindowTitle(QStringLiteral("%1 - slot %2 - %3")
-                               .arg(type->caption, twoDigits(slot),
-                                    m_station.moduleRecord(slot) != nullptr
-                                        ? m_station.moduleRecord(slot)->typeName
-                                        : QString()));
+    const QString typeName =
+        m_station.moduleRecord(slot) != nullptr ? m_station.moduleRecord(slot)->typeName : QString();
+    m_texts->add(window, [window, type, slot, typeName] {
+        window->setWindowTitle(tr("%1 - slot %2 - %3").arg(displayCaption(*type), twoDigits(slot), typeName));
+        retranslateSystemMenu(window);
+    });
     window->installEventFilter(this);
     window->setProperty("invokeId", invokeId);
     m_mdi->addSubWindow(window);
@@ -573,7 +685,7 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     connect(page, &OpenPage::released, this, [this, page, window] { pageFinished(page, window); });
     const int grace = m_gracePeriodMs;
     connect(page, &OpenPage::releaseTimedOut, this, [this, page, window, grace] {
-        addError(tr("%1 did not release within %2 s; its window was closed.")
+        addError(tr("%1 did not release within %L2 s; its window was closed.")
                      .arg(page->description())
                      .arg(grace / 1000.0));
         pageFinished(page, window);
@@ -581,9 +693,10 @@ QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     if (pageName == QLatin1String("Simulation") && m_simulation.hasModule(slot) &&
         m_simulation.forcedMask(slot) != 0) {
         // The new page knows nothing of forcing it did not start: its switches show off.
-        addError(tr("Slot %1: the module is still forced by an earlier Simulation page until the forcing "
-                    "enable lapses; this page shows only what it forces itself.")
-                     .arg(twoDigits(slot)));
+        addMessage(Severity::Warning,
+                   tr("Slot %1: the module is still forced by an earlier Simulation page until the forcing "
+                      "enable lapses; this page shows only what it forces itself.")
+                       .arg(twoDigits(slot)));
     }
     page->init();
     placePageWindow(m_mdi, window);
@@ -596,10 +709,11 @@ void FrameWindow::pageFinished(OpenPage* page, QMdiSubWindow* window) {
     if (qobject_cast<qt27::Simulation*>(page->widget()) != nullptr && m_simulation.hasModule(slot) &&
         m_simulation.forcedMask(slot) != 0) {
         // Closing the page does not end forcing: the module goes on until the enable lapses.
-        addError(tr("Slot %1: the module stays forced until the forcing enable lapses, %2 s after the "
-                    "last enable.")
-                     .arg(twoDigits(slot))
-                     .arg(host::SimulatedStation::ForcingWatchdogMs / 1000));
+        addMessage(Severity::Warning,
+                   tr("Slot %1: the module stays forced until the forcing enable lapses, %L2 s "
+                      "after the last enable.")
+                       .arg(twoDigits(slot))
+                       .arg(host::SimulatedStation::ForcingWatchdogMs / 1000));
     }
     m_pages.removeOne(page);
     page->deleteLater();
@@ -690,10 +804,30 @@ QMdiSubWindow* FrameWindow::windowOf(const OpenPage* page) const {
 
 QStringList FrameWindow::errors() const {
     QStringList result;
-    for (int row = 0; row < m_errors->count(); ++row) {
-        result.append(m_errors->item(row)->text());
+    for (int row = 0; row < m_errors->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = m_errors->topLevelItem(row);
+        result.append(QStringLiteral("%1  %2  %3")
+                          .arg(item->text(TimeColumn), item->text(SeverityColumn), item->text(TextColumn)));
     }
     return result;
+}
+
+FrameWindow::Severity FrameWindow::severity(int row) const {
+    const QTreeWidgetItem* item = m_errors->topLevelItem(row);
+    return item != nullptr ? static_cast<Severity>(item->data(0, Qt::UserRole).toInt())
+                           : Severity::Information;
+}
+
+QString FrameWindow::severityText(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return tr("Error");
+        case Severity::Warning:
+            return tr("Warning");
+        case Severity::Information:
+            break;
+    }
+    return tr("Information");
 }
 
 void FrameWindow::showDtmError(const QString& systemTag, const QString& text) {
@@ -701,13 +835,28 @@ void FrameWindow::showDtmError(const QString& systemTag, const QString& text) {
 }
 
 void FrameWindow::addError(const QString& text) {
-    m_errors->addItem(
-        QStringLiteral("%1  %2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), text));
-    m_errors->scrollToBottom();
+    addMessage(Severity::Error, text);
+}
+
+void FrameWindow::addMessage(Severity severity, const QString& text) {
+    auto* item = new QTreeWidgetItem(m_errors);
+    item->setData(0, Qt::UserRole, static_cast<int>(severity));
+    item->setText(SeverityColumn, severityText(severity));
+    const QStyle::StandardPixmap icons[] = {QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxWarning,
+                                            QStyle::SP_MessageBoxInformation};
+    item->setIcon(SeverityColumn, style()->standardIcon(icons[static_cast<int>(severity)]));
+    item->setText(TimeColumn, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    item->setText(TextColumn, text);
+    item->setToolTip(TextColumn, text);
+    m_errors->scrollToItem(item);
 }
 
 void FrameWindow::setLanguage(const QString& language) {
     m_station.setLanguage(language);
+    // The frame's own texts follow at once (m_texts), its numbers too; pages opened
+    // from now on use the language.
+    useFrameLanguage(language);
+    setLocale(QLocale());
     if (m_auditDock != nullptr) {
         m_auditDock->refresh();
     }
@@ -735,7 +884,8 @@ void FrameWindow::lockAsOtherUser() {
     }
     m_otherUser = user.trimmed();
     if (!dtm->baseDtm()->lockDataSetAs(m_otherUser)) {
-        addError(
+        addMessage(
+            Severity::Warning,
             tr("Slot %1: the data set is locked by %2").arg(twoDigits(slot), dtm->baseDtm()->lockOwner()));
     }
     showModuleStates();
@@ -762,8 +912,8 @@ void FrameWindow::releaseOtherUsersLock() {
 void FrameWindow::lockAsThisDtm() {
     host::QT27Dtm* dtm = m_station.dtmForSlot(selectedSlot());
     if (dtm != nullptr && !dtm->baseDtm()->lockDataSetAs(dtm->baseDtm()->userName())) {
-        addError(tr("Slot %1: the data set is locked by %2")
-                     .arg(twoDigits(selectedSlot()), dtm->baseDtm()->lockOwner()));
+        addMessage(Severity::Warning, tr("Slot %1: the data set is locked by %2")
+                                          .arg(twoDigits(selectedSlot()), dtm->baseDtm()->lockOwner()));
     }
     if (dtm != nullptr) {
         keepApplyOffUnlessDirty(dtm->slot());

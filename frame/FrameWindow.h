@@ -9,7 +9,7 @@
 
 class QActionGroup;
 class QSettings;
-class QListWidget;
+
 class QMdiArea;
 class QMdiSubWindow;
 class QTreeWidget;
@@ -25,6 +25,7 @@ namespace frame {
 
 class AuditDock;
 class LoopCheckWindow;
+class TranslatedTexts;
 class OpenPage;
 class ModuleStates;
 class ParameterFollowing;
@@ -38,7 +39,8 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
 /// The engineering frame: the station as a tree (station, slots, modules, pages),
 /// every opened page in a sub-window of its own, an error panel for what the
 /// DTMs report through IDtmEvents, the data-set lock, the language and the
-/// simulated station's signals and faults.
+/// simulated station's signals and faults. Its own texts are translated
+/// (FrameLanguage) and change with the Language menu.
 ///
 /// Choices made so that no user is left stuck (each has a test in
 /// tests/frame/DailyUseTest.cpp):
@@ -84,9 +86,17 @@ public:
     /// takes them back at the next start.
     void saveLayout(QSettings& settings) const;
     void restoreLayout(const QSettings& settings);
-    /// The entries of the error panel.
+    /// How grave an entry of the error panel is.
+    enum class Severity { Error, Warning, Information };
+    /// The entries of the error panel, as they are copied and exported: time,
+    /// severity and text.
     QStringList errors() const;
+    /// The severity of the entry in @p row of the error panel.
+    Severity severity(int row) const;
+    /// @p severity in words, in the frame's language.
+    static QString severityText(Severity severity);
     void addError(const QString& text);
+    void addMessage(Severity severity, const QString& text);
     /// Whether the tree marks the module in @p slot as forced.
     bool isMarkedForced(int slot) const;
     /// The slot of the module selected in the tree; 0 when none.
@@ -132,6 +142,8 @@ private:
     void updateForcedMarks();
     /// Keeps @p telegram as the module's last diagnosis in the project.
     void keepDiagnosis(int slot, const QByteArray& telegram);
+    /// Breaks the states into lines where the state column is too narrow for them.
+    void layOutStates();
 
     host::Station& m_station;
     host::SimulatedStation& m_simulation;
@@ -139,7 +151,8 @@ private:
     PageRegistry m_registry;
     QTreeWidget* m_tree = nullptr;
     QMdiArea* m_mdi = nullptr;
-    QListWidget* m_errors = nullptr;
+    QTreeWidget* m_errors = nullptr;
+    TranslatedTexts* m_texts = nullptr;
     StationPanel* m_stationPanel = nullptr;
     AuditDock* m_auditDock = nullptr;
     QActionGroup* m_languages = nullptr;
@@ -153,6 +166,7 @@ private:
     int m_gracePeriodMs;
     bool m_quitting = false;
     bool m_markingForced = false;
+    bool m_layingOutStates = false;
 };
 
 }  // namespace frame

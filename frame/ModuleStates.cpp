@@ -1,6 +1,7 @@
 #include "ModuleStates.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QXmlStreamReader>
 
 #include "QT27Controls/communication/ValueTelegram.h"
@@ -13,10 +14,6 @@
 namespace frame {
 
 namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("frame::ModuleStates", text);
-}
 
 // The first element of @p document below the root and its attribute @p name.
 QString attributeOf(const QString& document, const QString& element, const QString& name) {
@@ -34,39 +31,70 @@ QString attributeOf(const QString& document, const QString& element, const QStri
 QString describeChannelFault(int code) {
     switch (code) {
         case 0:
-            return tr("invalid value");
+            return QCoreApplication::translate("frame::ModuleStates", "invalid value");
         case 1:
-            return tr("short circuit");
+            return QCoreApplication::translate("frame::ModuleStates", "short circuit");
         case 2:
-            return tr("open line");
+            return QCoreApplication::translate("frame::ModuleStates", "open line");
         case 3:
-            return tr("overrange");
+            return QCoreApplication::translate("frame::ModuleStates", "overrange");
         case 4:
-            return tr("underrange");
+            return QCoreApplication::translate("frame::ModuleStates", "underrange");
         default:
-            return tr("channel error %1").arg(code);
+            return QCoreApplication::translate("frame::ModuleStates", "channel error %1").arg(code);
     }
 }
 
 QString describeModuleState(const ModuleState& state) {
-    QStringList parts{state.online ? tr("online") : tr("offline")};
+    return describeModuleStateParts(state).join(QStringLiteral(", "));
+}
+
+QString layOutModuleState(const QStringList& parts, const QFontMetrics& metrics, int width) {
+    const QString line = parts.join(QStringLiteral(", "));
+    if (metrics.horizontalAdvance(line) <= width) {
+        return line;
+    }
+    // One part a line; a part wider than the column is broken between its words.
+    QStringList lines;
+    for (const QString& part : parts) {
+        QString current;
+        for (const QString& word : part.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (!current.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+                lines << current;
+                current = word;
+            } else {
+                current = longer;
+            }
+        }
+        lines << current;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList describeModuleStateParts(const ModuleState& state) {
+    QStringList parts{state.online ? QCoreApplication::translate("frame::ModuleStates", "online")
+                                   : QCoreApplication::translate("frame::ModuleStates", "offline")};
     if (state.moduleCode != 0) {
-        parts << tr("module fault %1").arg(state.moduleCode);
+        parts << QCoreApplication::translate("frame::ModuleStates", "module fault %1").arg(state.moduleCode);
     }
     for (auto it = state.channelFaults.cbegin(); it != state.channelFaults.cend(); ++it) {
-        parts << tr("channel %1: %2").arg(it.key()).arg(describeChannelFault(it.value()));
+        parts << QCoreApplication::translate("frame::ModuleStates", "channel %1: %2")
+                     .arg(it.key())
+                     .arg(describeChannelFault(it.value()));
     }
     if (!state.forcedChannels.isEmpty()) {
         QStringList channels;
         for (int channel : state.forcedChannels) {
             channels << QString::number(channel);
         }
-        parts << tr("forced %1").arg(channels.join(QStringLiteral(", ")));
+        parts << QCoreApplication::translate("frame::ModuleStates", "forced %1")
+                     .arg(channels.join(QStringLiteral(", ")));
     }
     if (!state.lockedBy.isEmpty()) {
-        parts << tr("locked by %1").arg(state.lockedBy);
+        parts << QCoreApplication::translate("frame::ModuleStates", "locked by %1").arg(state.lockedBy);
     }
-    return parts.join(QStringLiteral(", "));
+    return parts;
 }
 
 ModuleStates::ModuleStates(host::Station& station, host::CommunicationService& service, QObject* parent)

@@ -5,7 +5,10 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+
+class QFontMetrics;
 
 namespace host {
 class CommunicationService;
@@ -32,6 +35,13 @@ struct ModuleState {
 /// The tree's short text of @p state: "online", "offline", "channel 2: open line",
 /// "forced 1, 3", "locked by operator", joined by commas.
 QString describeModuleState(const ModuleState& state);
+/// The parts of that text, one per fact.
+QStringList describeModuleStateParts(const ModuleState& state);
+/// The state as the tree shows it in a column @p width pixels wide: on one line
+/// where it fits, else one part a line and a part wider than the column broken
+/// between its words, so that it is read without scrolling sideways (only a single
+/// word wider than the column is elided; the tool tip has the whole text).
+QString layOutModuleState(const QStringList& parts, const QFontMetrics& metrics, int width);
 /// In words what is wrong with one channel: "open line", "short circuit", ...;
 /// empty when nothing is known to be wrong.
 QString describeChannelFault(int code);

@@ -38,7 +38,7 @@ int OpenPage::slot() const {
 }
 
 QString OpenPage::description() const {
-    return QStringLiteral("%1 of slot %2").arg(m_type.name).arg(slot(), 2, 10, QLatin1Char('0'));
+    return tr("%1 of slot %2").arg(displayCaption(m_type)).arg(slot(), 2, 10, QLatin1Char('0'));
 }
 
 bool OpenPage::init() {

@@ -1,5 +1,6 @@
 #include "PageRegistry.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "QT27Controls/about/About.h"
@@ -32,19 +33,28 @@ const PageType* PageRegistry::find(const QString& name) const {
 
 PageRegistry PageRegistry::withLibraryPages() {
     PageRegistry registry;
-    registry.add({QStringLiteral("Parameter"), QStringLiteral("Parameter"),
+    registry.add({QStringLiteral("Parameter"),
+                  QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "Parameter")),
                   [](QWidget* parent) -> QWidget* { return new qt27::Parameter(parent); }});
-    registry.add({QStringLiteral("Observation"), QStringLiteral("Observation"),
+    registry.add({QStringLiteral("Observation"),
+                  QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "Observation")),
                   [](QWidget* parent) -> QWidget* { return new qt27::Observation(parent); }, 1500});
-    registry.add({QStringLiteral("Simulation"), QStringLiteral("Simulation"),
+    registry.add({QStringLiteral("Simulation"),
+                  QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "Simulation")),
                   [](QWidget* parent) -> QWidget* { return new qt27::Simulation(parent); }, 1500});
-    registry.add({QStringLiteral("Diagnosis"), QStringLiteral("Diagnosis"),
+    registry.add({QStringLiteral("Diagnosis"),
+                  QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "Diagnosis")),
                   [](QWidget* parent) -> QWidget* { return new qt27::Diagnosis(parent); }, 300});
-    registry.add({QStringLiteral("Identification"), QStringLiteral("Identification"),
+    registry.add({QStringLiteral("Identification"),
+                  QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "Identification")),
                   [](QWidget* parent) -> QWidget* { return new qt27::Identification(parent); }, 300});
-    registry.add({QStringLiteral("About"), QStringLiteral("About"),
+    registry.add({QStringLiteral("About"), QStringLiteral(QT_TRANSLATE_NOOP("frame::PageRegistry", "About")),
                   [](QWidget* parent) -> QWidget* { return new qt27::About(parent); }});
     return registry;
+}
+
+QString displayCaption(const PageType& type) {
+    return QCoreApplication::translate("frame::PageRegistry", type.caption.toUtf8().constData());
 }
 
 qt27::IDtmActiveXControl* activeXControl(QWidget* page) {

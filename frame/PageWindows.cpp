@@ -1,8 +1,11 @@
 #include "PageWindows.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -98,6 +101,29 @@ void placePageWindow(QMdiArea* area, QMdiSubWindow* window) {
         position.setY(qMax(0, (others * kCascadeStep) % qMax(1, visible.height() - size.height() + 1)));
     }
     window->move(position);
+}
+
+void retranslateSystemMenu(QMdiSubWindow* window) {
+    // Qt's own texts of the menu (translated by Qt's translations in the context
+    // "QMdiSubWindow"); the menu is made once and keeps the language it was made in.
+    static const char* const sources[] = {"&Restore",  "&Move",        "&Size", "Mi&nimize",
+                                          "Ma&ximize", "Stay on &Top", "&Close"};
+    if (window->systemMenu() == nullptr) {
+        return;
+    }
+    for (QAction* action : window->systemMenu()->actions()) {
+        QByteArray source = action->property("englishText").toByteArray();
+        for (const char* candidate : sources) {
+            if (source.isEmpty() &&
+                QCoreApplication::translate("QMdiSubWindow", candidate) == action->text()) {
+                source = candidate;
+                action->setProperty("englishText", source);
+            }
+        }
+        if (!source.isEmpty()) {
+            action->setText(QCoreApplication::translate("QMdiSubWindow", source.constData()));
+        }
+    }
 }
 
 QSize defaultFrameSize(const QSize& available) {

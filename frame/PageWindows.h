@@ -21,6 +21,10 @@ QMdiSubWindow* makePageWindow(QWidget* page);
 /// page's Cancel would).
 void bindDialogKeys(QMdiSubWindow* window);
 
+/// Sets the entries of @p window's system menu (Restore, Move, ...) in the language
+/// installed now; the first call learns which entry is which.
+void retranslateSystemMenu(QMdiSubWindow* window);
+
 /// The page shown in @p window; nullptr when the window holds none.
 QWidget* pageIn(const QMdiSubWindow* window);
 

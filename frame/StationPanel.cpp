@@ -12,7 +12,10 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <iterator>
+#include <type_traits>
 
+#include "frame/FrameLanguage.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
@@ -32,24 +35,51 @@ QDoubleSpinBox* percentBox(double minimum, double maximum) {
 
 }  // namespace
 
+template <typename Widget>
+Widget* StationPanel::translated(Widget* widget, const char* source) {
+    m_texts->add(widget, [widget, source] {
+        if constexpr (std::is_base_of_v<QGroupBox, Widget>) {
+            widget->setTitle(tr(source));
+        } else {
+            widget->setText(tr(source));
+        }
+    });
+    return widget;
+}
+
+void StationPanel::translatedItems(QComboBox* box, const QList<const char*>& sources) {
+    box->addItems(QStringList(sources.size(), QString()));
+    m_texts->add(box, [box, sources] {
+        for (int index = 0; index < sources.size(); ++index) {
+            box->setItemText(index, tr(sources[index]));
+        }
+    });
+}
+
 StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationService& service,
                            QWidget* parent, host::Station* project)
     : QWidget(parent), m_station(station), m_project(project), m_service(service) {
+    m_texts = new TranslatedTexts(this);
     auto* layout = new QVBoxLayout(this);
-    m_title = new QLabel(tr("No module selected"), this);
+    m_title = new QLabel(this);
+    m_texts->add(m_title, [this] { showTitle(); });
     layout->addWidget(m_title);
 
-    auto* signalsBox = new QGroupBox(tr("Input signals (percent of the channel's range)"), this);
+    auto* signalsBox =
+        translated(new QGroupBox(this), QT_TR_NOOP("Input signals (percent of the channel's range)"));
     auto* grid = new QGridLayout(signalsBox);
-    const QStringList headers = {tr("Channel"),   tr("Signal"),    tr("Offset"),       tr("Amplitude"),
-                                 tr("Period ms"), tr("Open line"), tr("Short circuit"), tr("Input error")};
-    for (int column = 0; column < headers.size(); ++column) {
-        grid->addWidget(new QLabel(headers[column]), 0, column);
+    const char* const headers[] = {
+        QT_TR_NOOP("Channel"),   QT_TR_NOOP("Signal"),    QT_TR_NOOP("Offset"),       QT_TR_NOOP("Amplitude"),
+        QT_TR_NOOP("Period ms"), QT_TR_NOOP("Open line"), QT_TR_NOOP("Short circuit"),
+        QT_TR_NOOP("Input error")};
+    for (int column = 0; column < static_cast<int>(std::size(headers)); ++column) {
+        grid->addWidget(translated(new QLabel(signalsBox), headers[column]), 0, column);
     }
     for (int channel = 0; channel < 4; ++channel) {
         ChannelRow row;
         row.shape = new QComboBox;
-        row.shape->addItems({tr("Constant"), tr("Ramp"), tr("Sine"), tr("Noise")});
+        translatedItems(
+            row.shape, {QT_TR_NOOP("Constant"), QT_TR_NOOP("Ramp"), QT_TR_NOOP("Sine"), QT_TR_NOOP("Noise")});
         row.offset = percentBox(-50.0, 150.0);
         row.amplitude = percentBox(0.0, 100.0);
         row.period = new QSpinBox;
@@ -85,13 +115,13 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     buildDiagnosisBox(layout);
     buildIdentificationBox(layout);
 
-    auto* faultsBox = new QGroupBox(tr("Communication faults"), this);
+    auto* faultsBox = translated(new QGroupBox(this), QT_TR_NOOP("Communication faults"));
     auto* faults = new QGridLayout(faultsBox);
-    auto* answering = new QCheckBox(tr("Station answers connects"), faultsBox);
+    auto* answering = translated(new QCheckBox(faultsBox), QT_TR_NOOP("Station answers connects"));
     answering->setChecked(true);
     connect(answering, &QCheckBox::toggled, this, [this](bool on) { m_station.setAnswering(on); });
     faults->addWidget(answering, 0, 0, 1, 2);
-    auto* abort = new QPushButton(tr("Abort connections now"), faultsBox);
+    auto* abort = translated(new QPushButton(faultsBox), QT_TR_NOOP("Abort connections now"));
     connect(abort, &QPushButton::clicked, this, [this] { m_service.abortConnections(); });
     faults->addWidget(abort, 0, 2);
 
@@ -100,7 +130,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     latency->setSuffix(QStringLiteral(" ms"));
     latency->setValue(m_service.latency());
     connect(latency, &QSpinBox::valueChanged, this, [this](int value) { m_service.setLatency(value); });
-    faults->addWidget(new QLabel(tr("Answer latency"), faultsBox), 1, 0);
+    faults->addWidget(translated(new QLabel(faultsBox), QT_TR_NOOP("Answer latency")), 1, 0);
     faults->addWidget(latency, 1, 1);
     auto* timeout = new QSpinBox(faultsBox);
     timeout->setObjectName(QStringLiteral("spnAnswerTimeout"));
@@ -109,7 +139,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     timeout->setSuffix(QStringLiteral(" ms"));
     timeout->setValue(m_service.answerTimeout());
     connect(timeout, &QSpinBox::valueChanged, this, [this](int value) { m_service.setAnswerTimeout(value); });
-    faults->addWidget(new QLabel(tr("Answer timeout"), faultsBox), 2, 0);
+    faults->addWidget(translated(new QLabel(faultsBox), QT_TR_NOOP("Answer timeout")), 2, 0);
     faults->addWidget(timeout, 2, 1);
     auto* delay = new QSpinBox(faultsBox);
     delay->setRange(0, 60000);
@@ -117,21 +147,21 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     delay->setSuffix(QStringLiteral(" ms"));
     connect(delay, &QSpinBox::valueChanged, this, [this](int value) { m_service.setFaultDelay(value); });
     m_service.setFaultDelay(delay->value());
-    faults->addWidget(new QLabel(tr("Delay of a delayed answer"), faultsBox), 3, 0);
+    faults->addWidget(translated(new QLabel(faultsBox), QT_TR_NOOP("Delay of a delayed answer")), 3, 0);
     faults->addWidget(delay, 3, 1);
 
     const QMetaEnum faultEnum = QMetaEnum::fromType<host::CommunicationService::Fault>();
-    const QStringList captions = {tr("Refuse the next request"),
-                                  tr("Delay the next answer"),
-                                  tr("Drop the next answer"),
-                                  tr("Foreign invoke id on the next answer"),
-                                  tr("Unreadable next answer"),
-                                  tr("Error part in the next answer"),
-                                  tr("No data part in the next read answer")};
+    const QList<const char*> captions = {QT_TR_NOOP("Refuse the next request"),
+                                         QT_TR_NOOP("Delay the next answer"),
+                                         QT_TR_NOOP("Drop the next answer"),
+                                         QT_TR_NOOP("Foreign invoke id on the next answer"),
+                                         QT_TR_NOOP("Unreadable next answer"),
+                                         QT_TR_NOOP("Error part in the next answer"),
+                                         QT_TR_NOOP("No data part in the next read answer")};
     for (int index = 0; index < faultEnum.keyCount() && index < captions.size(); ++index) {
         const auto fault = static_cast<host::CommunicationService::Fault>(faultEnum.value(index));
-        auto* once = new QPushButton(captions[index], faultsBox);
-        auto* always = new QCheckBox(tr("every time"), faultsBox);
+        auto* once = translated(new QPushButton(faultsBox), captions[index]);
+        auto* always = translated(new QCheckBox(faultsBox), QT_TR_NOOP("every time"));
         connect(once, &QPushButton::clicked, this, [this, fault, always] {
             m_service.setFault(fault, always->isChecked() ? host::CommunicationService::FaultMode::Persistent
                                                           : host::CommunicationService::FaultMode::OneShot);
@@ -150,8 +180,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
 
 void StationPanel::setSlot(int slot) {
     m_slot = m_station.hasModule(slot) ? slot : 0;
-    m_title->setText(m_slot == 0 ? tr("No module selected")
-                                 : tr("Module in slot %1").arg(m_slot, 2, 10, QLatin1Char('0')));
+    showTitle();
     for (const ChannelRow& row : m_rows) {
         for (QWidget* widget :
              {static_cast<QWidget*>(row.shape), static_cast<QWidget*>(row.offset),
@@ -201,30 +230,38 @@ void StationPanel::applyChannel(int channel) {
     m_station.setInputError(m_slot, channel, row.inputError->value());
 }
 
+void StationPanel::showTitle() {
+    m_title->setText(m_slot == 0 ? tr("No module selected")
+                                 : tr("Module in slot %1").arg(m_slot, 2, 10, QLatin1Char('0')));
+}
+
 void StationPanel::buildIdentificationBox(QVBoxLayout* layout) {
-    auto* box = new QGroupBox(tr("Identification"), this);
+    auto* box = translated(new QGroupBox(this), QT_TR_NOOP("Identification"));
     auto* grid = new QGridLayout(box);
-    m_online = new QCheckBox(tr("DTM online (state value 6: Identification connects when it opens)"), box);
+    m_online = translated(new QCheckBox(box),
+                          QT_TR_NOOP("DTM online (state value 6: Identification connects when it opens)"));
     m_online->setObjectName(QStringLiteral("chkDtmOnline"));
     m_online->setVisible(m_project != nullptr);
     grid->addWidget(m_online, 0, 0, 1, 2);
     const char* const names[] = {"txtStationChargeCode", "txtStationSerialNumber",
                                  "txtStationSoftwareRevision", "txtStationHardwareRevision",
                                  "txtStationDateOfLastRefresh"};
-    const QStringList captions = {tr("Charge code"), tr("Serial number"), tr("Software revision"),
-                                  tr("Hardware revision"), tr("Date of the last refresh")};
+    const QList<const char*> captions = {QT_TR_NOOP("Charge code"), QT_TR_NOOP("Serial number"),
+                                         QT_TR_NOOP("Software revision"), QT_TR_NOOP("Hardware revision"),
+                                         QT_TR_NOOP("Date of the last refresh")};
     // The widths of the telegram's fields; the date as yyyy-mm-dd.
     const int lengths[] = {10, 12, 4, 4, 10};
     for (int index = 0; index < captions.size(); ++index) {
         auto* edit = new QLineEdit(box);
         edit->setObjectName(QLatin1String(names[index]));
         edit->setMaxLength(lengths[index]);
-        grid->addWidget(new QLabel(captions[index], box), index + 1, 0);
+        grid->addWidget(translated(new QLabel(box), captions[index]), index + 1, 0);
         grid->addWidget(edit, index + 1, 1);
         connect(edit, &QLineEdit::textChanged, this, &StationPanel::applyProductionData);
         m_production.append(edit);
     }
-    m_production.last()->setPlaceholderText(tr("yyyy-mm-dd, empty: none"));
+    QLineEdit* date = m_production.last();
+    m_texts->add(date, [date] { date->setPlaceholderText(tr("yyyy-mm-dd, empty: none")); });
     connect(m_online, &QCheckBox::toggled, this, &StationPanel::applyStateValue);
     layout->addWidget(box);
 }
@@ -297,23 +334,26 @@ std::optional<QByteArray> parseHexBytes(const QString& text) {
 }
 
 void StationPanel::buildDiagnosisBox(QVBoxLayout* layout) {
-    auto* box = new QGroupBox(tr("Diagnosis"), this);
+    auto* box = translated(new QGroupBox(this), QT_TR_NOOP("Diagnosis"));
     auto* grid = new QGridLayout(box);
     m_moduleCode = new QComboBox(box);
     m_moduleCode->setObjectName(QStringLiteral("cboModuleDiagnosis"));
-    m_moduleCode->addItems({tr("0: module in order"), tr("1: internal module fault"),
-                            tr("2: wrong module in slot"), tr("3: module not configured")});
-    grid->addWidget(new QLabel(tr("Module code"), box), 0, 0);
+    translatedItems(m_moduleCode,
+                    {QT_TR_NOOP("0: module in order"), QT_TR_NOOP("1: internal module fault"),
+                     QT_TR_NOOP("2: wrong module in slot"), QT_TR_NOOP("3: module not configured")});
+    grid->addWidget(translated(new QLabel(box), QT_TR_NOOP("Module code")), 0, 0);
     grid->addWidget(m_moduleCode, 0, 1);
-    m_rawDiagnosisOn = new QCheckBox(tr("Raw telegram"), box);
+    m_rawDiagnosisOn = translated(new QCheckBox(box), QT_TR_NOOP("Raw telegram"));
     m_rawDiagnosisOn->setObjectName(QStringLiteral("chkRawDiagnosis"));
     m_rawDiagnosis = new QLineEdit(box);
     m_rawDiagnosis->setObjectName(QStringLiteral("txtRawDiagnosis"));
-    m_rawDiagnosis->setPlaceholderText(tr("hexadecimal bytes, e.g. 00 31 21"));
-    m_rawDiagnosis->setToolTip(
-        tr("Answered to the diagnosis read in place of the telegram of the faults: the module code, then one "
-           "byte "
-           "per entry, channel number in the high nibble, error code in the low nibble."));
+    m_texts->add(m_rawDiagnosis, [this] {
+        m_rawDiagnosis->setPlaceholderText(tr("hexadecimal bytes, e.g. 00 31 21"));
+        m_rawDiagnosis->setToolTip(
+            tr("Answered to the diagnosis read in place of the telegram of the faults: the module code, then "
+               "one "
+               "byte per entry, channel number in the high nibble, error code in the low nibble."));
+    });
     grid->addWidget(m_rawDiagnosisOn, 1, 0);
     grid->addWidget(m_rawDiagnosis, 1, 1);
     connect(m_moduleCode, &QComboBox::currentIndexChanged, this, &StationPanel::applyDiagnosis);

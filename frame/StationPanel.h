@@ -20,6 +20,8 @@ class Station;
 
 namespace frame {
 
+class TranslatedTexts;
+
 /// Sets the input signal and the line faults of each channel of one module of the
 /// simulated station, and injects communication faults.
 class StationPanel : public QWidget {
@@ -45,6 +47,14 @@ private:
         QCheckBox* shortCircuit = nullptr;
     };
 
+    /// Sets @p widget's text (a group box's title) to @p source translated, now and
+    /// after every language change.
+    template <typename Widget>
+    Widget* translated(Widget* widget, const char* source);
+    /// Items of @p box, translated now and after every language change.
+    void translatedItems(QComboBox* box, const QList<const char*>& sources);
+    void showTitle();
+
     void loadChannels();
     void applyChannel(int channel);
 
@@ -59,6 +69,7 @@ private:
     void applyProductionData();
     void applyStateValue(bool online);
 
+    TranslatedTexts* m_texts = nullptr;
     host::SimulatedStation& m_station;
     host::Station* m_project = nullptr;
     host::CommunicationService& m_service;

@@ -8,27 +8,24 @@
 
 namespace frame {
 
-namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("frame::FrameWindow", text);
-}
-
-}  // namespace
-
 void buildWindowMenu(QMenu* menu, QMdiArea* area) {
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, area] {
         menu->clear();
-        QAction* close = menu->addAction(tr("&Close window"), area, &QMdiArea::closeActiveSubWindow);
+        QAction* close = menu->addAction(QCoreApplication::translate("frame::FrameWindow", "&Close window"),
+                                         area, &QMdiArea::closeActiveSubWindow);
         close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
-        QAction* next = menu->addAction(tr("&Next window"), area, &QMdiArea::activateNextSubWindow);
+        QAction* next = menu->addAction(QCoreApplication::translate("frame::FrameWindow", "&Next window"),
+                                        area, &QMdiArea::activateNextSubWindow);
         next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
         QAction* previous =
-            menu->addAction(tr("&Previous window"), area, &QMdiArea::activatePreviousSubWindow);
+            menu->addAction(QCoreApplication::translate("frame::FrameWindow", "&Previous window"), area,
+                            &QMdiArea::activatePreviousSubWindow);
         previous->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
         menu->addSeparator();
-        menu->addAction(tr("&Tile windows"), area, &QMdiArea::tileSubWindows);
-        menu->addAction(tr("C&ascade windows"), area, &QMdiArea::cascadeSubWindows);
+        menu->addAction(QCoreApplication::translate("frame::FrameWindow", "&Tile windows"), area,
+                        &QMdiArea::tileSubWindows);
+        menu->addAction(QCoreApplication::translate("frame::FrameWindow", "C&ascade windows"), area,
+                        &QMdiArea::cascadeSubWindows);
         const QList<QMdiSubWindow*> windows = area->subWindowList();
         if (!windows.isEmpty()) {
             menu->addSeparator();

@@ -11,6 +11,7 @@
 #include "frame/AuditDock.h"
 #include "frame/LoopCheckWindow.h"
 #include "frame/CommissioningReport.h"
+#include "frame/FrameLanguage.h"
 #include "frame/FrameScreenshot.h"
 #include "frame/FrameWindow.h"
 #include "frame/PageRegistry.h"
@@ -34,34 +35,43 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("QT27Controls"));
     QApplication::setApplicationVersion(QStringLiteral(QT27_VERSION));
 
+    // The help on the command line in the system's language; --language follows below.
+    frame::useFrameLanguage(frame::defaultLanguage(QLocale::system()));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Opens the QT27 pages on a simulated rimox station."));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Opens the QT27 pages on a simulated rimox station."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption projectOption(QStringLiteral("project"),
-                                           QStringLiteral("Station project file (default: %1).")
-                                               .arg(QDir::toNativeSeparators(host::defaultProjectPath())),
-                                           QStringLiteral("file"));
+    const QCommandLineOption projectOption(
+        QStringLiteral("project"),
+        QCoreApplication::translate("main", "Station project file (default: %1).")
+            .arg(QDir::toNativeSeparators(host::defaultProjectPath())),
+        QStringLiteral("file"));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
-        QStringLiteral(
+        QCoreApplication::translate(
+            "main",
             "Render every page of every module to DIR/<slot>-<page>.png and the frame window with the "
             "pages of the module with a channel fault open to DIR/frame-<language>-<percent>.png without a "
-            "display, then "
-            "exit."),
+            "display, then exit."),
         QStringLiteral("dir"));
     const QCommandLineOption languageOption(
         QStringLiteral("language"),
-        QStringLiteral("Language of the pages: en or de (default: the system's language, %1 here).")
+        QCoreApplication::translate(
+            "main",
+            "Language of the frame and the pages: en or de (default: the system's language, %1 here).")
             .arg(frame::defaultLanguage(QLocale::system())),
         QStringLiteral("code"), frame::defaultLanguage(QLocale::system()));
     const QCommandLineOption reportOption(
         QStringLiteral("report"),
-        QStringLiteral("Write the commissioning report of one module to FILE (PDF for .pdf, else HTML), then exit."),
+        QCoreApplication::translate(
+            "main",
+            "Write the commissioning report of one module to FILE (PDF for .pdf, else HTML), then exit."),
         QStringLiteral("file"));
-    const QCommandLineOption slotOption(QStringLiteral("slot"),
-                                        QStringLiteral("Slot of the module for --report (default: the first module)."),
-                                        QStringLiteral("n"));
+    const QCommandLineOption slotOption(
+        QStringLiteral("slot"),
+        QCoreApplication::translate("main", "Slot of the module for --report (default: the first module)."),
+        QStringLiteral("n"));
     parser.addOptions({projectOption, screenshotOption, languageOption, reportOption, slotOption});
     parser.process(app);
 
@@ -98,6 +108,10 @@ int main(int argc, char** argv) {
     // The frame runs on: what was said must show now, not when it exits.
     err.flush();
     station.setLanguage(language);
+    if (!frame::useFrameLanguage(language)) {
+        err << "qt27frame: the frame's texts in \"" << language << "\" are missing; they stay English.\n";
+        err.flush();
+    }
 
     if (parser.isSet(reportOption)) {
         frame::ReportOptions options;
@@ -106,8 +120,8 @@ int main(int argc, char** argv) {
             bool isNumber = false;
             options.slot = parser.value(slotOption).toInt(&isNumber);
             if (!isNumber || options.slot < 1) {
-                err << "qt27frame: --slot needs a slot number of 1 or more, not \"" << parser.value(slotOption)
-                    << "\"\n";
+                err << "qt27frame: --slot needs a slot number of 1 or more, not \""
+                    << parser.value(slotOption) << "\"\n";
                 return 2;
             }
         }
@@ -157,7 +171,7 @@ int main(int argc, char** argv) {
 
     frame::FrameWindow window(station, simulation, service, registry);
     if (!createdNotice.isEmpty()) {
-        window.addError(createdNotice);
+        window.addMessage(frame::FrameWindow::Severity::Information, createdNotice);
     }
     // The window's place and the docks as the user left them last time.
     QSettings settings;

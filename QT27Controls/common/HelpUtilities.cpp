@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -88,7 +89,11 @@ QString HelpFilePath() {
 QString TopicPath(const QString& helpFile, int contextId) {
     const QString name =
         contextId == 0 ? QStringLiteral("index.html") : QStringLiteral("%1.html").arg(contextId);
-    return QDir::toNativeSeparators(QFileInfo(helpFile).path() + QStringLiteral("/rimox/") + name);
+    const QString folder = QFileInfo(helpFile).path() + QStringLiteral("/rimox/");
+    // The topic in the user's language where there is one ("de/21500.html").
+    const QString language = QLocale().name().section(QLatin1Char('_'), 0, 0);
+    const QString translated = folder + language + QLatin1Char('/') + name;
+    return QDir::toNativeSeparators(QFileInfo::exists(translated) ? translated : folder + name);
 }
 
 QString TopicPath(int contextId) {

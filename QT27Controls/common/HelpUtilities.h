@@ -8,14 +8,16 @@ namespace qt27 {
 
 /// HTML help of the pages. The help file is the library's folder +
 /// "/../help/rimox.chm". Where no HTML help viewer exists, a help window shows the
-/// topic help/rimox/<context id>.html beside that file (index.html for context 0).
+/// topic help/rimox/<context id>.html beside that file (index.html for context 0), or
+/// its translation help/rimox/<language>/<context id>.html.
 namespace HelpUtilities {
 
 enum Command { HH_DISPLAY_TOPIC = 0, HH_HELP_CONTEXT = 15, HH_CLOSE_ALL = 18 };
 
 QString HelpFilePath();
 /// The topic file of @p contextId beside @p helpFile: its folder + "/rimox/<id>.html",
-/// "index.html" for context 0.
+/// "index.html" for context 0; "/rimox/<language>/<id>.html" where that exists for the
+/// language of the default locale (German help in a German session).
 QString TopicPath(const QString& helpFile, int contextId);
 /// The topic file shown for @p contextId.
 QString TopicPath(int contextId);

@@ -1,7 +1,10 @@
 // Registry hive files and queries, telegram words, help windows; the pages and the frame show the rest.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -239,6 +242,17 @@ TEST(HelpUtilities, OneWindowServesTheHelpFileUntilClosedAndAMissingTopicRaises)
     HelpUtilities::CloseAllHelp();
     EXPECT_EQ(HelpUtilities::OpenHelpWindowCount(), 0);
     EXPECT_THROW(HelpUtilities::ShowHelp(nullptr, 12345), rmox::Error);
+}
+
+// The topic is shown in the language of the default locale where it is translated.
+TEST(HelpUtilities, TopicInTheUsersLanguage) {
+    for (const auto& [locale, folder] :
+         {std::pair{"de_AT", "/rimox/de/"}, std::pair{"en_GB", "/rimox/"}, std::pair{"fr_FR", "/rimox/"}}) {
+        QLocale::setDefault(QLocale(QLatin1String(locale)));
+        const QString topic = QDir::fromNativeSeparators(HelpUtilities::TopicPath(21500));
+        EXPECT_TRUE(topic.endsWith(QLatin1String(folder) + "21500.html") && QFileInfo::exists(topic))
+            << locale;
+    }
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputDialog>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -44,6 +45,16 @@ protected:
     qt27::Parameter* openParameter() {
         subWindow = window->openPage(kSlot, QStringLiteral("Parameter"));
         return qobject_cast<qt27::Parameter*>(frame::pageIn(subWindow));
+    }
+    // The station tree's line of the module in @p slot: the state as laid out in
+    // column 1, the whole of it in its tool tip.
+    QTreeWidgetItem* moduleItem(int slot) const {
+        for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget*>()); *it != nullptr; ++it) {
+            if ((*it)->text(0).startsWith(station.moduleRecord(slot)->typeName)) {
+                return *it;
+            }
+        }
+        return nullptr;
     }
     quint8 storedByte(int channel) const {
         return static_cast<quint8>(station.moduleRecord(kSlot)->parameters.at(channel));
@@ -157,6 +168,11 @@ TEST_P(PageWindowsTest, EveryButtonBarIsInReach) {
     EXPECT_TRUE(size.width() <= available.width() && size.height() <= available.height());
     window->resize(size);
     QCoreApplication::processEvents();
+    // The tree as wide as the frame gives it on that screen, with a long state.
+    window->resizeDocks({window->findChild<QDockWidget*>(QStringLiteral("dockStation"))}, {size.width() / 3},
+                        Qt::Horizontal);
+    simulation.setOpenLine(kSlot, 1, true);
+    ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
     auto* area = window->findChild<QMdiArea*>();
     const auto barInReach = [&](QMdiSubWindow* sub, bool withoutScrolling) {
         QWidget* page = frame::pageIn(sub);
@@ -185,6 +201,16 @@ TEST_P(PageWindowsTest, EveryButtonBarIsInReach) {
     for (QMdiSubWindow* sub : area->subWindowList()) {
         barInReach(sub, false);
     }
+    // Each module's state is read in full without scrolling sideways.
+    auto* tree = window->findChild<QTreeWidget*>();
+    ASSERT_TRUE(waitFor([&] { return moduleItem(kSlot)->toolTip(1).contains(QStringLiteral("open line")); }));
+    const int room = tree->header()->sectionSize(1) - tree->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    for (const host::Station::ModuleInfo& module : station.modules()) {
+        for (const QString& line : moduleItem(module.slot)->text(1).split('\n')) {
+            EXPECT_LE(tree->fontMetrics().horizontalAdvance(line), room) << line.toStdString();
+        }
+    }
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frame, PageWindowsTest,
@@ -209,15 +235,7 @@ TEST_F(DailyUseTest, CommittedRangeReachesTheOpenObservation) {
 // connected, a channel fault from the values' invalid bit and, after a diagnosis, in
 // words (also on the channel's state picture), a lock held by another user.
 TEST_F(DailyUseTest, TreeAndStatePictureTellTheModuleState) {
-    auto* tree = window->findChild<QTreeWidget*>();
-    const auto shown = [&] {
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            if ((*it)->text(0).startsWith(station.moduleRecord(kSlot)->typeName)) {
-                return (*it)->text(1);
-            }
-        }
-        return QString();
-    };
+    const auto shown = [&] { return moduleItem(kSlot)->toolTip(1); };
     EXPECT_EQ(shown(), QStringLiteral("offline"));
     simulation.setOpenLine(kSlot, 1, true);
     QPointer<QMdiSubWindow> observation = window->openPage(kSlot, QStringLiteral("Observation"));
@@ -274,7 +292,7 @@ TEST_F(DailyUseTest, SaveAsAndTheErrorPanel) {
     EXPECT_EQ(host::StationProject::load(other).modules.size(), station.modules().size());
     EXPECT_FALSE(window->saveProjectAs(dir.path()));
     EXPECT_EQ(window->errors().filter(QDir::toNativeSeparators(dir.path())).size(), 1);
-    auto* panel = window->findChild<QListWidget*>(QStringLiteral("lstErrors"));
+    auto* panel = window->findChild<QTreeWidget*>(QStringLiteral("lstErrors"));
     panel->actions().value(0)->trigger();  // Copy: everything when nothing is selected
     EXPECT_EQ(QGuiApplication::clipboard()->text(), window->errors().join('\n'));
     panel->actions().value(2)->trigger();  // Clear
@@ -342,6 +360,73 @@ TEST_P(LockMenuTest, LeavesAUsablePageWithApplyOff) {
 
 INSTANTIATE_TEST_SUITE_P(Frame, LockMenuTest,
                          testing::Values("Release the other user's lock", "Lock as this DTM"));
+
+// Ctrl+Tab activates the next window, Ctrl+Shift+Tab (Backtab) the one before,
+// round the ends.
+TEST_F(DailyUseTest, CtrlTabCyclesTheWindows) {
+    auto* area = window->findChild<QMdiArea*>();
+    for (const char* page : {"About", "Parameter", "Diagnosis"}) {
+        window->openPage(kSlot, QLatin1String(page));
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const QList<QMdiSubWindow*> order = area->subWindowList();
+    const auto count = order.size();
+    for (const auto& [key, modifiers, step] :
+         {std::tuple{Qt::Key_Tab, Qt::KeyboardModifiers(Qt::ControlModifier), 1},
+          std::tuple{Qt::Key_Tab, Qt::KeyboardModifiers(Qt::ControlModifier), 1},
+          std::tuple{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+          std::tuple{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+          std::tuple{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1}}) {
+        const auto before = order.indexOf(area->activeSubWindow());
+        ASSERT_GE(before, 0);
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : window.get(), key, modifiers);
+        EXPECT_EQ(area->activeSubWindow(), order.value((before + step + count) % count))
+            << before << " " << step;
+    }
+}
+
+// The error panel tells each entry's severity in words and by a picture, with its
+// time: a refused lock is a warning, what a DTM reports an error.
+TEST_F(DailyUseTest, ErrorPanelTellsTheSeverity) {
+    using Severity = frame::FrameWindow::Severity;
+    ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
+    triggerMenu(QStringLiteral("Lock as this DTM"), kSlot);
+    emit baseDtmOf(kSlot)->errorMessage(QStringLiteral("QT27"), QStringLiteral("Transaction failed"));
+    const std::pair<Severity, QString> expected[] = {
+        {Severity::Warning, "the data set is locked by operator"},
+        {Severity::Error, "QT27: Transaction failed"}};
+    auto* panel = window->findChild<QTreeWidget*>(QStringLiteral("lstErrors"));
+    ASSERT_EQ(panel->topLevelItemCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        const auto& [severity, text] = expected[row];
+        EXPECT_EQ(window->severity(row), severity);
+        EXPECT_EQ(panel->topLevelItem(row)->text(0), frame::FrameWindow::severityText(severity));
+        EXPECT_FALSE(panel->topLevelItem(row)->icon(0).isNull());
+        const QRegularExpression line(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  %1  .*%2$")
+                                          .arg(frame::FrameWindow::severityText(severity), text));
+        EXPECT_TRUE(line.match(window->errors().value(row)).hasMatch())
+            << window->errors().value(row).toStdString();
+    }
+}
+
+// The state breaks into lines only where the column is too narrow: one part a
+// line, a part between its words.
+TEST(StateLayoutTest, BreaksOnlyWhereTheColumnIsTooNarrow) {
+    const QFontMetrics metrics(QApplication::font());
+    const QStringList parts = {QStringLiteral("online"), QStringLiteral("channel 2: open line"),
+                               QStringLiteral("locked by operator")};
+    const auto widthOf = [&](const char* text) { return metrics.horizontalAdvance(QLatin1String(text)); };
+    for (const auto& [width, expected] :
+         {std::pair{widthOf("online, channel 2: open line, locked by operator"),
+                    "online, channel 2: open line, locked by operator"},
+          std::pair{widthOf("channel 2: open line"), "online\nchannel 2: open line\nlocked by operator"},
+          std::pair{widthOf("channel 2:"), "online\nchannel 2:\nopen line\nlocked by\noperator"},
+          std::pair{1, "online\nchannel\n2:\nopen\nline\nlocked\nby\noperator"}}) {
+        EXPECT_EQ(frame::layOutModuleState(parts, metrics, width).toStdString(), expected) << width;
+    }
+}
 
 TEST(DefaultLanguageTest, FollowsTheSystemLocale) {
     for (const auto& [locale, language] :

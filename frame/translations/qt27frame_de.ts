@@ -1,0 +1,748 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>frame::AuditDock</name>
+    <message>
+        <source>Input range</source>
+        <translation>Eingangsbereich</translation>
+    </message>
+    <message>
+        <source>Damping</source>
+        <translation>Dämpfung</translation>
+    </message>
+    <message>
+        <source>Failsafe value</source>
+        <translation>Ersatzwert</translation>
+    </message>
+    <message>
+        <source>Open-line detection</source>
+        <translation>Drahtbrucherkennung</translation>
+    </message>
+    <message>
+        <source>Short-circuit detection</source>
+        <translation>Kurzschlusserkennung</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>ein</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>invalid</source>
+        <translation>ungültig</translation>
+    </message>
+    <message>
+        <source>by the user</source>
+        <translation>durch den Benutzer</translation>
+    </message>
+    <message>
+        <source>aborted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>page closed</source>
+        <translation>Seite geschlossen</translation>
+    </message>
+    <message>
+        <source>connection lost</source>
+        <translation>Verbindung verloren</translation>
+    </message>
+    <message>
+        <source>disconnected</source>
+        <translation>Verbindung getrennt</translation>
+    </message>
+    <message>
+        <source>%1 changed from &quot;%2&quot; to &quot;%3&quot;</source>
+        <translation>%1 geändert von „%2“ auf „%3“</translation>
+    </message>
+    <message>
+        <source>Comment changed from &quot;%1&quot; to &quot;%2&quot;</source>
+        <translation>Kommentar geändert von „%1“ auf „%2“</translation>
+    </message>
+    <message>
+        <source>Stored production data replaced (%1 -&gt; %2)</source>
+        <translation>Gespeicherte Produktionsdaten ersetzt (%1 -&gt; %2)</translation>
+    </message>
+    <message>
+        <source>Data-set lock taken by %1</source>
+        <translation>Datensatzsperre von %1 gesetzt</translation>
+    </message>
+    <message>
+        <source>Data-set lock released by %1</source>
+        <translation>Datensatzsperre von %1 freigegeben</translation>
+    </message>
+    <message>
+        <source>Data-set lock taken over from %1 by %2</source>
+        <translation>Datensatzsperre von %1 an %2 übernommen</translation>
+    </message>
+    <message>
+        <source>%1: connected</source>
+        <translation>%1: verbunden</translation>
+    </message>
+    <message>
+        <source>%1: disconnected (%2)</source>
+        <translation>%1: getrennt (%2)</translation>
+    </message>
+    <message>
+        <source>Forcing switched on, value %1</source>
+        <translation>Forcen eingeschaltet, Wert %1</translation>
+    </message>
+    <message>
+        <source>Forcing switched off (%1)</source>
+        <translation>Forcen ausgeschaltet (%1)</translation>
+    </message>
+    <message>
+        <source>Forced value changed to %1</source>
+        <translation>Forcewert geändert auf %1</translation>
+    </message>
+    <message>
+        <source>The trail was found damaged before this entry: %1</source>
+        <translation>Das Protokoll war vor diesem Eintrag beschädigt: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Audit trail</source>
+        <translation>Änderungsprotokoll</translation>
+    </message>
+    <message>
+        <source>All modules</source>
+        <translation>Alle Module</translation>
+    </message>
+    <message>
+        <source>Slot %1</source>
+        <translation>Steckplatz %1</translation>
+    </message>
+    <message>
+        <source>All channels</source>
+        <translation>Alle Kanäle</translation>
+    </message>
+    <message>
+        <source>Module</source>
+        <translation>Modul</translation>
+    </message>
+    <message>
+        <source>Channel %1</source>
+        <translation>Kanal %1</translation>
+    </message>
+    <message>
+        <source>Any time</source>
+        <translation>Jederzeit</translation>
+    </message>
+    <message>
+        <source>Last hour</source>
+        <translation>Letzte Stunde</translation>
+    </message>
+    <message>
+        <source>Last 24 hours</source>
+        <translation>Letzte 24 Stunden</translation>
+    </message>
+    <message>
+        <source>Last 7 days</source>
+        <translation>Letzte 7 Tage</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Export CSV...</source>
+        <translation>CSV exportieren...</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Slot</source>
+        <translation>Steckplatz</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <source>Export the audit trail</source>
+        <translation>Änderungsprotokoll exportieren</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>frame::FrameWindow</name>
+    <message>
+        <source>Station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>Severity</source>
+        <translation>Schweregrad</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
+    </message>
+    <message>
+        <source>Errors</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>&amp;Exportieren...</translation>
+    </message>
+    <message>
+        <source>Export the errors</source>
+        <translation>Fehler exportieren</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;All files (*)</source>
+        <translation>Textdateien (*.txt);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>&amp;Leeren</translation>
+    </message>
+    <message>
+        <source>Simulated station</source>
+        <translation>Simulierte Station</translation>
+    </message>
+    <message>
+        <source>%1 was not stored; its window stays open.</source>
+        <translation>%1 wurde nicht gespeichert; das Fenster bleibt offen.</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Open project...</source>
+        <translation>Projekt ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>&amp;Reload project</source>
+        <translation>Projekt &amp;neu laden</translation>
+    </message>
+    <message>
+        <source>&amp;Save project</source>
+        <translation>Projekt &amp;speichern</translation>
+    </message>
+    <message>
+        <source>Save project &amp;as...</source>
+        <translation>Projekt speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>Save station project as</source>
+        <translation>Stationsprojekt speichern unter</translation>
+    </message>
+    <message>
+        <source>Station projects (*.xml);;All files (*)</source>
+        <translation>Stationsprojekte (*.xml);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Commissioning report…</source>
+        <translation>Inbetriebnahmeprotokoll…</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Page</source>
+        <translation>&amp;Seite</translation>
+    </message>
+    <message>
+        <source>&amp;Data set</source>
+        <translation>Da&amp;tensatz</translation>
+    </message>
+    <message>
+        <source>Lock as &amp;another user...</source>
+        <translation>Als &amp;anderer Benutzer sperren...</translation>
+    </message>
+    <message>
+        <source>&amp;Release the other user&apos;s lock</source>
+        <translation>Sperre des anderen Benutzers &amp;freigeben</translation>
+    </message>
+    <message>
+        <source>Ta&amp;ke over the lock as this DTM</source>
+        <translation>Sperre als dieses DTM ü&amp;bernehmen</translation>
+    </message>
+    <message>
+        <source>Lock as &amp;this DTM</source>
+        <translation>Als dieses &amp;DTM sperren</translation>
+    </message>
+    <message>
+        <source>&amp;Unlock by COMPATIBILITY</source>
+        <translation>Mit COMPATIBILITY &amp;entsperren</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>S&amp;prache</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Window</source>
+        <translation>&amp;Fenster</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>%1 (bus address %2)</source>
+        <translation>%1 (Busadresse %2)</translation>
+    </message>
+    <message>
+        <source>Slot %1</source>
+        <translation>Steckplatz %1</translation>
+    </message>
+    <message>
+        <source>Channel %1: %2</source>
+        <translation>Kanal %1: %2</translation>
+    </message>
+    <message>
+        <source>Channel %1: in order</source>
+        <translation>Kanal %1: in Ordnung</translation>
+    </message>
+    <message>
+        <source>forced: channel %1</source>
+        <translation>geforct: Kanal %1</translation>
+    </message>
+    <message>
+        <source>Commissioning report</source>
+        <translation>Inbetriebnahmeprotokoll</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf);;HTML (*.html *.htm)</source>
+        <translation>PDF-Dateien (*.pdf);;HTML-Dateien (*.html *.htm)</translation>
+    </message>
+    <message>
+        <source>Report written to %1</source>
+        <translation>Protokoll geschrieben nach %1</translation>
+    </message>
+    <message>
+        <source>Select a module in the station tree first.</source>
+        <translation>Bitte zuerst ein Modul im Stationsbaum auswählen.</translation>
+    </message>
+    <message>
+        <source>Cannot open %1 for slot %2</source>
+        <translation>%1 für Steckplatz %2 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>%1 - slot %2 - %3</source>
+        <translation>%1 - Steckplatz %2 - %3</translation>
+    </message>
+    <message>
+        <source>%1 did not release within %L2 s; its window was closed.</source>
+        <translation>%1 hat sich nicht innerhalb von %L2 s freigegeben; das Fenster wurde geschlossen.</translation>
+    </message>
+    <message>
+        <source>Slot %1: the module is still forced by an earlier Simulation page until the forcing enable lapses; this page shows only what it forces itself.</source>
+        <translation>Steckplatz %1: Das Modul wird noch von einer früheren Seite Simulation geforct, bis die Forcing-Freigabe abläuft; diese Seite zeigt nur, was sie selbst forct.</translation>
+    </message>
+    <message>
+        <source>Slot %1: the module stays forced until the forcing enable lapses, %L2 s after the last enable.</source>
+        <translation>Steckplatz %1: Das Modul bleibt geforct, bis die Forcing-Freigabe abläuft, %L2 s nach der letzten Freigabe.</translation>
+    </message>
+    <message>
+        <source>no project</source>
+        <translation>kein Projekt</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Pages opened from now on use the new language.</source>
+        <translation>Ab jetzt geöffnete Seiten verwenden die neue Sprache.</translation>
+    </message>
+    <message>
+        <source>slot %1 (%2)</source>
+        <translation>Steckplatz %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Slot %1: the data set is locked by %2</source>
+        <translation>Steckplatz %1: Der Datensatz ist gesperrt durch %2</translation>
+    </message>
+    <message>
+        <source>No other user holds the lock.</source>
+        <translation>Kein anderer Benutzer hält die Sperre.</translation>
+    </message>
+    <message>
+        <source>Open station project</source>
+        <translation>Stationsprojekt öffnen</translation>
+    </message>
+    <message>
+        <source>Lock the data set of %1</source>
+        <translation>Datensatz von %1 sperren</translation>
+    </message>
+    <message>
+        <source>User name:</source>
+        <translation>Benutzername:</translation>
+    </message>
+    <message>
+        <source>&amp;Close window</source>
+        <translation>Fenster &amp;schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Next window</source>
+        <translation>&amp;Nächstes Fenster</translation>
+    </message>
+    <message>
+        <source>&amp;Previous window</source>
+        <translation>&amp;Vorheriges Fenster</translation>
+    </message>
+    <message>
+        <source>&amp;Tile windows</source>
+        <translation>Ne&amp;beneinander anordnen</translation>
+    </message>
+    <message>
+        <source>C&amp;ascade windows</source>
+        <translation>&amp;Überlappend anordnen</translation>
+    </message>
+</context>
+<context>
+    <name>frame::ModuleStates</name>
+    <message>
+        <source>invalid value</source>
+        <translation>ungültiger Wert</translation>
+    </message>
+    <message>
+        <source>short circuit</source>
+        <translation>Kurzschluss</translation>
+    </message>
+    <message>
+        <source>open line</source>
+        <translation>Drahtbruch</translation>
+    </message>
+    <message>
+        <source>overrange</source>
+        <translation>Bereichsüberschreitung</translation>
+    </message>
+    <message>
+        <source>underrange</source>
+        <translation>Bereichsunterschreitung</translation>
+    </message>
+    <message>
+        <source>channel error %1</source>
+        <translation>Kanalfehler %1</translation>
+    </message>
+    <message>
+        <source>online</source>
+        <translation>online</translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation>offline</translation>
+    </message>
+    <message>
+        <source>module fault %1</source>
+        <translation>Modulfehler %1</translation>
+    </message>
+    <message>
+        <source>channel %1: %2</source>
+        <translation>Kanal %1: %2</translation>
+    </message>
+    <message>
+        <source>forced %1</source>
+        <translation>geforct %1</translation>
+    </message>
+    <message>
+        <source>locked by %1</source>
+        <translation>gesperrt durch %1</translation>
+    </message>
+</context>
+<context>
+    <name>frame::OpenPage</name>
+    <message>
+        <source>%1 of slot %2</source>
+        <translation>%1 von Steckplatz %2</translation>
+    </message>
+</context>
+<context>
+    <name>frame::PageRegistry</name>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Observation</source>
+        <translation>Beobachtung</translation>
+    </message>
+    <message>
+        <source>Simulation</source>
+        <translation>Simulation</translation>
+    </message>
+    <message>
+        <source>Diagnosis</source>
+        <translation>Diagnose</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Identifikation</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+</context>
+<context>
+    <name>frame::StationPanel</name>
+    <message>
+        <source>Input signals (percent of the channel&apos;s range)</source>
+        <translation>Eingangssignale (Prozent des Kanalbereichs)</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Signal</translation>
+    </message>
+    <message>
+        <source>Offset</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>Amplitude</source>
+        <translation>Amplitude</translation>
+    </message>
+    <message>
+        <source>Period ms</source>
+        <translation>Periode ms</translation>
+    </message>
+    <message>
+        <source>Open line</source>
+        <translation>Drahtbruch</translation>
+    </message>
+    <message>
+        <source>Short circuit</source>
+        <translation>Kurzschluss</translation>
+    </message>
+    <message>
+        <source>Constant</source>
+        <translation>Konstant</translation>
+    </message>
+    <message>
+        <source>Ramp</source>
+        <translation>Rampe</translation>
+    </message>
+    <message>
+        <source>Sine</source>
+        <translation>Sinus</translation>
+    </message>
+    <message>
+        <source>Noise</source>
+        <translation>Rauschen</translation>
+    </message>
+    <message>
+        <source>Communication faults</source>
+        <translation>Kommunikationsfehler</translation>
+    </message>
+    <message>
+        <source>Station answers connects</source>
+        <translation>Station beantwortet Verbindungsaufbau</translation>
+    </message>
+    <message>
+        <source>Abort connections now</source>
+        <translation>Verbindungen jetzt abbrechen</translation>
+    </message>
+    <message>
+        <source>Answer latency</source>
+        <translation>Antwortverzögerung</translation>
+    </message>
+    <message>
+        <source>Answer timeout</source>
+        <translation>Antwort-Zeitlimit</translation>
+    </message>
+    <message>
+        <source>Delay of a delayed answer</source>
+        <translation>Verzögerung einer verzögerten Antwort</translation>
+    </message>
+    <message>
+        <source>Refuse the next request</source>
+        <translation>Nächste Anfrage ablehnen</translation>
+    </message>
+    <message>
+        <source>Delay the next answer</source>
+        <translation>Nächste Antwort verzögern</translation>
+    </message>
+    <message>
+        <source>Drop the next answer</source>
+        <translation>Nächste Antwort verwerfen</translation>
+    </message>
+    <message>
+        <source>Foreign invoke id on the next answer</source>
+        <translation>Fremde Invoke-ID in der nächsten Antwort</translation>
+    </message>
+    <message>
+        <source>Unreadable next answer</source>
+        <translation>Nächste Antwort unlesbar</translation>
+    </message>
+    <message>
+        <source>Error part in the next answer</source>
+        <translation>Fehlerteil in der nächsten Antwort</translation>
+    </message>
+    <message>
+        <source>No data part in the next read answer</source>
+        <translation>Kein Datenteil in der nächsten Leseantwort</translation>
+    </message>
+    <message>
+        <source>every time</source>
+        <translation>jedes Mal</translation>
+    </message>
+    <message>
+        <source>No module selected</source>
+        <translation>Kein Modul ausgewählt</translation>
+    </message>
+    <message>
+        <source>Module in slot %1</source>
+        <translation>Modul in Steckplatz %1</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Identifikation</translation>
+    </message>
+    <message>
+        <source>DTM online (state value 6: Identification connects when it opens)</source>
+        <translation>DTM online (Zustandswert 6: Identifikation verbindet sich beim Öffnen)</translation>
+    </message>
+    <message>
+        <source>Charge code</source>
+        <translation>Chargennummer</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Software revision</source>
+        <translation>Softwarestand</translation>
+    </message>
+    <message>
+        <source>Hardware revision</source>
+        <translation>Hardwarestand</translation>
+    </message>
+    <message>
+        <source>Date of the last refresh</source>
+        <translation>Datum der letzten Aktualisierung</translation>
+    </message>
+    <message>
+        <source>yyyy-mm-dd, empty: none</source>
+        <translation>jjjj-mm-tt, leer: keines</translation>
+    </message>
+    <message>
+        <source>Diagnosis</source>
+        <translation>Diagnose</translation>
+    </message>
+    <message>
+        <source>0: module in order</source>
+        <translation>0: Modul in Ordnung</translation>
+    </message>
+    <message>
+        <source>1: internal module fault</source>
+        <translation>1: interner Modulfehler</translation>
+    </message>
+    <message>
+        <source>2: wrong module in slot</source>
+        <translation>2: falsches Modul gesteckt</translation>
+    </message>
+    <message>
+        <source>3: module not configured</source>
+        <translation>3: Modul nicht parametriert</translation>
+    </message>
+    <message>
+        <source>Module code</source>
+        <translation>Modulcode</translation>
+    </message>
+    <message>
+        <source>Raw telegram</source>
+        <translation>Rohtelegramm</translation>
+    </message>
+    <message>
+        <source>hexadecimal bytes, e.g. 00 31 21</source>
+        <translation>hexadezimale Bytes, z. B. 00 31 21</translation>
+    </message>
+    <message>
+        <source>Answered to the diagnosis read in place of the telegram of the faults: the module code, then one byte per entry, channel number in the high nibble, error code in the low nibble.</source>
+        <translation>Wird statt des Telegramms der Fehler auf das Lesen der Diagnose geantwortet: der Modulcode, dann ein Byte je Eintrag, Kanalnummer im oberen Halbbyte, Fehlercode im unteren Halbbyte.</translation>
+    </message>
+</context>
+<context>
+    <name>frame::UnsavedChanges</name>
+    <message>
+        <source>The station project holds changes that could not be written to &quot;%1&quot;. Save them now?</source>
+        <translation>Das Stationsprojekt enthält Änderungen, die nicht nach „%1“ geschrieben werden konnten. Jetzt speichern?</translation>
+    </message>
+    <message>
+        <source>Unsaved project changes</source>
+        <translation>Nicht gespeicherte Projektänderungen</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Opens the QT27 pages on a simulated rimox station.</source>
+        <translation>Öffnet die QT27-Seiten auf einer simulierten rimox-Station.</translation>
+    </message>
+    <message>
+        <source>Station project file (default: %1).</source>
+        <translation>Stationsprojektdatei (Vorgabe: %1).</translation>
+    </message>
+    <message>
+        <source>Render every page of every module to DIR/&lt;slot&gt;-&lt;page&gt;.png and the frame window with the pages of the module with a channel fault open to DIR/frame-&lt;language&gt;-&lt;percent&gt;.png without a display, then exit.</source>
+        <translation>Jede Seite jedes Moduls nach DIR/&lt;slot&gt;-&lt;page&gt;.png und das Rahmenfenster mit den geöffneten Seiten des Moduls mit Kanalfehler nach DIR/frame-&lt;language&gt;-&lt;percent&gt;.png zeichnen, ohne Bildschirm, dann beenden.</translation>
+    </message>
+    <message>
+        <source>Language of the frame and the pages: en or de (default: the system&apos;s language, %1 here).</source>
+        <translation>Sprache des Rahmens und der Seiten: en oder de (Vorgabe: die Sprache des Systems, hier %1).</translation>
+    </message>
+    <message>
+        <source>Write the commissioning report of one module to FILE (PDF for .pdf, else HTML), then exit.</source>
+        <translation>Das Inbetriebnahmeprotokoll eines Moduls nach FILE schreiben (PDF für .pdf, sonst HTML), dann beenden.</translation>
+    </message>
+    <message>
+        <source>Slot of the module for --report (default: the first module).</source>
+        <translation>Steckplatz des Moduls für --report (Vorgabe: das erste Modul).</translation>
+    </message>
+</context>
+</TS>
