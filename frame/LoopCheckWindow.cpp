@@ -108,7 +108,7 @@ LoopCheckWindow::LoopCheckWindow(host::Station& station, int slot, host::Simulat
     m_settle = new QDoubleSpinBox(this);
     m_settle->setRange(0.0, 600.0);
     m_settle->setDecimals(1);
-    m_settle->setSuffix(tr(" s"));
+    m_settle->setSuffix(QStringLiteral(" s"));
     m_settle->setValue(LoopCheckPlan::defaultSettleMs(qt27::ReadCyclePage::kCycleIntervalMs) / 1000.0);
     settings->addRow(tr("Settling time"), m_settle);
     m_reads = new QSpinBox(this);
