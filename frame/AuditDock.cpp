@@ -56,6 +56,10 @@ const QHash<QString, const char*>& sources() {
         {qt27::AuditCode::ForcingOn, QT_TRANSLATE_NOOP("frame::AuditDock", "Forcing switched on, value %1")},
         {qt27::AuditCode::ForcingOff, QT_TRANSLATE_NOOP("frame::AuditDock", "Forcing switched off (%1)")},
         {qt27::AuditCode::ForcingValue, QT_TRANSLATE_NOOP("frame::AuditDock", "Forced value changed to %1")},
+        {qt27::AuditCode::LoopCheckDone,
+         QT_TRANSLATE_NOOP("frame::AuditDock", "Loop check %1: %2 of %3 points within %4 % of span")},
+        {"passed", QT_TRANSLATE_NOOP("frame::AuditDock", "passed")},
+        {"failed", QT_TRANSLATE_NOOP("frame::AuditDock", "failed")},
         {qt27::AuditCode::TrailBreak,
          QT_TRANSLATE_NOOP("frame::AuditDock", "The trail was found damaged before this entry: %1")},
     };
@@ -114,9 +118,14 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
         translate(entry.code == code::Disconnected ? 1 : 0);
     } else if (entry.code == code::TrailBreak) {
         arguments = {arguments.join(QStringLiteral(", "))};
+    } else if (entry.code == code::LoopCheckDone) {
+        translate(0);
     }
-    while (arguments.size() < 3) {
+    while (arguments.size() < 4) {
         arguments.append(QString());
+    }
+    if (pattern.contains(QLatin1String("%4"))) {
+        return pattern.arg(arguments[0], arguments[1], arguments[2], arguments[3]);
     }
     // All at once, so a % in a value is never taken for a place holder.
     if (pattern.contains(QLatin1String("%3"))) {

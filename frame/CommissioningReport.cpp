@@ -7,9 +7,12 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextDocument>
+#include <QMap>
 #include <algorithm>
+#include <cmath>
 
 #include "QT27Controls/observation/ChannelScaling.h"
+#include "QT27Controls/diagnosis/DiagnosisTelegram.h"
 #include "QT27Controls/identification/Identification.h"
 #include "QT27Controls/parameter/ChannelParameter.h"
 #include "frame/AuditDock.h"
@@ -59,6 +62,35 @@ QString text(const QString& key, bool german) {
         {"forcedUnknown", {"Not known at the time of the report.", "Zum Zeitpunkt des Protokolls nicht bekannt."}},
         {"loopCheck", {"Loop check", "Schleifenprüfung"}},
         {"noLoopCheck", {"No loop check has been recorded.", "Es wurde keine Schleifenprüfung aufgezeichnet."}},
+        {"checked", {"Checked", "Geprüft"}},
+        {"tolerance", {"Tolerance", "Toleranz"}},
+        {"result", {"Result", "Ergebnis"}},
+        {"point", {"Point", "Punkt"}},
+        {"expected", {"Expected", "Soll"}},
+        {"measured", {"Measured", "Gemessen"}},
+        {"deviation", {"Deviation", "Abweichung"}},
+        {"verdict", {"Verdict", "Bewertung"}},
+        {"passed", {"passed", "bestanden"}},
+        {"failed", {"failed", "nicht bestanden"}},
+        {"reason.deviation", {"failed: deviation beyond the tolerance", "nicht bestanden: Abweichung über der Toleranz"}},
+        {"reason.invalid", {"failed: the channel reads invalid", "nicht bestanden: der Kanal meldet ungültig"}},
+        {"reason.forced", {"failed: the channel is forced", "nicht bestanden: der Kanal ist geforct"}},
+        {"reason.overrange", {"failed: above the end of the range", "nicht bestanden: über dem Bereichsende"}},
+        {"reason.underrange", {"failed: below the start of the range", "nicht bestanden: unter dem Bereichsanfang"}},
+        {"reason.noReading", {"failed: no reading", "nicht bestanden: kein Messwert"}},
+        {"checkedBy", {"%1 by %2", "%1 von %2"}},
+        {"diagnosis", {"Last diagnosis", "Letzte Diagnose"}},
+        {"noDiagnosis", {"No diagnosis has been read.", "Es wurde keine Diagnose gelesen."}},
+        {"diagnosisRead", {"Read %1", "Gelesen %1"}},
+        {"module", {"Module", "Modul"}},
+        {"state", {"State", "Zustand"}},
+        {"inOrder", {"in order", "in Ordnung"}},
+        {"moduleCode", {"module diagnosis code %1", "Moduldiagnosecode %1"}},
+        {"fault.1", {"short circuit", "Kurzschluss"}},
+        {"fault.2", {"open line", "Drahtbruch"}},
+        {"fault.3", {"overrange", "Überlauf"}},
+        {"fault.4", {"underrange", "Unterlauf"}},
+        {"fault.other", {"channel error %1", "Kanalfehler %1"}},
         {"audit", {"Audit trail", "Änderungsprotokoll"}},
         {"noAudit", {"No entries.", "Keine Einträge."}},
         {"time", {"Time", "Zeit"}},
@@ -187,6 +219,70 @@ QList<QStringList> parameterRows(const host::Station& station, const host::Modul
     return rows;
 }
 
+/// The last diagnosis of the module: when it was read, the module's state and
+/// each channel's state in words.
+void diagnosisSection(HtmlWriter& out, const host::ModuleRecord& record, const QLocale& locale) {
+    out.heading("diagnosis");
+    const host::DiagnosisRecord& diagnosis = record.lastDiagnosis;
+    if (diagnosis.isEmpty()) {
+        out.paragraph(out.t("noDiagnosis"));
+        return;
+    }
+    out.paragraph(out.t("diagnosisRead").arg(dateTimeText(diagnosis.timeUtc, locale)));
+    const int moduleCode = diagnosis.telegram.isEmpty() ? 0 : static_cast<quint8>(diagnosis.telegram.at(0));
+    out.fields({{"module", moduleCode == 0 ? out.t("inOrder")
+                                           : out.t("moduleCode").arg(qt27::FormatHexByte(
+                                                 static_cast<quint8>(moduleCode)))}});
+    QMap<int, QStringList> faults;
+    for (qsizetype index = 1; index < diagnosis.telegram.size(); ++index) {
+        const auto entry = static_cast<quint8>(diagnosis.telegram.at(index));
+        const int code = entry & 0x0F;
+        if (code != 0) {
+            faults[entry >> 4].append(code <= 4 ? out.t(QStringLiteral("fault.%1").arg(code))
+                                                : out.t("fault.other").arg(code));
+        }
+    }
+    QList<QStringList> rows;
+    for (int channel = 1; channel <= host::ModuleRecord::kChannelCount; ++channel) {
+        rows.append({locale.toString(channel), record.channelTags.value(channel - 1),
+                     faults.contains(channel) ? faults.value(channel).join(QStringLiteral(", ")) : out.t("inOrder")});
+    }
+    out.table({"channel", "tag", "state"}, rows);
+}
+
+/// The latest loop check of each checked channel: a line per channel with who,
+/// when and the result, then every point with its verdict.
+void loopCheckSection(HtmlWriter& out, const host::ModuleRecord& record, const QLocale& locale) {
+    out.heading("loopCheck");
+    if (record.loopChecks.isEmpty()) {
+        out.paragraph(out.t("noLoopCheck"));
+        return;
+    }
+    const auto number = [&](double value, int decimals) {
+        return std::isfinite(value) ? locale.toString(value, 'f', decimals) : QStringLiteral("-");
+    };
+    QList<QStringList> summary;
+    QList<QStringList> points;
+    for (const host::LoopCheckResult& result : record.loopChecks) {
+        const QString channel = locale.toString(result.channel);
+        const QString tag = record.channelTags.value(result.channel - 1);
+        summary.append({channel, tag,
+                        out.t("checkedBy").arg(dateTimeText(result.timeUtc, locale), result.user),
+                        QStringLiteral("%1 %").arg(locale.toString(result.tolerancePercent)),
+                        out.t(result.passed() ? "passed" : "failed")});
+        for (const host::LoopCheckPoint& point : result.points) {
+            points.append({channel, tag, QStringLiteral("%1 %").arg(locale.toString(point.percent)),
+                           QStringLiteral("%1 %2").arg(number(point.expected, 3), result.unit),
+                           QStringLiteral("%1 %2").arg(number(point.measured, 3), result.unit),
+                           QStringLiteral("%1 %").arg(number(point.deviationPercent, 2)),
+                           point.passed() ? out.t("passed") : out.t(QStringLiteral("reason.") + point.reason)});
+        }
+    }
+    out.table({"channel", "tag", "checked", "tolerance", "result"}, summary);
+    out.raw(QStringLiteral("<p></p>\n"));
+    out.table({"channel", "tag", "point", "expected", "measured", "deviation", "verdict"}, points);
+}
+
 }  // namespace
 
 int reportSlot(const host::Station& station, const ReportOptions& options, QString* errorText) {
@@ -245,6 +341,8 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
     out.table({"channel", "tag", "range", "damping", "failsafe", "openLine", "shortCircuit"},
               parameterRows(station, record, german));
 
+    diagnosisSection(out, record, locale);
+
     out.heading("forced");
     if (!options.forcedMask.has_value()) {
         out.paragraph(out.t("forcedUnknown"));
@@ -260,8 +358,7 @@ QString commissioningReportHtml(const host::Station& station, const ReportOption
         out.table({"channel", "tag"}, rows);
     }
 
-    out.heading("loopCheck");
-    out.paragraph(out.t("noLoopCheck"));
+    loopCheckSection(out, record, locale);
 
     out.heading("audit");
     QList<host::AuditTrail::Entry> entries;

@@ -17,10 +17,12 @@ namespace frame {
 /// - the channel parameters as the Parameter page shows them (input range, damping,
 ///   failsafe value, open-line and short-circuit detection), decoded by the page's
 ///   own channel editor from the module's data set;
+/// - the last diagnosis read from the module (kept in the project by the frame,
+///   whichever page read it), with its time; "No diagnosis has been read." without;
 /// - the channels forced at the time of the report, when the caller knows them;
-/// - the loop check: none is recorded by this version of the frame, and the report
-///   says so rather than leaving the section out (a missing section would read as
-///   "not needed");
+/// - the loop check: the latest result of each checked channel (who, when, the
+///   tolerance, the verdict) and each of its points; without one the report says so
+///   rather than leaving the section out (a missing section would read as "not needed");
 /// - the module's audit-trail entries, oldest first (the order a reader checks them);
 /// - a line for date and signature.
 ///

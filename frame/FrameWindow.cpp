@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -32,6 +33,7 @@
 #include "frame/CommissioningReport.h"
 #include "frame/FrameLanguage.h"
 #include "frame/LockDialog.h"
+#include "frame/LoopCheckWindow.h"
 #include "frame/ModuleStates.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
@@ -160,6 +162,17 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
     m_tree->setProperty("hintWidth", qMin(fontMetrics().averageCharWidth() * 64, frameWidth / 3));
     m_tree->updateGeometry();
     connect(m_tree, &QTreeWidget::itemActivated, this, &FrameWindow::openFromTree);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        const QTreeWidgetItem* item = m_tree->itemAt(position);
+        const int slot = item != nullptr ? item->data(0, SlotRole).toInt() : 0;
+        if (slot == 0) {
+            return;
+        }
+        QMenu menu(this);
+        menu.addAction(tr("Loop check…"), this, [this, slot] { openLoopCheck(slot); });
+        menu.exec(m_tree->viewport()->mapToGlobal(position));
+    });
 
     // A few lines of errors; the room goes to the pages.
     m_errors = new ErrorList(this);
@@ -242,6 +255,7 @@ FrameWindow::FrameWindow(host::Station& station, host::SimulatedStation& simulat
         m_station, [this] { return m_pages; }, this);
     m_states = new ModuleStates(m_station, m_service, this);
     connect(m_states, &ModuleStates::changed, this, &FrameWindow::showModuleStates);
+    connect(m_states, &ModuleStates::diagnosisReceived, this, &FrameWindow::keepDiagnosis);
 
     buildMenus();
     menuBar()->findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(panelDock->toggleViewAction());
@@ -334,6 +348,15 @@ void FrameWindow::buildMenus() {
             }
         });
     }
+
+    QMenu* tools = menu(QT_TR_NOOP("&Tools"));
+    connect(entry(tools, QT_TR_NOOP("Loop check…")), &QAction::triggered, this, [this] {
+        int slot = selectedSlot();
+        if (slot == 0 && !m_station.modules().isEmpty()) {
+            slot = m_station.modules().first().slot;
+        }
+        openLoopCheck(slot);
+    });
 
     QMenu* dataSet = menu(QT_TR_NOOP("&Data set"));
     connect(entry(dataSet, QT_TR_NOOP("Lock as &another user...")), &QAction::triggered, this,
@@ -599,6 +622,32 @@ void FrameWindow::openSelected(const QString& pageName) {
     openPage(slot, pageName);
 }
 
+LoopCheckWindow* FrameWindow::openLoopCheck(int slot) {
+    if (m_station.moduleRecord(slot) == nullptr) {
+        return nullptr;
+    }
+    LoopCheckWindow* window = m_loopChecks.value(slot);
+    if (window == nullptr) {
+        window = new LoopCheckWindow(m_station, slot, &m_simulation, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        m_loopChecks.insert(slot, window);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void FrameWindow::keepDiagnosis(int slot, const QByteArray& telegram) {
+    const host::ModuleRecord* current = m_station.moduleRecord(slot);
+    if (current == nullptr) {
+        return;
+    }
+    host::ModuleRecord record = *current;
+    record.lastDiagnosis = {QDateTime::currentDateTimeUtc(), telegram};
+    m_station.storeModule(record);  // a failed write is reported through projectError
+}
+
 QMdiSubWindow* FrameWindow::openPage(int slot, const QString& pageName) {
     const PageType* type = m_registry.find(pageName);
     host::QT27Dtm* dtm = m_station.dtmForSlot(slot);
@@ -710,12 +759,23 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    if (m_pages.isEmpty()) {
+    // A running loop check is cancelled; the frame closes once its session is down.
+    QList<LoopCheckWindow*> checks;
+    for (const QPointer<LoopCheckWindow>& check : std::as_const(m_loopChecks)) {
+        if (check != nullptr && check->run() != nullptr && check->run()->isRunning()) {
+            checks.append(check);
+        }
+    }
+    if (m_pages.isEmpty() && checks.isEmpty()) {
         event->accept();
         return;
     }
     m_quitting = true;
     event->ignore();
+    for (LoopCheckWindow* check : checks) {
+        connect(check, &QObject::destroyed, this, &QWidget::close, Qt::QueuedConnection);
+        check->close();
+    }
     const QList<OpenPage*> pages = m_pages;
     for (OpenPage* page : pages) {
         m_unsaved->release(*page);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -23,6 +24,7 @@ class Station;
 namespace frame {
 
 class AuditDock;
+class LoopCheckWindow;
 class TranslatedTexts;
 class OpenPage;
 class ModuleStates;
@@ -54,6 +56,12 @@ void addToSimulation(host::SimulatedStation& simulation, int slot, const QString
 ///    without asking.
 ///  - Opening a page that is open already brings its window forward; one that is
 ///    being released opens anew.
+///  - The last diagnosis any page reads from a module is kept in the project with
+///    its time (the commissioning report shows it); a module never read shows
+///    "No diagnosis has been read.". A read that brings an error keeps the old one.
+///  - "Loop check…" (Tools menu and the module's context menu in the tree) opens
+///    one loop-check window per module; asking again brings it forward. Quitting
+///    during a check cancels it and closes the frame once its session is down.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 
@@ -64,6 +72,9 @@ public:
 
     /// Opens @p pageName for the module in @p slot; answers the page's window.
     QMdiSubWindow* openPage(int slot, const QString& pageName);
+    /// Opens (or brings forward) the loop-check window of the module in @p slot;
+    /// nullptr when the project has no such module.
+    LoopCheckWindow* openLoopCheck(int slot);
     /// The frame's care for unsaved edits (its questions can be answered by tests).
     UnsavedChanges* unsavedChanges() const { return m_unsaved; }
     /// The pages open now.
@@ -129,6 +140,8 @@ private:
     QMdiSubWindow* windowOf(const OpenPage* page) const;
     /// Marks the modules whose channels read forced values, as a "function check" status.
     void updateForcedMarks();
+    /// Keeps @p telegram as the module's last diagnosis in the project.
+    void keepDiagnosis(int slot, const QByteArray& telegram);
     /// Breaks the states into lines where the state column is too narrow for them.
     void layOutStates();
 
@@ -144,6 +157,7 @@ private:
     AuditDock* m_auditDock = nullptr;
     QActionGroup* m_languages = nullptr;
     QList<OpenPage*> m_pages;
+    QMap<int, QPointer<LoopCheckWindow>> m_loopChecks;
     UnsavedChanges* m_unsaved = nullptr;
     ParameterFollowing* m_following = nullptr;
     ModuleStates* m_states = nullptr;

@@ -163,6 +163,7 @@ void ModuleStates::answerSeen(const QString& invokeId, const QString& response) 
         valuesRead(read.first, telegram);
     } else if (read.second == host::ParameterManager::DiagnosisIndex) {
         diagnosisRead(read.first, telegram);
+        emit diagnosisReceived(read.first, telegram);
     }
 }
 

@@ -61,6 +61,8 @@ public:
 signals:
     /// Something shown may have changed; coalesced to once per turn of the event loop.
     void changed();
+    /// A diagnosis telegram was read from the module in @p slot (by any page).
+    void diagnosisReceived(int slot, const QByteArray& telegram);
 
 private:
     void requestSeen(const QString& invokeId, const QString& document);

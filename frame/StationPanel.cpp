@@ -70,7 +70,8 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
     auto* grid = new QGridLayout(signalsBox);
     const char* const headers[] = {
         QT_TR_NOOP("Channel"),   QT_TR_NOOP("Signal"),    QT_TR_NOOP("Offset"),       QT_TR_NOOP("Amplitude"),
-        QT_TR_NOOP("Period ms"), QT_TR_NOOP("Open line"), QT_TR_NOOP("Short circuit")};
+        QT_TR_NOOP("Period ms"), QT_TR_NOOP("Open line"), QT_TR_NOOP("Short circuit"),
+        QT_TR_NOOP("Input error")};
     for (int column = 0; column < static_cast<int>(std::size(headers)); ++column) {
         grid->addWidget(translated(new QLabel(signalsBox), headers[column]), 0, column);
     }
@@ -86,6 +87,11 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
         row.period->setSingleStep(1000);
         row.openLine = new QCheckBox;
         row.shortCircuit = new QCheckBox;
+        // A miscalibrated input: the channel reads this much more than its signal.
+        row.inputError = percentBox(-20.0, 20.0);
+        row.inputError->setDecimals(2);
+        row.inputError->setSingleStep(0.5);
+        row.inputError->setObjectName(QStringLiteral("spnInputError%1").arg(channel + 1));
         const int line = channel + 1;
         grid->addWidget(new QLabel(QString::number(channel + 1)), line, 0);
         grid->addWidget(row.shape, line, 1);
@@ -94,6 +100,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
         grid->addWidget(row.period, line, 4);
         grid->addWidget(row.openLine, line, 5, Qt::AlignCenter);
         grid->addWidget(row.shortCircuit, line, 6, Qt::AlignCenter);
+        grid->addWidget(row.inputError, line, 7);
         const auto apply = [this, channel] { applyChannel(channel); };
         connect(row.shape, &QComboBox::currentIndexChanged, this, apply);
         connect(row.offset, &QDoubleSpinBox::valueChanged, this, apply);
@@ -101,6 +108,7 @@ StationPanel::StationPanel(host::SimulatedStation& station, host::CommunicationS
         connect(row.period, &QSpinBox::valueChanged, this, apply);
         connect(row.openLine, &QCheckBox::toggled, this, apply);
         connect(row.shortCircuit, &QCheckBox::toggled, this, apply);
+        connect(row.inputError, &QDoubleSpinBox::valueChanged, this, apply);
         m_rows.append(row);
     }
     layout->addWidget(signalsBox);
@@ -177,7 +185,8 @@ void StationPanel::setSlot(int slot) {
         for (QWidget* widget :
              {static_cast<QWidget*>(row.shape), static_cast<QWidget*>(row.offset),
               static_cast<QWidget*>(row.amplitude), static_cast<QWidget*>(row.period),
-              static_cast<QWidget*>(row.openLine), static_cast<QWidget*>(row.shortCircuit)}) {
+              static_cast<QWidget*>(row.openLine), static_cast<QWidget*>(row.shortCircuit),
+              static_cast<QWidget*>(row.inputError)}) {
             widget->setEnabled(m_slot != 0);
         }
     }
@@ -200,6 +209,7 @@ void StationPanel::loadChannels() {
         row.period->setValue(static_cast<int>(signal.periodMs));
         row.openLine->setChecked(m_station.hasOpenLine(m_slot, channel));
         row.shortCircuit->setChecked(m_station.hasShortCircuit(m_slot, channel));
+        row.inputError->setValue(m_station.inputError(m_slot, channel));
     }
     m_loading = false;
 }
@@ -217,6 +227,7 @@ void StationPanel::applyChannel(int channel) {
     m_station.setChannelSignal(m_slot, channel, signal);
     m_station.setOpenLine(m_slot, channel, row.openLine->isChecked());
     m_station.setShortCircuit(m_slot, channel, row.shortCircuit->isChecked());
+    m_station.setInputError(m_slot, channel, row.inputError->value());
 }
 
 void StationPanel::showTitle() {

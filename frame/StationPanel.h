@@ -42,6 +42,7 @@ private:
         QDoubleSpinBox* offset = nullptr;
         QDoubleSpinBox* amplitude = nullptr;
         QSpinBox* period = nullptr;
+        QDoubleSpinBox* inputError = nullptr;
         QCheckBox* openLine = nullptr;
         QCheckBox* shortCircuit = nullptr;
     };

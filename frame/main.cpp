@@ -9,6 +9,7 @@
 
 #include "QT27Controls/Version.h"
 #include "frame/AuditDock.h"
+#include "frame/LoopCheckWindow.h"
 #include "frame/CommissioningReport.h"
 #include "frame/FrameLanguage.h"
 #include "frame/FrameScreenshot.h"
@@ -154,6 +155,7 @@ int main(int argc, char** argv) {
                                                   &errors, frame::forceChannelInScreenshots(station));
         // The audit window, with what the rendered pages recorded.
         files.append(frame::renderAuditDock(station, parser.value(screenshotOption)));
+        files.append(frame::renderLoopCheck(station, simulation, service, parser.value(screenshotOption), &errors));
         files.removeAll(QString());
         files +=
             frame::renderFrameWindows(station, simulation, service, registry, parser.value(screenshotOption),

@@ -173,6 +173,16 @@ ChannelSignal SimulatedStation::channelSignal(int slot, int channel) const {
     return module(slot).signal[static_cast<size_t>(channel)];
 }
 
+void SimulatedStation::setInputError(int slot, int channel, double percent) {
+    checkChannel(channel);
+    module(slot).inputError[static_cast<size_t>(channel)] = percent;
+}
+
+double SimulatedStation::inputError(int slot, int channel) const {
+    checkChannel(channel);
+    return module(slot).inputError[static_cast<size_t>(channel)];
+}
+
 void SimulatedStation::setOpenLine(int slot, int channel, bool fault) {
     checkChannel(channel);
     module(slot).openLine[static_cast<size_t>(channel)] = fault;
@@ -260,7 +270,8 @@ SimulatedStation::Measurement SimulatedStation::measure(int slot, int channel) {
     if (m.openLine[index] || m.shortCircuit[index]) {
         result.raw = 0;  // the module does not notice; the input sees no signal
     } else {
-        const double raw = start + signalPercent(m, channel) / 100.0 * (end - start);
+        const double percent = signalPercent(m, channel) + m.inputError[index];
+        const double raw = start + percent / 100.0 * (end - start);
         result.raw = static_cast<quint16>(std::clamp(std::lround(raw), 0L, static_cast<long>(ValueBits)));
     }
     m.lastValid[index] = result.raw;

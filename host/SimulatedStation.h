@@ -146,6 +146,10 @@ public:
     // Inputs, per channel index 0..3.
     void setChannelSignal(int slot, int channel, const ChannelSignal& signal);
     ChannelSignal channelSignal(int slot, int channel) const;
+    /// A fault of the channel's input circuit: the channel reads @p percent of its
+    /// range more than the signal at its terminals (0: in order). A loop check finds it.
+    void setInputError(int slot, int channel, double percent);
+    double inputError(int slot, int channel) const;
     void setOpenLine(int slot, int channel, bool fault);
     bool hasOpenLine(int slot, int channel) const;
     void setShortCircuit(int slot, int channel, bool fault);
@@ -195,6 +199,7 @@ private:
         int typeCode = 37;
         QByteArray parameters = QByteArray(ChannelCount, '\0');
         std::array<ChannelSignal, ChannelCount> signal{};
+        std::array<double, ChannelCount> inputError{};
         std::array<bool, ChannelCount> openLine{};
         std::array<bool, ChannelCount> shortCircuit{};
         std::array<std::optional<quint16>, ChannelCount> lastValid{};

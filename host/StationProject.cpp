@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include <QDateTime>
 #include <QDir>
@@ -26,6 +27,18 @@ const QString kChannel = QStringLiteral("Channel");
 const QString kParameters = QStringLiteral("Parameters");
 const QString kComment = QStringLiteral("Comment");
 const QString kQsData = QStringLiteral("QsData");
+const QString kLoopCheck = QStringLiteral("LoopCheck");
+const QString kPoint = QStringLiteral("Point");
+const QString kDiagnosis = QStringLiteral("Diagnosis");
+
+// Numbers are written so that they read back to the same double.
+QString numberText(double value) {
+    return QString::number(value, 'g', 17);
+}
+
+QString timeText(const QDateTime& time) {
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
 
 constexpr int kMaxSlot = 255;
 constexpr int kMaxBusAddress = 126;
@@ -119,14 +132,30 @@ private:
                 skipToEnd();
                 continue;
             }
-            if (name != kParameters && name != kComment && name != kQsData) {
+            if (name == kLoopCheck) {
+                const LoopCheckResult result = readLoopCheck();
+                if (std::any_of(module.loopChecks.begin(), module.loopChecks.end(),
+                                [&](const LoopCheckResult& other) { return other.channel == result.channel; })) {
+                    fail(QStringLiteral("the loop check of channel %1 of slot %2 appears twice")
+                             .arg(result.channel)
+                             .arg(module.slot));
+                }
+                module.loopChecks.append(result);
+                continue;
+            }
+            if (name != kParameters && name != kComment && name != kQsData && name != kDiagnosis) {
                 failUnknownElement();
             }
             if (seen.contains(name)) {
                 fail(QStringLiteral("slot %1 has more than one <%2> element").arg(module.slot).arg(name));
             }
             seen.insert(name);
-            if (name == kComment) {
+            if (name == kDiagnosis) {
+                checkAttributes({QStringLiteral("time"), QStringLiteral("telegram")});
+                module.lastDiagnosis.timeUtc = timeAttribute(QStringLiteral("time"));
+                module.lastDiagnosis.telegram = hexAttribute(QStringLiteral("telegram"));
+                skipToEnd();
+            } else if (name == kComment) {
                 checkAttributes({});
                 module.comment = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
                 failIfBroken();
@@ -143,6 +172,59 @@ private:
                 moduleLine);
         }
         return module;
+    }
+
+    LoopCheckResult readLoopCheck() {
+        checkAttributes({QStringLiteral("channel"), QStringLiteral("user"), QStringLiteral("time"),
+                         QStringLiteral("tolerance"), QStringLiteral("settleMs"), QStringLiteral("unit")});
+        LoopCheckResult result;
+        result.channel = integerAttribute(QStringLiteral("channel"), 1, ModuleRecord::kChannelCount);
+        result.user = requiredAttribute(QStringLiteral("user"));
+        result.timeUtc = timeAttribute(QStringLiteral("time"));
+        result.tolerancePercent = numberAttribute(QStringLiteral("tolerance"));
+        result.settleMs = integerAttribute(QStringLiteral("settleMs"), 0, INT_MAX);
+        result.unit = requiredAttribute(QStringLiteral("unit"));
+        while (nextChild()) {
+            if (m_xml.name() != kPoint) {
+                failUnknownElement();
+            }
+            checkAttributes({QStringLiteral("percent"), QStringLiteral("expected"), QStringLiteral("measured"),
+                             QStringLiteral("deviation"), QStringLiteral("reason")});
+            LoopCheckPoint point;
+            point.percent = numberAttribute(QStringLiteral("percent"));
+            point.expected = numberAttribute(QStringLiteral("expected"));
+            point.measured = m_xml.attributes().hasAttribute(QStringLiteral("measured"))
+                                 ? numberAttribute(QStringLiteral("measured"))
+                                 : std::nan("");
+            point.deviationPercent = m_xml.attributes().hasAttribute(QStringLiteral("deviation"))
+                                         ? numberAttribute(QStringLiteral("deviation"))
+                                         : std::nan("");
+            point.reason = requiredAttribute(QStringLiteral("reason"));
+            result.points.append(point);
+            skipToEnd();
+        }
+        return result;
+    }
+
+    double numberAttribute(const QString& name) {
+        const QString text = requiredAttribute(name);
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        if (!ok || !std::isfinite(value)) {
+            fail(QStringLiteral("attribute \"%1\" of <%2> is not a number: \"%3\"")
+                     .arg(name, m_xml.name().toString(), text.left(40)));
+        }
+        return value;
+    }
+
+    QDateTime timeAttribute(const QString& name) {
+        const QString text = requiredAttribute(name);
+        const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (!time.isValid()) {
+            fail(QStringLiteral("attribute \"%1\" of <%2> is not a time: \"%3\"")
+                     .arg(name, m_xml.name().toString(), text.left(40)));
+        }
+        return time.toUTC();
     }
 
     // Moves to the next child element of the current element: true on its start,
@@ -284,7 +366,7 @@ bool ModuleRecord::operator==(const ModuleRecord& other) const {
     return slot == other.slot && typeCode == other.typeCode && typeName == other.typeName &&
            documentKey == other.documentKey && stateValue == other.stateValue &&
            channelTags == other.channelTags && parameters == other.parameters && comment == other.comment &&
-           qsData == other.qsData;
+           qsData == other.qsData && loopChecks == other.loopChecks && lastDiagnosis == other.lastDiagnosis;
 }
 
 bool StationProject::operator==(const StationProject& other) const {
@@ -379,6 +461,33 @@ QByteArray StationProject::toXml() const {
         if (!module.qsData.isEmpty()) {
             xml.writeEmptyElement(kQsData);
             xml.writeAttribute(QStringLiteral("byteArray"), toHex(module.qsData));
+        }
+        for (const LoopCheckResult& result : module.loopChecks) {
+            xml.writeStartElement(kLoopCheck);
+            xml.writeAttribute(QStringLiteral("channel"), QString::number(result.channel));
+            xml.writeAttribute(QStringLiteral("user"), result.user);
+            xml.writeAttribute(QStringLiteral("time"), timeText(result.timeUtc));
+            xml.writeAttribute(QStringLiteral("tolerance"), numberText(result.tolerancePercent));
+            xml.writeAttribute(QStringLiteral("settleMs"), QString::number(result.settleMs));
+            xml.writeAttribute(QStringLiteral("unit"), result.unit);
+            for (const LoopCheckPoint& point : result.points) {
+                xml.writeEmptyElement(kPoint);
+                xml.writeAttribute(QStringLiteral("percent"), numberText(point.percent));
+                xml.writeAttribute(QStringLiteral("expected"), numberText(point.expected));
+                if (std::isfinite(point.measured)) {
+                    xml.writeAttribute(QStringLiteral("measured"), numberText(point.measured));
+                }
+                if (std::isfinite(point.deviationPercent)) {
+                    xml.writeAttribute(QStringLiteral("deviation"), numberText(point.deviationPercent));
+                }
+                xml.writeAttribute(QStringLiteral("reason"), point.reason);
+            }
+            xml.writeEndElement();
+        }
+        if (!module.lastDiagnosis.isEmpty()) {
+            xml.writeEmptyElement(kDiagnosis);
+            xml.writeAttribute(QStringLiteral("time"), timeText(module.lastDiagnosis.timeUtc));
+            xml.writeAttribute(QStringLiteral("telegram"), toHex(module.lastDiagnosis.telegram));
         }
         xml.writeEndElement();
     }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "host/LoopCheckRecord.h"
+
 namespace host {
 
 /// One QT27 module in a slot of the station, as the project file keeps it.
@@ -21,6 +23,8 @@ struct ModuleRecord {
     QByteArray parameters;                                            ///< one byte per channel and one more
     QString comment;
     QByteArray qsData;  ///< stored production data; empty when none
+    QList<LoopCheckResult> loopChecks;  ///< the latest loop check of each checked channel
+    DiagnosisRecord lastDiagnosis;      ///< the last diagnosis read from the module
 
     bool operator==(const ModuleRecord& other) const;
     bool operator!=(const ModuleRecord& other) const { return !(*this == other); }

@@ -68,6 +68,9 @@ inline const QString ForcingValue = QStringLiteral("forcing.value");
 /// Forcing of a channel ended: how ("user", "pageClosed", "disconnected",
 /// "connectionLost").
 inline const QString ForcingOff = QStringLiteral("forcing.off");
+/// A loop check of a channel ended with every point judged: "passed" or "failed",
+/// the points passed, the points checked, the tolerance in percent of the span.
+inline const QString LoopCheckDone = QStringLiteral("loopcheck.done");
 /// Written by the host where it found the stored trail damaged: what it found.
 inline const QString TrailBreak = QStringLiteral("trail.break");
 }  // namespace AuditCode

@@ -183,6 +183,18 @@
         <source>CSV files (*.csv)</source>
         <translation>CSV-Dateien (*.csv)</translation>
     </message>
+    <message>
+        <source>Loop check %1: %2 of %3 points within %4 % of span</source>
+        <translation>Schleifenprüfung %1: %2 von %3 Punkten innerhalb %4 % der Spanne</translation>
+    </message>
+    <message>
+        <source>passed</source>
+        <translation>bestanden</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>nicht bestanden</translation>
+    </message>
 </context>
 <context>
     <name>frame::FrameWindow</name>
@@ -437,6 +449,208 @@
     <message>
         <source>C&amp;ascade windows</source>
         <translation>&amp;Überlappend anordnen</translation>
+    </message>
+    <message>
+        <source>Loop check…</source>
+        <translation>Schleifenprüfung…</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>E&amp;xtras</translation>
+    </message>
+</context>
+<context>
+    <name>frame::LoopCheckRun</name>
+    <message>
+        <source>The project has no module in slot %1.</source>
+        <translation>Das Projekt enthält kein Modul in Steckplatz %1.</translation>
+    </message>
+    <message>
+        <source>Loop check</source>
+        <translation>Schleifenprüfung</translation>
+    </message>
+    <message>
+        <source>The station dropped the connection to the module; the loop check was stopped. Nothing is forced and the module is no longer connected. No result was stored.</source>
+        <translation>Die Station hat die Verbindung zum Modul abgebrochen; die Schleifenprüfung wurde beendet. Nichts ist geforct und das Modul ist nicht mehr verbunden. Es wurde kein Ergebnis gespeichert.</translation>
+    </message>
+    <message>
+        <source>The module could not be connected; the loop check did not start.</source>
+        <translation>Das Modul konnte nicht verbunden werden; die Schleifenprüfung hat nicht begonnen.</translation>
+    </message>
+    <message>
+        <source>The module could not be connected (%1); the loop check did not start.</source>
+        <translation>Das Modul konnte nicht verbunden werden (%1); die Schleifenprüfung hat nicht begonnen.</translation>
+    </message>
+    <message>
+        <source>The module left the project; the results were not stored.</source>
+        <translation>Das Modul ist nicht mehr im Projekt; die Ergebnisse wurden nicht gespeichert.</translation>
+    </message>
+    <message>
+        <source>The results could not be stored: %1</source>
+        <translation>Die Ergebnisse konnten nicht gespeichert werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frame::LoopCheckWindow</name>
+    <message>
+        <source>passed</source>
+        <translation>bestanden</translation>
+    </message>
+    <message>
+        <source>failed: deviation beyond the tolerance</source>
+        <translation>nicht bestanden: Abweichung über der Toleranz</translation>
+    </message>
+    <message>
+        <source>failed: the channel reads invalid</source>
+        <translation>nicht bestanden: der Kanal meldet ungültig</translation>
+    </message>
+    <message>
+        <source>failed: the channel is forced</source>
+        <translation>nicht bestanden: der Kanal ist geforct</translation>
+    </message>
+    <message>
+        <source>failed: above the end of the range</source>
+        <translation>nicht bestanden: über dem Bereichsende</translation>
+    </message>
+    <message>
+        <source>failed: below the start of the range</source>
+        <translation>nicht bestanden: unter dem Bereichsanfang</translation>
+    </message>
+    <message>
+        <source>failed: no reading</source>
+        <translation>nicht bestanden: kein Messwert</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>nicht bestanden: %1</translation>
+    </message>
+    <message>
+        <source>Loop check of slot %1</source>
+        <translation>Schleifenprüfung Steckplatz %1</translation>
+    </message>
+    <message>
+        <source>Slot %1: %2</source>
+        <translation>Steckplatz %1: %2</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>Channel %1, %2..%3 %4</source>
+        <translation>Kanal %1, %2..%3 %4</translation>
+    </message>
+    <message>
+        <source>Test points (% of span)</source>
+        <translation>Prüfpunkte (% der Spanne)</translation>
+    </message>
+    <message>
+        <source>Tolerance (% of span)</source>
+        <translation>Toleranz (% der Spanne)</translation>
+    </message>
+    <message>
+        <source>Settling time</source>
+        <translation>Einschwingzeit</translation>
+    </message>
+    <message>
+        <source>Reads per point (mean)</source>
+        <translation>Messungen je Punkt (Mittelwert)</translation>
+    </message>
+    <message>
+        <source>the channel&apos;s unit</source>
+        <translation>Einheit des Kanals</translation>
+    </message>
+    <message>
+        <source>% of span</source>
+        <translation>% der Spanne</translation>
+    </message>
+    <message>
+        <source>Values in</source>
+        <translation>Werte in</translation>
+    </message>
+    <message>
+        <source>Set the station&apos;s input for me (simulated station)</source>
+        <translation>Eingang der Station für mich setzen (simulierte Station)</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>Punkt</translation>
+    </message>
+    <message>
+        <source>Expected</source>
+        <translation>Soll</translation>
+    </message>
+    <message>
+        <source>Measured</source>
+        <translation>Gemessen</translation>
+    </message>
+    <message>
+        <source>Deviation</source>
+        <translation>Abweichung</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Bewertung</translation>
+    </message>
+    <message>
+        <source>The test points are numbers from 0 to 100, separated by &quot;;&quot;; &quot;%1&quot; is not one.</source>
+        <translation>Prüfpunkte sind Zahlen von 0 bis 100, getrennt durch „;“; „%1“ ist keine.</translation>
+    </message>
+    <message>
+        <source>Choose at least one channel.</source>
+        <translation>Bitte mindestens einen Kanal wählen.</translation>
+    </message>
+    <message>
+        <source>Apply %1 %2 at the terminals of channel %3, then press Continue.</source>
+        <translation>Bitte %1 %2 an den Klemmen von Kanal %3 anlegen, dann Weiter drücken.</translation>
+    </message>
+    <message>
+        <source>Waiting for the signal.</source>
+        <translation>Warten auf das Signal.</translation>
+    </message>
+    <message>
+        <source>Settling for %1 s, then reading.</source>
+        <translation>Einschwingen für %1 s, dann Messen.</translation>
+    </message>
+    <message>
+        <source>Connecting to the module…</source>
+        <translation>Verbindung zum Modul wird aufgebaut…</translation>
+    </message>
+    <message>
+        <source>Cancelling: disconnecting from the module…</source>
+        <translation>Abbruch: Verbindung zum Modul wird getrennt…</translation>
+    </message>
+    <message>
+        <source>The loop check was cancelled; nothing was stored. The module is disconnected.</source>
+        <translation>Die Schleifenprüfung wurde abgebrochen; es wurde nichts gespeichert. Das Modul ist getrennt.</translation>
+    </message>
+    <message>
+        <source>Loop check passed: all %1 points within the tolerance.</source>
+        <translation>Schleifenprüfung bestanden: alle %1 Punkte innerhalb der Toleranz.</translation>
+    </message>
+    <message>
+        <source>Loop check failed: %1 of %2 points failed.</source>
+        <translation>Schleifenprüfung nicht bestanden: %1 von %2 Punkten nicht bestanden.</translation>
+    </message>
+    <message>
+        <source>Latest stored results.</source>
+        <translation>Zuletzt gespeicherte Ergebnisse.</translation>
     </message>
 </context>
 <context>
@@ -705,6 +919,10 @@
     <message>
         <source>Answered to the diagnosis read in place of the telegram of the faults: the module code, then one byte per entry, channel number in the high nibble, error code in the low nibble.</source>
         <translation>Wird statt des Telegramms der Fehler auf das Lesen der Diagnose geantwortet: der Modulcode, dann ein Byte je Eintrag, Kanalnummer im oberen Halbbyte, Fehlercode im unteren Halbbyte.</translation>
+    </message>
+    <message>
+        <source>Input error</source>
+        <translation>Eingangsfehler</translation>
     </message>
 </context>
 <context>

@@ -67,7 +67,7 @@ TEST_F(ProjectFile, RoundTripKeepsEveryValueAndResavingGivesTheSameBytes) {
     project.busAddress = 126;
     // clang-format off
     project.modules[1] = ModuleRecord{9, "abc", "  QT27-N  4AI ", "", -3, {"", "T&<2>", " x ", "\u00B5A"}, "\xFF",
-                                      "  one\r\ntwo\ttab\rlone CR\n\n  end  \U0001F600", "\x01\xFE"};
+                                      "  one\r\ntwo\ttab\rlone CR\n\n  end  \U0001F600", "\x01\xFE", {}, {}};
     // clang-format on
     ASSERT_TRUE(project.save(path));
     EXPECT_EQ(StationProject::load(path), project);

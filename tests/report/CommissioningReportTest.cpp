@@ -21,6 +21,12 @@ struct Language {
     QStringList headings;
     /// How a detection that is switched on reads.
     QString on;
+    /// The sections without records; a passed point; a failed point's reason; an open line.
+    QString noDiagnosis;
+    QString noLoopCheck;
+    QString passed;
+    QString deviationFailed;
+    QString openLine;
 };
 
 class ReportSections : public StationWithReport, public testing::WithParamInterface<Language> {};
@@ -54,25 +60,59 @@ TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
         EXPECT_TRUE(html.contains(tag)) << tag.toStdString();
     }
     // The forced section (between its heading and the loop check) names channel 3 only.
-    const QString forced = html.mid(headingAt[3], headingAt[4] - headingAt[3]);
+    const QString forced = html.mid(headingAt[4], headingAt[5] - headingAt[4]);
     EXPECT_TRUE(forced.contains(record.channelTags[2]) && !forced.contains(record.channelTags[1]));
+    EXPECT_TRUE(html.mid(headingAt[3], headingAt[4] - headingAt[3]).contains(language.noDiagnosis));
+    EXPECT_TRUE(html.mid(headingAt[5], headingAt[6] - headingAt[5]).contains(language.noLoopCheck));
     const QList<host::AuditTrail::Entry> entries = station.auditTrail()->entries();
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_TRUE(html.mid(headingAt[5]).contains(
+    EXPECT_TRUE(html.mid(headingAt[6]).contains(
         frame::auditEntryText(entries.first(), options.language).toHtmlEscaped()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     English_German, ReportSections,
     testing::Values(Language{"en", "04/03/2023",
-                             {"Station", "Identification", "Channel parameters", "Forced channels", "Loop check",
-                              "Audit trail", "signature"},
-                             "on"},
+                             {"Station", "Identification", "Channel parameters", "Last diagnosis", "Forced channels",
+                              "Loop check", "Audit trail", "signature"},
+                             "on", "No diagnosis has been read.", "No loop check has been recorded.", "passed",
+                             "failed: deviation beyond the tolerance", "open line"},
                     Language{"de", "04.03.2023",
-                             {"Station", "Identifikation", "Kanalparameter", "Geforcte Kanäle", "Schleifenprüfung",
-                              "Änderungsprotokoll", "Unterschrift"},
-                             "ein"}),
+                             {"Station", "Identifikation", "Kanalparameter", "Letzte Diagnose", "Geforcte Kanäle",
+                              "Schleifenprüfung", "Änderungsprotokoll", "Unterschrift"},
+                             "ein", "Es wurde keine Diagnose gelesen.", "Es wurde keine Schleifenprüfung aufgezeichnet.",
+                             "bestanden", "nicht bestanden: Abweichung über der Toleranz", "Drahtbruch"}),
     [](const testing::TestParamInfo<Language>& info) { return std::string(info.param.code); });
+
+TEST_P(ReportSections, ShowTheLatestLoopCheckAndTheLastDiagnosis) {
+    const Language& language = GetParam();
+    host::ModuleRecord record = *station.moduleRecord(slot());
+    const QDateTime time(QDate(2026, 12, 6), QTime(21, 30), Qt::UTC);
+    record.loopChecks = {{1, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{50, 5, 5.004, 0.04, {}}}},
+                         {2, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{25, 2.5, 2.62, 1.2, "deviation"}}}};
+    record.lastDiagnosis = {time, QByteArray::fromHex("002200")};  // channel 2: open line
+    ASSERT_TRUE(station.storeModule(record));
+    frame::ReportOptions options;
+    options.slot = slot();
+    options.language = QLatin1String(language.code);
+    QString error;
+    const QString html = frame::commissioningReportHtml(station, options, &error);
+
+    QStringList sections;  // last diagnosis, forced, loop check
+    for (int heading = 3; heading < 6; ++heading) {
+        const qsizetype at = html.indexOf(language.headings[heading]);
+        sections << html.mid(at, html.indexOf(language.headings[heading + 1], at) - at);
+    }
+    EXPECT_FALSE(sections[0].contains(language.noDiagnosis));
+    EXPECT_EQ(sections[0].count(language.openLine), 1);
+    EXPECT_GT(sections[0].indexOf(language.openLine), sections[0].indexOf(record.channelTags[1]));
+    EXPECT_FALSE(sections[2].contains(language.noLoopCheck));
+    const QLocale locale(language.code == std::string("de") ? QLocale::German : QLocale::English);
+    for (const QString& expected : {QStringLiteral("commissioner"), record.channelTags[0], record.channelTags[1],
+                                    language.passed, language.deviationFailed, locale.toString(2.62, 'f', 3)}) {
+        EXPECT_TRUE(sections[2].contains(expected)) << expected.toStdString();
+    }
+}
 
 struct Failure {
     const char* name;
