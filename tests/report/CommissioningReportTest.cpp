@@ -33,13 +33,7 @@ class ReportSections : public StationWithReport, public testing::WithParamInterf
 
 TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
     const Language& language = GetParam();
-    frame::ReportOptions options;
-    options.slot = slot();
-    options.language = QLatin1String(language.code);
-    options.forcedMask = 0x4;  // channel 3
-    QString error;
-    const QString html = frame::commissioningReportHtml(station, options, &error);
-    ASSERT_FALSE(html.isEmpty()) << error.toStdString();
+    const QString html = reportHtml(QLatin1String(language.code), 0x4);  // channel 3 forced
 
     qsizetype at = 0;
     QList<qsizetype> headingAt;
@@ -67,7 +61,7 @@ TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
     const QList<host::AuditTrail::Entry> entries = station.auditTrail()->entries();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_TRUE(html.mid(headingAt[6]).contains(
-        frame::auditEntryText(entries.first(), options.language).toHtmlEscaped()));
+        frame::auditEntryText(entries.first(), QLatin1String(language.code)).toHtmlEscaped()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,11 +86,7 @@ TEST_P(ReportSections, ShowTheLatestLoopCheckAndTheLastDiagnosis) {
                          {2, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{25, 2.5, 2.62, 1.2, "deviation"}}}};
     record.lastDiagnosis = {time, QByteArray::fromHex("002200")};  // channel 2: open line
     ASSERT_TRUE(station.storeModule(record));
-    frame::ReportOptions options;
-    options.slot = slot();
-    options.language = QLatin1String(language.code);
-    QString error;
-    const QString html = frame::commissioningReportHtml(station, options, &error);
+    const QString html = reportHtml(QLatin1String(language.code));
 
     QStringList sections;  // last diagnosis, forced, loop check
     for (int heading = 3; heading < 6; ++heading) {
