@@ -30,6 +30,20 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // The report, the renderings and the help never open a window: without a display
+    // they run on the offscreen platform instead of aborting for want of one.
+    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") ||
+                             qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (!haveDisplay && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        for (int i = 1; i < argc; ++i) {
+            const QByteArray argument(argv[i]);
+            if (argument == "--report" || argument == "--screenshot" || argument == "--help" ||
+                argument == "-h" || argument == "--help-all") {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                break;
+            }
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qt27frame"));
     QApplication::setOrganizationName(QStringLiteral("QT27Controls"));
