@@ -132,6 +132,12 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
         arguments = {arguments.join(QStringLiteral(", "))};
     } else if (entry.code == code::LoopCheckDone) {
         translate(0);
+        // The tolerance is stored as a plain number; it is shown in the language's locale.
+        bool isNumber = false;
+        const double tolerance = arguments.value(3).toDouble(&isNumber);
+        if (isNumber) {
+            arguments[3] = QLocale(language).toString(tolerance, 'g', 6);
+        }
     }
     while (arguments.size() < 4) {
         arguments.append(QString());
