@@ -17,6 +17,7 @@
 #include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
+#include "host/AuditTrail.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
@@ -131,6 +132,37 @@ TEST(BadSetupTest, UnusableProjectIsNamedOnScreenAndOnTheCommandLine) {
     EXPECT_TRUE(notice.contains(QStringLiteral("did not exist")) && QFile::exists(created));
     frame.kill();
     frame.waitForFinished();
+}
+
+// The renderings connect, force, and read diagnoses: on a copy, so the engineer's
+// project and its audit trail stay as they were.
+TEST(RenderingTest, ScreenshotsLeaveTheProjectAndItsTrailAsTheyWere) {
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("station.xml"));
+    qsizetype entriesBefore = 0;
+    {
+        host::Station station;
+        ASSERT_TRUE(station.open(project));
+        entriesBefore = station.auditTrail()->entries().size();
+    }
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const QString shots = dir.filePath(QStringLiteral("shots"));
+    QProcess frame;
+    frame.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qt27frame"),
+                {QStringLiteral("--project"), project, QStringLiteral("--screenshot"), shots});
+    ASSERT_TRUE(frame.waitForFinished(120000));
+    EXPECT_EQ(frame.exitCode(), 0) << frame.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(shots + QStringLiteral("/loopcheck.png")));
+
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before) << "the project file was changed";
+    host::Station station;
+    ASSERT_TRUE(station.open(project));
+    EXPECT_EQ(station.auditTrail()->entries().size(), entriesBefore);
 }
 
 }  // namespace
