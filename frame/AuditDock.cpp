@@ -58,6 +58,13 @@ const QHash<QString, const char*>& sources() {
         {qt27::AuditCode::ForcingValue, QT_TRANSLATE_NOOP("frame::AuditDock", "Forced value changed to %1")},
         {qt27::AuditCode::LoopCheckDone,
          QT_TRANSLATE_NOOP("frame::AuditDock", "Loop check %1: %2 of %3 points within %4 % of span")},
+        // The pages and the loop check name themselves by their class in the entries
+        // of a connect and a disconnect.
+        {"Observation", QT_TRANSLATE_NOOP("frame::AuditDock", "Observation")},
+        {"Simulation", QT_TRANSLATE_NOOP("frame::AuditDock", "Simulation")},
+        {"Diagnosis", QT_TRANSLATE_NOOP("frame::AuditDock", "Diagnosis")},
+        {"Identification", QT_TRANSLATE_NOOP("frame::AuditDock", "Identification")},
+        {"LoopCheckSession", QT_TRANSLATE_NOOP("frame::AuditDock", "Loop check")},
         {"passed", QT_TRANSLATE_NOOP("frame::AuditDock", "passed")},
         {"failed", QT_TRANSLATE_NOOP("frame::AuditDock", "failed")},
         {qt27::AuditCode::TrailBreak,
@@ -113,13 +120,24 @@ QString auditEntryText(const host::AuditTrail::Entry& entry, const QString& lang
             translate(1);
             translate(2);
         }
-    } else if (entry.code == code::Disconnected || entry.code == code::ForcingOn ||
-               entry.code == code::ForcingOff || entry.code == code::ForcingValue) {
-        translate(entry.code == code::Disconnected ? 1 : 0);
+    } else if (entry.code == code::Connected) {
+        translate(0);
+    } else if (entry.code == code::Disconnected) {
+        translate(0);
+        translate(1);
+    } else if (entry.code == code::ForcingOn || entry.code == code::ForcingOff ||
+               entry.code == code::ForcingValue) {
+        translate(0);
     } else if (entry.code == code::TrailBreak) {
         arguments = {arguments.join(QStringLiteral(", "))};
     } else if (entry.code == code::LoopCheckDone) {
         translate(0);
+        // The tolerance is stored as a plain number; it is shown in the language's locale.
+        bool isNumber = false;
+        const double tolerance = arguments.value(3).toDouble(&isNumber);
+        if (isNumber) {
+            arguments[3] = QLocale(language).toString(tolerance, 'g', 6);
+        }
     }
     while (arguments.size() < 4) {
         arguments.append(QString());

@@ -53,8 +53,9 @@ QString text(const QString& key, bool german) {
         {"range", {"Input range", "Eingangsbereich"}},
         {"damping", {"Damping", "Dämpfung"}},
         {"failsafe", {"Failsafe value", "Ersatzwert"}},
-        {"openLine", {"Open-line detection", "Drahtbrucherkennung"}},
-        {"shortCircuit", {"Short-circuit detection", "Kurzschlusserkennung"}},
+        // The soft hyphens let the long German column heads break between their words.
+        {"openLine", {"Open-line detection", "Drahtbruch\u00ADerkennung"}},
+        {"shortCircuit", {"Short-circuit detection", "Kurzschluss\u00ADerkennung"}},
         {"on", {"on", "ein"}},
         {"off", {"off", "aus"}},
         {"forced", {"Forced channels", "Geforcte Kanäle"}},

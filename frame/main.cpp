@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include "QT27Controls/Version.h"
@@ -17,6 +18,7 @@
 #include "frame/PageRegistry.h"
 #include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
+#include "host/AuditTrail.h"
 #include "host/CommunicationService.h"
 #include "host/SimulatedStation.h"
 #include "host/Station.h"
@@ -28,6 +30,20 @@ int main(int argc, char** argv) {
         if (qstrcmp(argv[i], "--version") == 0 || qstrcmp(argv[i], "-v") == 0) {
             QTextStream(stdout) << "qt27frame " << QT27_VERSION << "\n";
             return 0;
+        }
+    }
+    // The report, the renderings and the help never open a window: without a display
+    // they run on the offscreen platform instead of aborting for want of one.
+    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") ||
+                             qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (!haveDisplay && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        for (int i = 1; i < argc; ++i) {
+            const QByteArray argument(argv[i]);
+            if (argument == "--report" || argument == "--screenshot" || argument == "--help" ||
+                argument == "-h" || argument == "--help-all") {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                break;
+            }
         }
     }
     QApplication app(argc, argv);
@@ -134,6 +150,29 @@ int main(int argc, char** argv) {
             return 1;
         }
         return 0;
+    }
+
+    // The renderings connect, force, read diagnoses and record all of it: they work on
+    // a copy of the project and its audit trail, so the engineer's record holds only
+    // what was done to the module.
+    QTemporaryDir renderingCopy;
+    if (parser.isSet(screenshotOption)) {
+        const QString copyPath = renderingCopy.filePath(QStringLiteral("station.xml"));
+        const QString trail = host::AuditTrail::pathBeside(projectPath);
+        QString copyError;
+        bool copied = renderingCopy.isValid() && station.project().save(copyPath, &copyError);
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            if (copied && QFile::exists(trail + suffix)) {
+                copied = QFile::copy(trail + suffix, host::AuditTrail::pathBeside(copyPath) + suffix);
+            }
+        }
+        if (!copied || !station.open(copyPath)) {
+            err << "qt27frame: no copy of the project to render on: "
+                << (copyError.isEmpty() ? station.lastError() : copyError) << "\n";
+            err << "qt27frame: nothing was rendered.\n";
+            return 1;
+        }
+        station.setLanguage(language);
     }
 
     host::SimulatedStation simulation(station.busAddress());

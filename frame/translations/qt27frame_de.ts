@@ -195,6 +195,26 @@
         <source>failed</source>
         <translation>nicht bestanden</translation>
     </message>
+    <message>
+        <source>Observation</source>
+        <translation>Beobachtung</translation>
+    </message>
+    <message>
+        <source>Simulation</source>
+        <translation>Simulation</translation>
+    </message>
+    <message>
+        <source>Diagnosis</source>
+        <translation>Diagnose</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Identifikation</translation>
+    </message>
+    <message>
+        <source>Loop check</source>
+        <translation>Schleifenprüfung</translation>
+    </message>
 </context>
 <context>
     <name>frame::FrameWindow</name>

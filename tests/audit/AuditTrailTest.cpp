@@ -294,6 +294,16 @@ TEST_F(TrailFile, EntriesAreShownTranslatedAndExportedAsCsv) {
     entry.code = qt27::AuditCode::ParameterChanged;
     entry.arguments = QStringList{"openLine", "on", "off"};
     EXPECT_EQ(frame::auditEntryText(entry, "de"), "Drahtbrucherkennung geändert von „ein“ auf „aus“");
+    entry.code = qt27::AuditCode::Disconnected;
+    entry.arguments = QStringList{"Observation", "connectionLost"};
+    EXPECT_EQ(frame::auditEntryText(entry, "de"), "Beobachtung: getrennt (Verbindung verloren)");
+    entry.code = qt27::AuditCode::Connected;
+    entry.arguments = QStringList{"LoopCheckSession"};
+    EXPECT_EQ(frame::auditEntryText(entry, "en"), "Loop check: connected");
+    entry.code = qt27::AuditCode::LoopCheckDone;
+    entry.arguments = QStringList{"failed", "3", "5", "0.25"};
+    EXPECT_EQ(frame::auditEntryText(entry, "de"),
+              "Schleifenprüfung nicht bestanden: 3 von 5 Punkten innerhalb 0,25 % der Spanne");
     entry.code = qt27::AuditCode::CommentChanged;
     entry.arguments = QStringList{"50 %1", "on, \"x\""};
     EXPECT_EQ(frame::auditEntryText(entry, "en"), "Comment changed from \"50 %1\" to \"on, \"x\"\"");

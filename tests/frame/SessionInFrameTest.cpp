@@ -1,7 +1,8 @@
 // The Observation page in the frame under communication faults, as a user meets
 // them: a lost answer is reported and reading goes on, a page the frame gives up on
 // loses its connection; and a project that cannot be used is never passed over in
-// silence. Refusals in each state of the session are the session table's.
+// silence; the renderings leave the project and its trail alone. Refusals in each
+// state of the session are the session table's.
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include "QT27Controls/observation/Observation.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
+#include "host/AuditTrail.h"
 #include "support/FrameFixture.h"
 
 namespace {
@@ -88,6 +90,37 @@ TEST(BadSetupTest, UnusableProjectIsNamedOnScreenAndOnTheCommandLine) {
     EXPECT_TRUE(notice.contains(QStringLiteral("did not exist")) && QFile::exists(created));
     frame.kill();
     frame.waitForFinished();
+}
+
+// The renderings connect, force, and read diagnoses: on a copy, so the engineer's
+// project and its audit trail stay as they were.
+TEST(RenderingTest, ScreenshotsLeaveTheProjectAndItsTrailAsTheyWere) {
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("station.xml"));
+    qsizetype entriesBefore = 0;
+    {
+        host::Station station;
+        ASSERT_TRUE(station.open(project));
+        entriesBefore = station.auditTrail()->entries().size();
+    }
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const QString shots = dir.filePath(QStringLiteral("shots"));
+    QProcess frame;
+    frame.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qt27frame"),
+                {QStringLiteral("--project"), project, QStringLiteral("--screenshot"), shots});
+    ASSERT_TRUE(frame.waitForFinished(120000));
+    EXPECT_EQ(frame.exitCode(), 0) << frame.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(shots + QStringLiteral("/loopcheck.png")));
+
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before) << "the project file was changed";
+    host::Station station;
+    ASSERT_TRUE(station.open(project));
+    EXPECT_EQ(station.auditTrail()->entries().size(), entriesBefore);
 }
 
 }  // namespace

@@ -136,6 +136,12 @@ TEST_F(StationWithReport, HeadlessWritesAPdfOrFailsWithoutAFile) {
     const QString project = station.projectPath();
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     QProcess frame;
+    // As on a server: no display and no platform chosen.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    frame.setProcessEnvironment(environment);
     frame.start(program, {"--project", project, "--report", pdf, "--language", "de"});
     ASSERT_TRUE(frame.waitForFinished(60000));
     EXPECT_EQ(frame.exitCode(), 0) << frame.readAllStandardError().toStdString();
