@@ -68,7 +68,7 @@ TEST_F(LoopCheckOnStation, ResultsSurviveReopeningTheProjectAndANewCheckReplaces
     ASSERT_TRUE(testsupport::waitFor([&] { return second->isFinished(); }));
 
     host::Station reopened;
-    ASSERT_TRUE(reopened.open(path()));
+    ASSERT_TRUE(reopened.open(station.projectPath()));
     const QList<host::LoopCheckResult> kept = reopened.moduleRecord(slot())->loopChecks;
     ASSERT_EQ(kept.size(), 2);
     EXPECT_EQ(kept[0], stored[0]);  // channel 1 from the first check
