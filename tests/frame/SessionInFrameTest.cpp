@@ -1,14 +1,12 @@
-// The Observation page in the frame under communication faults, as a user meets
-// them: a lost answer is reported and reading goes on, a page the frame gives up on
-// loses its connection; and a project that cannot be used is never passed over in
-// silence; the renderings leave the project and its trail alone. Refusals in each
-// state of the session are the session table's.
+// The Observation page in the frame: a page the frame gives up on loses its
+// connection; a project that cannot be used is never passed over in silence; the
+// renderings leave the project and its trail alone. Refusals, error answers and
+// aborts in each state of the session are the session table's.
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
 
 #include "QT27Controls/common/DebugHelper.h"
-#include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
@@ -46,20 +44,6 @@ TEST_F(SessionInFrameTest, PageGivenUpOnLosesItsConnectionAtOnce) {
     ASSERT_TRUE(waitFor([this] { return subWindow.isNull(); }));
     EXPECT_EQ(openWhenGivenUp, 0);
     EXPECT_EQ(window->errors().filter(QStringLiteral("did not release")).size(), 1);
-}
-
-TEST_F(SessionInFrameTest, LostAnswerIsReportedAfterTheTimeoutAndReadingGoesOn) {
-    service.setAnswerTimeout(50);
-    for (const Fault fault : {Fault::DropAnswer, Fault::ForeignInvokeId}) {
-        service.setFault(fault, OneShot);
-        page->timCyclic_Timer();
-        ASSERT_TRUE(waitFor([&] {
-            return window->errors().filter(QStringLiteral("No answer within 50 ms")).size() ==
-                   (fault == Fault::DropAnswer ? 1 : 2);
-        }));
-        EXPECT_TRUE(page->isOnline() && page->cycleTimer()->isActive());
-        EXPECT_EQ(page->channelObservation(0)->valueState(), qt27::ValueState::Outdated);
-    }
 }
 
 TEST(BadSetupTest, UnusableProjectIsNamedOnScreenAndOnTheCommandLine) {
