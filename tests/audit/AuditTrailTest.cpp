@@ -1,6 +1,5 @@
 // The audit trail: the hash chain and what its check finds, two writers on one file,
 // the entries the pages report at their commit points, the texts and the CSV export.
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,8 +18,6 @@
 #include "QT27Controls/simulation/Simulation.h"
 #include "frame/AuditDock.h"
 #include "frame/PageWindows.h"
-#include "host/BaseDtm.h"
-#include "host/QT27Dtm.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The diagnosis telegram decoder as one table; the Diagnosis page on the scripted host (start
 // state, one reading with its log records, the repeated telegram, the red syntax error) and
 // in the frame on the simulated station, with faults set in the station panel.
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,20 +8,15 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 
 #include "QT27Controls/diagnosis/Diagnosis.h"
 #include "QT27Controls/diagnosis/DiagnosisTelegram.h"
-#include "frame/FrameWindow.h"
 #include "frame/PageWindows.h"
 #include "frame/StationPanel.h"
-#include "host/CommunicationService.h"
-#include "host/SimulatedStation.h"
-#include "host/Station.h"
 #include "support/DebugLogCapture.h"
+#include "support/FrameFixture.h"
 #include "support/PageSession.h"
 
 namespace {
@@ -222,20 +216,13 @@ TEST_F(DiagnosisPageTest, RepeatedTelegramsSyntaxErrorsAndChannelZero) {
 
 // Open line on channel 2 with detection on, cleared by the user, then a module code and a
 // raw telegram from the station panel: each reread shows the station's new telegram.
-TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
-    QTemporaryDir dir;
-    host::Station station;
-    ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));
-    host::SimulatedStation simulation(station.busAddress());
-    simulation.setParameterProvider([&](int slot) { return station.moduleRecord(slot)->parameters; });
-    frame::addToSimulation(simulation, 3, QStringLiteral("37"));  // channel 2 detects an open line
-    simulation.setOpenLine(3, 1, true);
-    host::CommunicationService service(&simulation);
-    service.setLatency(2);
-    frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
-    window.selectSlot(3);
+using DiagnosisInFrameTest = testsupport::FrameFixture;
+
+TEST_F(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
+    simulation.setOpenLine(3, 1, true);  // channel 2 detects an open line
+    window->selectSlot(3);
     auto* page =
-        qobject_cast<qt27::Diagnosis*>(frame::pageIn(window.openPage(3, QStringLiteral("Diagnosis"))));
+        qobject_cast<qt27::Diagnosis*>(frame::pageIn(window->openPage(3, QStringLiteral("Diagnosis"))));
     const auto shows = [&](const QString& text) {
         return QTest::qWaitFor(
             [&] { return !page->isOnline() && page->ChannelDiagnosisText().contains(text); });
@@ -243,12 +230,12 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
     ASSERT_TRUE(shows("Channel 2\r\n\tOpen line\r\n"));
     EXPECT_EQ(pictures(page).section(' ', 1, 1), QStringLiteral("441"));
     simulation.setOpenLine(3, 1, false);
-    window.findChild<QComboBox*>(QStringLiteral("cboModuleDiagnosis"))->setCurrentIndex(2);
+    window->findChild<QComboBox*>(QStringLiteral("cboModuleDiagnosis"))->setCurrentIndex(2);
     page->buttons()->pageButton()->click();
     ASSERT_TRUE(shows("Channel 2\r\n\tOk\r\n"));
     EXPECT_EQ(page->ModuleDiagnosisText(), QStringLiteral("Wrong module in slot\r\n"));
-    window.findChild<QLineEdit*>(QStringLiteral("txtRawDiagnosis"))->setText(QStringLiteral("00 31 21"));
-    window.findChild<QCheckBox*>(QStringLiteral("chkRawDiagnosis"))->setChecked(true);
+    window->findChild<QLineEdit*>(QStringLiteral("txtRawDiagnosis"))->setText(QStringLiteral("00 31 21"));
+    window->findChild<QCheckBox*>(QStringLiteral("chkRawDiagnosis"))->setChecked(true);
     page->buttons()->pageButton()->click();
     ASSERT_TRUE(shows("Syntax error"));
     EXPECT_TRUE(
@@ -257,7 +244,7 @@ TEST(DiagnosisInFrameTest, RereadShowsWhatTheUserChangedAtTheStation) {
     EXPECT_EQ(frame::parseHexBytes(QStringLiteral("0 3121 F")).value_or("?") +
                   frame::parseHexBytes("003").value_or("?"),
               QByteArray::fromHex("0031210F") + '?');
-    EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join('\n').toStdString();
+    EXPECT_TRUE(window->errors().isEmpty()) << window->errors().join('\n').toStdString();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The frame in daily use: unsaved edits are never lost by a key press or a failed
 // store, every page's controls can be reached, a committed change reaches every
 // open page of the module, and the lock menu leaves usable pages.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>

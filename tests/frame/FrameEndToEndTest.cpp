@@ -1,7 +1,6 @@
-// The frame application end to end on the simulated station: Observation through the host's
-// communication service, the release handshake in every state of the session and the
+// The frame application end to end on the simulated station: forcing seen on Observation
+// and in the tree, the release handshake in every state of the session and the
 // screenshots. Every wait is bounded and ends as soon as its condition holds.
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,24 +8,14 @@
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <functional>
-#include <memory>
 
 #include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
 #include "QT27Controls/simulation/ChannelSimulation.h"
 #include "QT27Controls/simulation/Simulation.h"
-#include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
 #include "frame/Screenshots.h"
-#include "host/BaseDtm.h"
-#include "host/CommunicationService.h"
-#include "host/QT27Dtm.h"
-#include "host/SimulatedStation.h"
-#include "host/Station.h"
 #include "host/StationProject.h"
 #include "support/FrameFixture.h"
 #include "support/PageSession.h"
@@ -54,7 +43,7 @@ protected:
         for (int channel = 0; channel < 4; ++channel) {
             setSignal(channel, percent[channel]);
         }
-        baseDtm = station.dtmForSlot(kSlot)->baseDtm();
+        host::BaseDtm* baseDtm = station.dtmForSlot(kSlot)->baseDtm();
         QObject::connect(baseDtm, &host::BaseDtm::uiReleased, &context, [this] { events << "UiReleased"; });
         QObject::connect(baseDtm, &host::BaseDtm::closeUiRequested, &context,
                          [this] { events << "CloseUi"; });
@@ -87,47 +76,12 @@ protected:
     /// Online, the last read answered and the next one waiting for the timer.
     bool idle() const { return page->cycleTimer()->isActive() && service.outstandingAnswers() == 0; }
     QStringList shown() const { return testsupport::channelsShow(page); }
-    /// Whether the connect button shows common text @p id.
-    bool captionIs(int id) const {
-        return page->buttons()->pageButton()->text() ==
-               baseDtm->resourceManager()->GetString(id, qt27::CommonResourceFolder());
-    }
 
-    host::BaseDtm* baseDtm = nullptr;
     QObject context;
     QPointer<QMdiSubWindow> subWindow;
     QPointer<qt27::Observation> page;
     QStringList events;
 };
-
-TEST_F(FrameTest, ObservationFollowsTheStationTheConnectButtonAndAnAbort) {
-    openObservation();
-    EXPECT_TRUE(captionIs(7012));
-    // Between two reads the connect button disconnects at once; the values stay, outdated.
-    events.clear();
-    page->buttons()->pageButton()->click();
-    page->timCyclic_Timer();
-    ASSERT_TRUE(waitFor([this] { return !page->isOnline() && page->onlineInvokeId().isEmpty(); }));
-    EXPECT_EQ(events, QStringList({"request Disconnect", "answer Disconnect"}));
-    EXPECT_EQ(shown().value(3), QStringLiteral("20.000 0"));
-    EXPECT_TRUE(captionIs(7011));
-    page->buttons()->pageButton()->click();
-    ASSERT_TRUE(waitFor([this] { return page->isOnline() && idle(); }));
-    EXPECT_TRUE(captionIs(7012));
-    // An abort keeps the values without pictures; the running timer's tick connects again
-    // and the new signal shows.
-    service.abortConnections();
-    ASSERT_TRUE(waitFor([this] { return !page->isOnline(); }));
-    EXPECT_EQ(shown(), QStringList({"12.000 0", "25.0 0", "8.000 0", "20.000 0"}));
-    EXPECT_TRUE(captionIs(7011));
-    ASSERT_EQ(window->errors().size(), 1);
-    EXPECT_TRUE(window->errors().first().endsWith(baseDtm->resourceManager()->GetString(1127)));
-    setSignal(0, 25.0);
-    page->cycleTimer()->setInterval(0);
-    EXPECT_TRUE(
-        waitFor([this] { return page->isOnline() && shown().value(0) == QStringLiteral("8.000 150"); }));
-    EXPECT_EQ(service.requestCount(RequestKind::Connect), 3);
-}
 
 // Channel 1 (4..20 mA, live 8 mA) forced to 12 mA on Simulation: Observation of the module
 // shows it forced and the tree marks the module; switched off, the live value and the plain

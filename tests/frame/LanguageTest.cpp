@@ -1,7 +1,6 @@
 // The frame in German: every text the frame shows itself is translated, at a start
 // in German and after the Language menu alike, its numbers follow the language; the
 // translation file is complete; a German system locale alone gives German.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,108 +1,49 @@
-// The Observation page in the frame under communication faults, as a user meets
-// them: a refused read or Disconnect never strands the page, a lost answer is
-// reported and reading goes on, a page the frame gives up on loses its connection;
-// and a project that cannot be used is never passed over in silence.
-#include <gtest/gtest.h>
-
+// The Observation page in the frame: a page the frame gives up on loses its
+// connection; a project that cannot be used is never passed over in silence; the
+// renderings leave the project and its trail alone. Refusals, error answers and
+// aborts in each state of the session are the session table's.
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "QT27Controls/common/DebugHelper.h"
-#include "QT27Controls/observation/ChannelObservation.h"
 #include "QT27Controls/observation/Observation.h"
-#include "frame/FrameWindow.h"
 #include "frame/OpenPage.h"
 #include "frame/PageWindows.h"
 #include "host/AuditTrail.h"
-#include "host/CommunicationService.h"
-#include "host/SimulatedStation.h"
-#include "host/Station.h"
-#include "rmox/ButtonControl/ButtonControl.h"
+#include "support/FrameFixture.h"
 
 namespace {
 
 using Fault = host::CommunicationService::Fault;
 constexpr auto OneShot = host::CommunicationService::FaultMode::OneShot;
+using testsupport::waitFor;
 
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 5000);
-}
-
-class SessionInFrameTest : public testing::Test {
+class SessionInFrameTest : public testsupport::FrameFixture {
 protected:
     void SetUp() override {
         qt27::ReadDebugSettings(-1);
-        ASSERT_TRUE(station.open(dir.filePath(QStringLiteral("station.xml"))));  // the frame follows
-        service.setLatency(2);
-        window.show();
-        subWindow = window.openPage(3, QStringLiteral("Observation"));
+        FrameFixture::SetUp();
+        subWindow = window->openPage(3, QStringLiteral("Observation"));
         page = qobject_cast<qt27::Observation*>(frame::pageIn(subWindow));
         page->cycleTimer()->setInterval(600000);  // ticks come only from the test
         ASSERT_TRUE(waitFor([this] { return page->isOnline() && page->cycleTimer()->isActive(); }));
     }
-    rmox::ButtonControl* bar() const { return page->buttons(); }
-    bool errorShown(const QString& text) const { return window.errors().filter(text).size() == 1; }
 
-    QTemporaryDir dir;
-    host::Station station;
-    host::SimulatedStation simulation{12};
-    host::CommunicationService service{&simulation};
-    frame::FrameWindow window{station, simulation, service, frame::PageRegistry::withLibraryPages()};
     QPointer<QMdiSubWindow> subWindow;
     QPointer<qt27::Observation> page;
 };
 
-TEST_F(SessionInFrameTest, RefusedReadThenConnectButtonDisconnectsAndTheButtonsWork) {
-    service.setFault(Fault::RefuseRequest, OneShot);
-    page->timCyclic_Timer();
-    ASSERT_TRUE(waitFor([this] { return errorShown(QStringLiteral("Transaction failed")); }));
-    bar()->pageButton()->click();
-    ASSERT_TRUE(waitFor([this] { return !page->isOnline(); }));
-    EXPECT_TRUE(service.openConnections().isEmpty());
-    EXPECT_TRUE(bar()->pageButton()->isEnabled() && bar()->closeButton()->isEnabled());
-}
-
-TEST_F(SessionInFrameTest, RefusedDisconnectOfCloseKeepsThePageOpenAndASecondCloseClosesIt) {
-    service.setFault(Fault::RefuseRequest, OneShot);
-    bar()->closeButton()->click();
-    ASSERT_TRUE(waitFor(
-        [this] { return service.requestCount(host::CommunicationService::RequestKind::Disconnect); }));
-    QCoreApplication::processEvents();
-    ASSERT_FALSE(subWindow.isNull());
-    EXPECT_TRUE(page->isOnline() && page->cycleTimer()->isActive()) << "reading goes on";
-    bar()->closeButton()->click();
-    ASSERT_TRUE(waitFor([this] { return subWindow.isNull(); }));
-    EXPECT_TRUE(service.openConnections().isEmpty());
-}
-
 TEST_F(SessionInFrameTest, PageGivenUpOnLosesItsConnectionAtOnce) {
-    window.openPages().value(0)->setGracePeriod(100);
+    window->openPages().value(0)->setGracePeriod(100);
     int openWhenGivenUp = -1;
-    QObject::connect(window.openPages().value(0), &frame::OpenPage::releaseTimedOut, page,
+    QObject::connect(window->openPages().value(0), &frame::OpenPage::releaseTimedOut, page,
                      [&] { openWhenGivenUp = static_cast<int>(service.openConnections().size()); });
     service.setFault(Fault::RefuseRequest, OneShot);  // the release's Disconnect: it never releases
     subWindow->close();
     ASSERT_TRUE(waitFor([this] { return subWindow.isNull(); }));
     EXPECT_EQ(openWhenGivenUp, 0);
-    EXPECT_TRUE(errorShown(QStringLiteral("did not release")));
-}
-
-TEST_F(SessionInFrameTest, LostAnswerIsReportedAfterTheTimeoutAndReadingGoesOn) {
-    service.setAnswerTimeout(50);
-    for (const Fault fault : {Fault::DropAnswer, Fault::ForeignInvokeId}) {
-        service.setFault(fault, OneShot);
-        page->timCyclic_Timer();
-        ASSERT_TRUE(waitFor([&] {
-            return window.errors().filter(QStringLiteral("No answer within 50 ms")).size() ==
-                   (fault == Fault::DropAnswer ? 1 : 2);
-        }));
-        EXPECT_TRUE(page->isOnline() && page->cycleTimer()->isActive());
-        EXPECT_EQ(page->channelObservation(0)->valueState(), qt27::ValueState::Outdated);
-    }
+    EXPECT_EQ(window->errors().filter(QStringLiteral("did not release")).size(), 1);
 }
 
 TEST(BadSetupTest, UnusableProjectIsNamedOnScreenAndOnTheCommandLine) {

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <cmath>
 #include <csignal>
 #include <functional>
 
@@ -69,6 +70,14 @@ TEST_F(ProjectFile, RoundTripKeepsEveryValueAndResavingGivesTheSameBytes) {
     project.modules[1] = ModuleRecord{9, "abc", "  QT27-N  4AI ", "", -3, {"", "T&<2>", " x ", "\u00B5A"}, "\xFF",
                                       "  one\r\ntwo\ttab\rlone CR\n\n  end  \U0001F600", "\x01\xFE", {}, {}};
     // clang-format on
+    // A passed loop check whose numbers need every digit, a failed one without a reading.
+    const QDateTime time(QDate(2026, 12, 6), QTime(22, 10, 5, 123), Qt::UTC);
+    const QList<host::LoopCheckPoint> failed = {{50, 50, std::nan(""), std::nan(""), "noReading"},
+                                                {75, 75, 80.5, 5.5, "overrange"}};
+    project.modules[1].loopChecks = {
+        {1, "Jörg <night shift>", time, 0.25, 4000, "mA", {{0, 4, 4.0012345678901234, 0.0077160493827, ""}}},
+        {3, "u", time, 0.5, 0, "%", failed}};
+    project.modules[1].lastDiagnosis = {time, QByteArray::fromHex("001231")};
     ASSERT_TRUE(project.save(path));
     EXPECT_EQ(StationProject::load(path), project);
     StationProject fewer = project;
@@ -94,6 +103,9 @@ TEST_P(CorruptProjectFile, IsRefusedWithAMessageNamingFileLineAndProblemAndLeftA
     EXPECT_EQ(read(), content);
 }
 
+#define LOOP_CHECK(points) \
+    "<LoopCheck channel='1' user='u' time='2026-12-06T22:10:00.000Z' tolerance='0.5' settleMs='0' unit='V'>" points "</LoopCheck>"
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
     std::pair{"  \n", "is empty"},
@@ -110,7 +122,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, CorruptProjectFile, testing::Values(
     std::pair{"M<Channel number='2' tag=''/><Channel number='2' tag=''/>", "channel 2 of slot 3 appears twice"},
     std::pair{"M<Parameters byteArray=''/><Ranges/>", "unknown element <Ranges>"},
     std::pair{"M<Parameters byteArray='' length='5'/>", "<Parameters> has an unknown attribute \"length\""},
-    std::pair{"M oops<Parameters byteArray=''/>", "unexpected text \"oops\""}));
+    std::pair{"M oops<Parameters byteArray=''/>", "unexpected text \"oops\""},
+    std::pair{"M<Parameters byteArray=''/>" LOOP_CHECK("") LOOP_CHECK(""), "the loop check of channel 1 of slot 3 appears twice"},
+    std::pair{"M<Parameters byteArray=''/><LoopCheck channel='1' user='u' time='yesterday' tolerance='0.5' settleMs='0' unit='V'/>",
+              "is not a time"},
+    std::pair{"M<Parameters byteArray=''/>" LOOP_CHECK("<Point percent='0' expected='0'/>"), "no attribute \"reason\""},
+    std::pair{"M<Parameters byteArray=''/><Diagnosis time='2026-12-06T22:10:00Z' telegram='0G'/>", "not hexadecimal"}));
 // clang-format on
 
 TEST_F(ProjectFile, FailedWritesLeaveThePreviousFileIntactAndNameTheFile) {

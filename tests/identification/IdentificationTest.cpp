@@ -4,7 +4,6 @@
 // storing (once for the same data, not without MayEdit, never from an undecodable telegram),
 // the comment's lock and its write-back at the release; and end to end in the frame on the
 // simulated station. The session itself, in every state, is the session table's.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,22 +14,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "QT27Controls/framework/Twips.h"
 #include "QT27Controls/identification/Identification.h"
-#include "frame/FrameWindow.h"
 #include "frame/PageWindows.h"
 #include "frame/StationPanel.h"
-#include "host/CommunicationService.h"
-#include "host/SimulatedStation.h"
-#include "host/Station.h"
 #include "rmox/ButtonControl/ButtonControl.h"
 #include "rmox/Error.h"
 #include "rmox/QsData/PropertyBag.h"
 #include "rmox/QsData/QsData.h"
 #include "support/DebugLogCapture.h"
+#include "support/FrameFixture.h"
 #include "support/PageSession.h"
 
 namespace {
@@ -404,21 +398,15 @@ TEST_F(IdentificationTest, TheCommentIsWrittenBackAtTheReleaseWhenEdited) {
 // In the frame on the simulated station: the data read at the start are in the project file;
 // reopened offline (the station panel's online switch off) after the serial number changed
 // at the station, the stored data show until reread; a comment typed is stored.
-TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("station.xml"));
-    host::Station station;
-    ASSERT_TRUE(station.open(path));
-    host::SimulatedStation simulation(station.busAddress());
-    frame::addToSimulation(simulation, 3, QStringLiteral("37"));
-    host::CommunicationService service(&simulation);
-    service.setLatency(2);
-    frame::FrameWindow window(station, simulation, service, frame::PageRegistry::withLibraryPages());
-    window.selectSlot(3);
+using IdentificationInFrameTest = testsupport::FrameFixture;
+
+TEST_F(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
+    const QString path = station.projectPath();
+    window->selectSlot(3);
     qt27::Identification* page = nullptr;
     QMdiSubWindow* sub = nullptr;
     const auto open = [&] {
-        sub = window.openPage(3, QStringLiteral("Identification"));
+        sub = window->openPage(3, QStringLiteral("Identification"));
         page = qobject_cast<qt27::Identification*>(frame::pageIn(sub));
     };
     const auto shows = [&](const QString& serial) {
@@ -427,7 +415,7 @@ TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
     };
     const auto closeAndLoad = [&] {
         sub->close();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window.openPages().isEmpty(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->openPages().isEmpty(); }));
         return *host::StationProject::load(path).module(3);
     };
     const auto storedSerial = [](const host::ModuleRecord& module) {
@@ -438,8 +426,8 @@ TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
     ASSERT_TRUE(shows(first));
     EXPECT_EQ(storedSerial(closeAndLoad()), first);
 
-    window.findChild<QCheckBox*>(QStringLiteral("chkDtmOnline"))->setChecked(false);
-    window.findChild<QLineEdit*>(QStringLiteral("txtStationSerialNumber"))
+    window->findChild<QCheckBox*>(QStringLiteral("chkDtmOnline"))->setChecked(false);
+    window->findChild<QLineEdit*>(QStringLiteral("txtStationSerialNumber"))
         ->setText(QStringLiteral("QT37-999999"));
     open();
     QTest::qWait(50);
@@ -451,7 +439,7 @@ TEST(IdentificationInFrameTest, ProductionDataAndCommentLiveInTheProjectFile) {
     EXPECT_EQ(storedSerial(stored) + ' ' + stored.comment,
               QStringLiteral("QT37-999999 Checked after the repair"));
     EXPECT_EQ(stored.stateValue, 0);
-    EXPECT_TRUE(window.errors().isEmpty()) << window.errors().join('\n').toStdString();
+    EXPECT_TRUE(window->errors().isEmpty()) << window->errors().join('\n').toStdString();
 }
 
 }  // namespace

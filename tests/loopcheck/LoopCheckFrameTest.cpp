@@ -4,7 +4,6 @@
 #include <QMdiSubWindow>
 #include <QTableWidget>
 
-#include "host/BaseDtm.h"
 #include "support/LoopCheckFixture.h"
 
 namespace {

@@ -30,10 +30,6 @@ QList<LoopCheckReading> telegram(int channel, int raw) {
     return readings;
 }
 
-void settle() {
-    QCoreApplication::processEvents();
-}
-
 TEST(LoopCheckSequence, CountsOnlyReadsAfterTheSignalSettled) {
     frame::LoopCheckSequence sequence(planFor({2}, {0, 100}));
     QSignalSpy wanted(&sequence, &frame::LoopCheckSequence::signalWanted);
@@ -45,14 +41,14 @@ TEST(LoopCheckSequence, CountsOnlyReadsAfterTheSignalSettled) {
     sequence.confirmSignal();
     EXPECT_EQ(sequence.stage(), Stage::Settling);
     sequence.addReadings(telegram(2, 9999));  // while settling: not used
-    settle();
+    QCoreApplication::processEvents();  // the settling time ends
     ASSERT_EQ(sequence.stage(), Stage::Reading);
     sequence.addReadings(telegram(2, 10));
     sequence.addReadings(telegram(2, 30));
     ASSERT_EQ(wanted.size(), 2);
     EXPECT_DOUBLE_EQ(wanted.at(1).at(2).toDouble(), 10.0);  // 100 % of 0..10 V
     sequence.confirmSignal();
-    settle();
+    QCoreApplication::processEvents();  // the settling time ends
     sequence.addReadings(telegram(2, 10100));
     sequence.addReadings(telegram(2, 10100));
 
@@ -76,7 +72,7 @@ TEST(LoopCheckSequence, CancelWhileSettlingJudgesNothingMore) {
     sequence.start();
     sequence.confirmSignal();
     sequence.cancel();
-    settle();
+    QCoreApplication::processEvents();  // the settling time ends
     sequence.addReadings(telegram(1, 0));
     sequence.addReadings(telegram(1, 0));
     sequence.confirmSignal();

@@ -4,8 +4,6 @@
 // forced, nothing connected and nothing stored.
 #include <QSignalSpy>
 
-#include "host/QT27Dtm.h"
-
 #include "QT27Controls/framework/AuditTrail.h"
 #include "host/AuditTrail.h"
 #include "support/LoopCheckFixture.h"
@@ -26,10 +24,6 @@ protected:
             }
         }
         return found;
-    }
-    /// Waits until the run has judged @p points points.
-    static bool waitForPoints(QSignalSpy& judged, int points) {
-        return testsupport::waitFor([&] { return judged.size() >= points; });
     }
 };
 
@@ -74,7 +68,7 @@ TEST_F(LoopCheckOnStation, ResultsSurviveReopeningTheProjectAndANewCheckReplaces
     ASSERT_TRUE(testsupport::waitFor([&] { return second->isFinished(); }));
 
     host::Station reopened;
-    ASSERT_TRUE(reopened.open(path()));
+    ASSERT_TRUE(reopened.open(station.projectPath()));
     const QList<host::LoopCheckResult> kept = reopened.moduleRecord(slot())->loopChecks;
     ASSERT_EQ(kept.size(), 2);
     EXPECT_EQ(kept[0], stored[0]);  // channel 1 from the first check
@@ -119,7 +113,7 @@ TEST_P(InterruptedCheck, SaysWhyAndLeavesNothingForcedConnectedOrStored) {
     QSignalSpy judged(run.get(), &frame::LoopCheckRun::pointJudged);
     QSignalSpy finished(run.get(), &frame::LoopCheckRun::finished);
     ASSERT_TRUE(run->start());
-    ASSERT_TRUE(waitForPoints(judged, row.pointsBefore));
+    ASSERT_TRUE(testsupport::waitFor([&] { return judged.size() >= row.pointsBefore; }));
     if (row.how == Interrupt::DropConnection) {
         service.abortConnections();
     } else if (row.how == Interrupt::Cancel) {

@@ -67,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "underrange"},
         VerdictRow{"zeroBased_lowIsDeviation", 37, 0, false, 10, 0.5, {{0, false, false}}, "V", 0.0, -10.0,
                    "deviation"},
+        VerdictRow{"zeroBased_belowZeroIsDeviation", 37, 0, false, 0, 0.5, {{-100, false, false}}, "V", -0.1,
+                   -1.0, "deviation"},
         // A read marked invalid or forced fails the point whatever it reads.
         VerdictRow{"invalid", 37, 3, false, 50, 0.5, {{12000, false, false}, {12000, true, false}}, "mA", 12.0, 0.0,
                    "invalid"},

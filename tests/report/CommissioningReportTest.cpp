@@ -33,13 +33,7 @@ class ReportSections : public StationWithReport, public testing::WithParamInterf
 
 TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
     const Language& language = GetParam();
-    frame::ReportOptions options;
-    options.slot = slot();
-    options.language = QLatin1String(language.code);
-    options.forcedMask = 0x4;  // channel 3
-    QString error;
-    const QString html = frame::commissioningReportHtml(station, options, &error);
-    ASSERT_FALSE(html.isEmpty()) << error.toStdString();
+    const QString html = reportHtml(QLatin1String(language.code), 0x4);  // channel 3 forced
 
     qsizetype at = 0;
     QList<qsizetype> headingAt;
@@ -67,7 +61,31 @@ TEST_P(ReportSections, HoldTheModulesDataInTheChosenLanguage) {
     const QList<host::AuditTrail::Entry> entries = station.auditTrail()->entries();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_TRUE(html.mid(headingAt[6]).contains(
-        frame::auditEntryText(entries.first(), options.language).toHtmlEscaped()));
+        frame::auditEntryText(entries.first(), QLatin1String(language.code)).toHtmlEscaped()));
+
+    // With a loop check and a diagnosis stored, their sections show the latest of each.
+    host::ModuleRecord stored = record;
+    const QDateTime time(QDate(2026, 12, 6), QTime(21, 30), Qt::UTC);
+    stored.loopChecks = {{1, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{50, 5, 5.004, 0.04, {}}}},
+                         {2, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{25, 2.5, 2.62, 1.2, "deviation"}}}};
+    stored.lastDiagnosis = {time, QByteArray::fromHex("002200")};  // channel 2: open line
+    ASSERT_TRUE(station.storeModule(stored));
+    const QString later = reportHtml(QLatin1String(language.code));
+
+    QStringList sections;  // last diagnosis, forced, loop check
+    for (int heading = 3; heading < 6; ++heading) {
+        const qsizetype from = later.indexOf(language.headings[heading]);
+        sections << later.mid(from, later.indexOf(language.headings[heading + 1], from) - from);
+    }
+    EXPECT_FALSE(sections[0].contains(language.noDiagnosis));
+    EXPECT_EQ(sections[0].count(language.openLine), 1);
+    EXPECT_GT(sections[0].indexOf(language.openLine), sections[0].indexOf(stored.channelTags[1]));
+    EXPECT_FALSE(sections[2].contains(language.noLoopCheck));
+    const QLocale locale(language.code == std::string("de") ? QLocale::German : QLocale::English);
+    for (const QString& expected : {QStringLiteral("commissioner"), stored.channelTags[0], stored.channelTags[1],
+                                    language.passed, language.deviationFailed, locale.toString(2.62, 'f', 3)}) {
+        EXPECT_TRUE(sections[2].contains(expected)) << expected.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,36 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                              "ein", "Es wurde keine Diagnose gelesen.", "Es wurde keine Schleifenprüfung aufgezeichnet.",
                              "bestanden", "nicht bestanden: Abweichung über der Toleranz", "Drahtbruch"}),
     [](const testing::TestParamInfo<Language>& info) { return std::string(info.param.code); });
-
-TEST_P(ReportSections, ShowTheLatestLoopCheckAndTheLastDiagnosis) {
-    const Language& language = GetParam();
-    host::ModuleRecord record = *station.moduleRecord(slot());
-    const QDateTime time(QDate(2026, 12, 6), QTime(21, 30), Qt::UTC);
-    record.loopChecks = {{1, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{50, 5, 5.004, 0.04, {}}}},
-                         {2, QStringLiteral("commissioner"), time, 0.5, 0, "V", {{25, 2.5, 2.62, 1.2, "deviation"}}}};
-    record.lastDiagnosis = {time, QByteArray::fromHex("002200")};  // channel 2: open line
-    ASSERT_TRUE(station.storeModule(record));
-    frame::ReportOptions options;
-    options.slot = slot();
-    options.language = QLatin1String(language.code);
-    QString error;
-    const QString html = frame::commissioningReportHtml(station, options, &error);
-
-    QStringList sections;  // last diagnosis, forced, loop check
-    for (int heading = 3; heading < 6; ++heading) {
-        const qsizetype at = html.indexOf(language.headings[heading]);
-        sections << html.mid(at, html.indexOf(language.headings[heading + 1], at) - at);
-    }
-    EXPECT_FALSE(sections[0].contains(language.noDiagnosis));
-    EXPECT_EQ(sections[0].count(language.openLine), 1);
-    EXPECT_GT(sections[0].indexOf(language.openLine), sections[0].indexOf(record.channelTags[1]));
-    EXPECT_FALSE(sections[2].contains(language.noLoopCheck));
-    const QLocale locale(language.code == std::string("de") ? QLocale::German : QLocale::English);
-    for (const QString& expected : {QStringLiteral("commissioner"), record.channelTags[0], record.channelTags[1],
-                                    language.passed, language.deviationFailed, locale.toString(2.62, 'f', 3)}) {
-        EXPECT_TRUE(sections[2].contains(expected)) << expected.toStdString();
-    }
-}
 
 struct Failure {
     const char* name;

@@ -123,21 +123,6 @@ public:
         });
         return result;
     }
-    bool hasOutstanding() const { return !outstanding().isEmpty(); }
-    /// Answers the oldest outstanding request as a working module would: connected,
-    /// disconnected, or a read with a complete value telegram. False when none is left.
-    bool answerOldestOutstanding() {
-        const QList<Request> open = outstanding();
-        const Request oldest = open.value(0);
-        if (!open.isEmpty() && oldest.kind == Kind::Connect) {
-            answerConnect(ConnectAnswer::Connected, oldest.invokeId);
-        } else if (!open.isEmpty()) {
-            oldest.kind == Kind::Disconnect
-                ? answerDisconnect(oldest.invokeId)
-                : answerRead(QByteArray::fromHex("000001000200030004"), oldest.invokeId);
-        }
-        return !open.isEmpty();
-    }
 
     // Response documents.
     static QString connectResponse(ConnectAnswer how, const QString& reference) {

@@ -16,7 +16,6 @@ class LoopCheckStation : public FrameFixture {
 protected:
     static constexpr int kReadPeriodMs = 5;
 
-    QString path() const { return station.projectPath(); }
     int slot() const { return station.modules().first().slot; }
     /// A plan over @p channels (1 to 4) of slot() with the default points and tolerance.
     frame::LoopCheckPlan plan(const QList<int>& channels) const {

@@ -34,6 +34,17 @@ public:
                                                  {QStringLiteral("before"), record.comment}));
     }
     int slot() const { return station.modules().at(1).slot; }
+    /// The report of slot() in @p language as HTML; fails the test when there is none.
+    QString reportHtml(const QString& language, std::optional<quint8> forcedMask = std::nullopt) const {
+        frame::ReportOptions options;
+        options.slot = slot();
+        options.language = language;
+        options.forcedMask = forcedMask;
+        QString error;
+        const QString html = frame::commissioningReportHtml(station, options, &error);
+        EXPECT_FALSE(html.isEmpty()) << error.toStdString();
+        return html;
+    }
     /// The files in the folder other than the project and its trail.
     QStringList strayFiles() const {
         QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
