@@ -29,8 +29,20 @@ namespace frame {
 ///    language. The frame does not rewrite them.
 ///  - A page's help topic follows the default locale's language too
 ///    (qt27::HelpUtilities::TopicPath): German where the topic is translated.
-///  - The command line's help follows the system language too; error messages on
-///    the command line stay English (they end up in scripts and logs).
+///  - The command line's help follows the system language too; the frame's own
+///    error messages on the command line stay English (they end up in scripts and
+///    logs).
+///  - The host's messages that reach the user (a store refused under another
+///    user's lock, a module that does not answer in time, a project file or audit
+///    trail that cannot be read or written, the simulated station's read and write
+///    errors) are translated where the host makes them, in the language installed
+///    at that moment, and shown as they were made: a message already in the error
+///    panel keeps its language after the Language menu. main installs the chosen
+///    language before the project is read, so a project that cannot be read is
+///    told in that language, on the command line as in the window. The host's
+///    texts that are data (sample comments of the built-in station, the audit
+///    trail's entry codes) or that only tests and logs read (why a request was
+///    refused) stay as they are.
 
 /// Installs the frame's translations and Qt's for @p language ("en" or "de") in
 /// the application, replacing those installed before, and makes the language's

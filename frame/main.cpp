@@ -98,6 +98,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Before the project is read: the host's messages about it come out in this language.
+    if (!frame::useFrameLanguage(language)) {
+        err << "qt27frame: the frame's texts in \"" << language << "\" are missing; they stay English.\n";
+        err.flush();
+    }
     host::Station station;
     const QString projectPath =
         parser.isSet(projectOption) ? parser.value(projectOption) : host::defaultProjectPath();
@@ -124,10 +129,6 @@ int main(int argc, char** argv) {
     // The frame runs on: what was said must show now, not when it exits.
     err.flush();
     station.setLanguage(language);
-    if (!frame::useFrameLanguage(language)) {
-        err << "qt27frame: the frame's texts in \"" << language << "\" are missing; they stay English.\n";
-        err.flush();
-    }
 
     if (parser.isSet(reportOption)) {
         frame::ReportOptions options;

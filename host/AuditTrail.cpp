@@ -1,5 +1,6 @@
 #include "AuditTrail.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -120,19 +121,25 @@ bool isForeignFile(const QString& path) {
 }  // namespace
 
 QString describeFinding(const AuditTrail::Finding& finding) {
-    const QString range = finding.first == finding.last
-                              ? QStringLiteral("entry %1").arg(finding.first)
-                              : QStringLiteral("entries %1 to %2").arg(finding.first).arg(finding.last);
+    // Whole sentences for one entry and for a range, so that each can be translated.
+    const bool one = finding.first == finding.last;
+    const char* text = nullptr;
     if (finding.kind == QLatin1String("changed")) {
-        return QStringLiteral("%1 was changed after it was written").arg(range);
+        text =
+            one ? QT_TRANSLATE_NOOP("host::AuditTrail", "entry %1 was changed after it was written")
+                : QT_TRANSLATE_NOOP("host::AuditTrail", "entries %1 to %2 was changed after it was written");
+    } else if (finding.kind == QLatin1String("removed")) {
+        text = one ? QT_TRANSLATE_NOOP("host::AuditTrail", "entry %1 was removed")
+                   : QT_TRANSLATE_NOOP("host::AuditTrail", "entries %1 to %2 were removed");
+    } else if (finding.kind == QLatin1String("removedAtEnd")) {
+        text = one ? QT_TRANSLATE_NOOP("host::AuditTrail", "the last entry %1 was removed")
+                   : QT_TRANSLATE_NOOP("host::AuditTrail", "the last entries %1 to %2 were removed");
+    } else {
+        return QCoreApplication::translate("host::AuditTrail", "the chain is broken before entry %1")
+            .arg(finding.first);
     }
-    if (finding.kind == QLatin1String("removed")) {
-        return QStringLiteral("%1 removed").arg(range + (finding.first == finding.last ? " was" : " were"));
-    }
-    if (finding.kind == QLatin1String("removedAtEnd")) {
-        return QStringLiteral("the last %1 removed").arg(range + (finding.first == finding.last ? " was" : " were"));
-    }
-    return QStringLiteral("the chain is broken before entry %1").arg(finding.first);
+    const QString translated = QCoreApplication::translate("host::AuditTrail", text);
+    return one ? translated.arg(finding.first) : translated.arg(finding.first).arg(finding.last);
 }
 
 AuditTrail::AuditTrail(QObject* parent)
@@ -196,16 +203,23 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
         }
         close();
         if (!foreign) {  // a folder that cannot be written, a driver missing: another name would not help
-            addWarning(QStringLiteral("The audit trail \"%1\" cannot be opened (%2).").arg(candidate, why));
+            addWarning(QCoreApplication::translate("host::AuditTrail",
+                                                   "The audit trail \"%1\" cannot be opened (%2).")
+                           .arg(candidate, why));
             break;
         }
-        addWarning(QStringLiteral("The audit trail \"%1\" cannot be used (%2). It is kept as it is; "
-                                  "new entries go to \"%3\".")
-                       .arg(candidate, why, path + QStringLiteral(".%1").arg(alternative)));
+        addWarning(
+            QCoreApplication::translate("host::AuditTrail",
+                                        "The audit trail \"%1\" cannot be used (%2). It is kept as it is; "
+                                        "new entries go to \"%3\".")
+                .arg(candidate, why, path + QStringLiteral(".%1").arg(alternative)));
         candidate = path + QStringLiteral(".%1").arg(alternative);
     }
     if (!isOpen()) {
-        addWarning(QStringLiteral("No audit trail could be opened beside \"%1\"; changes are not recorded.").arg(path));
+        addWarning(
+            QCoreApplication::translate(
+                "host::AuditTrail", "No audit trail could be opened beside \"%1\"; changes are not recorded.")
+                .arg(path));
         emit opened();
         return false;
     }
@@ -215,7 +229,8 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
     bool unmarked = false;
     QStringList arguments;
     for (const Finding& finding : findings) {
-        addWarning(QStringLiteral("Audit trail \"%1\": %2.").arg(m_path, describeFinding(finding)));
+        addWarning(QCoreApplication::translate("host::AuditTrail", "Audit trail \"%1\": %2.")
+                       .arg(m_path, describeFinding(finding)));
         if (!finding.marked) {
             unmarked = true;
             arguments.append(QStringLiteral("%1:%2-%3").arg(finding.kind).arg(finding.first).arg(finding.last));
@@ -224,11 +239,15 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
     if (unmarked) {
         QString why;
         if (appendLocked(0, 0, kBreakCode, arguments, &why)) {
-            addWarning(QStringLiteral("Audit trail \"%1\": the damaged part is kept as it is; new entries follow "
-                                      "a marked break.")
-                           .arg(m_path));
+            addWarning(
+                QCoreApplication::translate("host::AuditTrail",
+                                            "Audit trail \"%1\": the damaged part is kept as it is; new "
+                                            "entries follow a marked break.")
+                    .arg(m_path));
         } else {
-            addWarning(QStringLiteral("Audit trail \"%1\": the break could not be marked (%2).").arg(m_path, why));
+            addWarning(QCoreApplication::translate("host::AuditTrail",
+                                                   "Audit trail \"%1\": the break could not be marked (%2).")
+                           .arg(m_path, why));
         }
     }
     emit opened();
@@ -237,13 +256,13 @@ bool AuditTrail::open(const QString& path, const QString& stationName) {
 
 bool AuditTrail::openDatabase(const QString& path, QString* why, bool* foreign) {
     if (isForeignFile(path)) {
-        *why = QStringLiteral("not an audit trail file");
+        *why = QCoreApplication::translate("host::AuditTrail", "not an audit trail file");
         *foreign = true;
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (!db.isValid()) {
-        *why = QStringLiteral("the SQLite driver of Qt SQL is missing");
+        *why = QCoreApplication::translate("host::AuditTrail", "the SQLite driver of Qt SQL is missing");
         return false;
     }
     db.setDatabaseName(path);
@@ -261,7 +280,7 @@ bool AuditTrail::openDatabase(const QString& path, QString* why, bool* foreign) 
         return false;
     }
     if (!query.next() || query.value(0).toInt() > 0) {
-        *why = QStringLiteral("not an audit trail file");
+        *why = QCoreApplication::translate("host::AuditTrail", "not an audit trail file");
         *foreign = true;
         return false;
     }
@@ -303,12 +322,13 @@ bool AuditTrail::openDatabase(const QString& path, QString* why, bool* foreign) 
         if (!tables.contains(QStringLiteral("trail_format")) || !tables.contains(QStringLiteral("entries")) ||
             !run(query, QStringLiteral("SELECT name, version FROM trail_format"), why) || !query.next() ||
             query.value(0).toString() != kFormatName) {
-            *why = QStringLiteral("not an audit trail file");
+            *why = QCoreApplication::translate("host::AuditTrail", "not an audit trail file");
             *foreign = true;
             return false;
         }
         if (query.value(1).toInt() > kFormatVersion) {
-            *why = QStringLiteral("written by a newer version (format %1)").arg(query.value(1).toInt());
+            *why = QCoreApplication::translate("host::AuditTrail", "written by a newer version (format %1)")
+                       .arg(query.value(1).toInt());
             *foreign = true;
             return false;
         }
@@ -328,12 +348,13 @@ bool AuditTrail::append(int slot, int channel, const QString& code, const QStrin
                         QString* errorText) {
     QString why;
     if (!isOpen()) {
-        why = QStringLiteral("no audit trail is open");
+        why = QCoreApplication::translate("host::AuditTrail", "no audit trail is open");
     } else if (appendLocked(slot, channel, code, arguments, &why)) {
         emit appended();
         return true;
     }
-    const QString text = QStringLiteral("Audit trail \"%1\": the entry %2 could not be stored (%3).")
+    const QString text = QCoreApplication::translate(
+                             "host::AuditTrail", "Audit trail \"%1\": the entry %2 could not be stored (%3).")
                              .arg(m_path, code, why);
     if (errorText != nullptr) {
         *errorText = text;

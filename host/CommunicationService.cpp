@@ -1,5 +1,6 @@
 #include "CommunicationService.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QUuid>
 #include <QXmlStreamWriter>
@@ -497,7 +498,8 @@ void CommunicationService::send(const Pending& pending, const QString& invokeId,
 
 QString CommunicationService::composeTimeout(const Pending& pending) const {
     const Request& request = pending.request;
-    const QString text = QStringLiteral("No answer within %1 ms").arg(m_answerTimeout);
+    const QString text = QCoreApplication::translate("host::CommunicationService", "No answer within %1 ms")
+                             .arg(m_answerTimeout);
     const std::pair<QString, QString> code{QStringLiteral("errorCode"), QStringLiteral("TIMEOUT")};
     const std::pair<QString, QString> why{QStringLiteral("errorText"), text};
     switch (pending.kind) {
@@ -536,11 +538,13 @@ QString CommunicationService::compose(const Pending& pending) {
             const int address = request.busAddress >= 0 ? request.busAddress : stationAddress;
             const QString busAddress = QString::number(address);
             if (!m_station || !m_station->isAnswering() || address != stationAddress) {
-                response = responseDocument(QStringLiteral("ConnectResponse"),
-                                            {{QStringLiteral("busAddress"), busAddress},
-                                             {QStringLiteral("errorCode"), QStringLiteral("1")},
-                                             {QStringLiteral("errorText"),
-                                              QStringLiteral("Station %1 does not answer").arg(busAddress)}});
+                response = responseDocument(
+                    QStringLiteral("ConnectResponse"),
+                    {{QStringLiteral("busAddress"), busAddress},
+                     {QStringLiteral("errorCode"), QStringLiteral("1")},
+                     {QStringLiteral("errorText"),
+                      QCoreApplication::translate("host::CommunicationService", "Station %1 does not answer")
+                          .arg(busAddress)}});
                 break;
             }
             const QString reference = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -565,11 +569,14 @@ QString CommunicationService::compose(const Pending& pending) {
             SimulatedStation::Reply reply;
             if (pending.spoil == Spoil::ErrorPart) {
                 reply.errorCode = request.write ? QStringLiteral("DF80A1") : QStringLiteral("DE80A0");
-                reply.errorText = request.write ? QStringLiteral("Simulated write error")
-                                                : QStringLiteral("Simulated read error");
+                reply.errorText =
+                    request.write
+                        ? QCoreApplication::translate("host::CommunicationService", "Simulated write error")
+                        : QCoreApplication::translate("host::CommunicationService", "Simulated read error");
             } else if (!m_station) {
                 reply.errorCode = request.write ? QStringLiteral("DF80A1") : QStringLiteral("DE80A0");
-                reply.errorText = QStringLiteral("The station is gone");
+                reply.errorText =
+                    QCoreApplication::translate("host::CommunicationService", "The station is gone");
             } else if (request.write) {
                 reply = m_station->write(request.slot, request.index, request.data);
             } else {

@@ -1,5 +1,7 @@
 #include "FdtChannels.h"
 
+#include <QCoreApplication>
+
 #include "host/HostDocuments.h"
 #include "host/ParameterManager.h"
 #include "rmox/Error.h"
@@ -8,8 +10,9 @@ namespace host {
 
 QString FdtChannel::RequestDocument(const QString& tag, const QString& /*documentKey*/) {
     if (tag != QLatin1String("FDT")) {
-        throw rmox::Error(rmox::Error::InvalidArgument,
-                          QStringLiteral("No channel document for tag \"%1\"").arg(tag));
+        throw rmox::Error(
+            rmox::Error::InvalidArgument,
+            QCoreApplication::translate("host::FdtChannels", "No channel document for tag \"%1\"").arg(tag));
     }
     return documents::channelDocument(m_number, m_module.record().channelTags.value(m_number - 1));
 }

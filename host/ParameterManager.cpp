@@ -1,5 +1,6 @@
 #include "ParameterManager.h"
 
+#include <QCoreApplication>
 #include <QXmlStreamWriter>
 
 #include "QT27Controls/framework/DtmEvents.h"
@@ -71,8 +72,10 @@ void ParameterManager::detach() {
 
 QString ParameterManager::RequestDocument(const QString& tag, const QString& /*documentKey*/) {
     if (tag != QLatin1String("FDT")) {
-        throw rmox::Error(rmox::Error::InvalidArgument,
-                          QStringLiteral("No data set document for tag \"%1\"").arg(tag));
+        throw rmox::Error(
+            rmox::Error::InvalidArgument,
+            QCoreApplication::translate("host::ParameterManager", "No data set document for tag \"%1\"")
+                .arg(tag));
     }
     return documents::dataSetDocument(record());
 }
@@ -131,13 +134,17 @@ bool ParameterManager::store(const ModuleRecord& updated) {
         return true;  // nothing changed, nothing to refuse
     }
     if (m_detached) {
-        report(QStringLiteral("Not stored: the module in slot %1 is no longer in the station project \"%2\".")
+        report(QCoreApplication::translate(
+                   "host::ParameterManager",
+                   "Not stored: the module in slot %1 is no longer in the station project \"%2\".")
                    .arg(m_slot)
                    .arg(m_station.projectPath()));
         return false;
     }
     if (!m_baseDtm.MayEdit()) {
-        report(QStringLiteral("Not stored: the data set is locked by %1.").arg(m_baseDtm.lockOwner()));
+        report(
+            QCoreApplication::translate("host::ParameterManager", "Not stored: the data set is locked by %1.")
+                .arg(m_baseDtm.lockOwner()));
         return false;
     }
     QString reason;

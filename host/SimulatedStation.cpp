@@ -1,5 +1,6 @@
 #include "SimulatedStation.h"
 
+#include <QCoreApplication>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -71,11 +72,15 @@ void SimulatedStation::addModule(int slot, int typeCode) {
     if (slot < 1 || slot > 255) {
         throw rmox::Error(
             rmox::Error::SubscriptOutOfRange,
-            QStringLiteral("Slot %1 cannot hold a module; modules sit in slots 1 to 255").arg(slot));
+            QCoreApplication::translate("host::SimulatedStation",
+                                        "Slot %1 cannot hold a module; modules sit in slots 1 to 255")
+                .arg(slot));
     }
     if (typeCode != 37 && typeCode != 54) {
-        throw rmox::Error(rmox::Error::InvalidProcedureCall,
-                          QStringLiteral("A QT27 has the type code 37 or 54, not %1").arg(typeCode));
+        throw rmox::Error(
+            rmox::Error::InvalidProcedureCall,
+            QCoreApplication::translate("host::SimulatedStation", "A QT27 has the type code 37 or 54, not %1")
+                .arg(typeCode));
     }
     Module m;
     m.typeCode = typeCode;
@@ -88,8 +93,9 @@ void SimulatedStation::addModule(int slot, int typeCode) {
 
 void SimulatedStation::removeModule(int slot) {
     if (m_modules.erase(slot) == 0) {
-        throw rmox::Error(rmox::Error::SubscriptOutOfRange,
-                          QStringLiteral("Slot %1 holds no module").arg(slot));
+        throw rmox::Error(
+            rmox::Error::SubscriptOutOfRange,
+            QCoreApplication::translate("host::SimulatedStation", "Slot %1 holds no module").arg(slot));
     }
 }
 
@@ -112,8 +118,9 @@ int SimulatedStation::moduleTypeCode(int slot) const {
 SimulatedStation::Module& SimulatedStation::module(int slot) {
     const auto found = m_modules.find(slot);
     if (found == m_modules.end()) {
-        throw rmox::Error(rmox::Error::SubscriptOutOfRange,
-                          QStringLiteral("Slot %1 holds no module").arg(slot));
+        throw rmox::Error(
+            rmox::Error::SubscriptOutOfRange,
+            QCoreApplication::translate("host::SimulatedStation", "Slot %1 holds no module").arg(slot));
     }
     return found->second;
 }
@@ -126,7 +133,9 @@ void SimulatedStation::checkChannel(int channel) {
     if (channel < 0 || channel >= ChannelCount) {
         throw rmox::Error(
             rmox::Error::SubscriptOutOfRange,
-            QStringLiteral("Channel index %1 is outside 0 to %2").arg(channel).arg(ChannelCount - 1));
+            QCoreApplication::translate("host::SimulatedStation", "Channel index %1 is outside 0 to %2")
+                .arg(channel)
+                .arg(ChannelCount - 1));
     }
 }
 
@@ -403,7 +412,9 @@ QByteArray SimulatedStation::encodeProductionData(const ProductionData& data) {
 
 SimulatedStation::Reply SimulatedStation::read(int slot, int index) {
     if (!hasModule(slot)) {
-        return failure(QStringLiteral("DE80B2"), QStringLiteral("Read of an empty slot (%1)").arg(slot));
+        return failure(
+            QStringLiteral("DE80B2"),
+            QCoreApplication::translate("host::SimulatedStation", "Read of an empty slot (%1)").arg(slot));
     }
     try {
         switch (index) {
@@ -426,30 +437,38 @@ SimulatedStation::Reply SimulatedStation::read(int slot, int index) {
             case ProductionDataIndex:
                 return {encodeProductionData(productionData(slot)), QString(), QString()};
             default:
-                return failure(QStringLiteral("DE80B0"),
-                               QStringLiteral("Read of an invalid index (%1)").arg(index));
+                return failure(
+                    QStringLiteral("DE80B0"),
+                    QCoreApplication::translate("host::SimulatedStation", "Read of an invalid index (%1)")
+                        .arg(index));
         }
     } catch (const rmox::Error& error) {
-        return failure(QStringLiteral("DE80A0"), QStringLiteral("Read error: %1").arg(error.description()));
+        return failure(
+            QStringLiteral("DE80A0"),
+            QCoreApplication::translate("host::SimulatedStation", "Read error: %1").arg(error.description()));
     } catch (const std::exception& error) {
         return failure(QStringLiteral("DE80A0"),
-                       QStringLiteral("Read error: %1").arg(QString::fromLocal8Bit(error.what())));
+                       QCoreApplication::translate("host::SimulatedStation", "Read error: %1")
+                           .arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
 SimulatedStation::Reply SimulatedStation::write(int slot, int index, const QByteArray& data) {
     if (!hasModule(slot)) {
-        return failure(QStringLiteral("DF80B2"), QStringLiteral("Write to an empty slot (%1)").arg(slot));
+        return failure(
+            QStringLiteral("DF80B2"),
+            QCoreApplication::translate("host::SimulatedStation", "Write to an empty slot (%1)").arg(slot));
     }
     Module& m = module(slot);
     switch (index) {
         case ForceValuesIndex: {
             if (data.size() != ForceTelegramSize) {
-                return failure(
-                    QStringLiteral("DF80B1"),
-                    QStringLiteral("Write length error: a force telegram has %1 bytes, this one %2")
-                        .arg(ForceTelegramSize)
-                        .arg(data.size()));
+                return failure(QStringLiteral("DF80B1"),
+                               QCoreApplication::translate(
+                                   "host::SimulatedStation",
+                                   "Write length error: a force telegram has %1 bytes, this one %2")
+                                   .arg(ForceTelegramSize)
+                                   .arg(data.size()));
             }
             expireForcing(slot);
             m.forceMask = static_cast<quint8>(data.at(0));
@@ -463,8 +482,10 @@ SimulatedStation::Reply SimulatedStation::write(int slot, int index, const QByte
         }
         case ForcingEnableIndex: {
             if (data.isEmpty()) {
-                return failure(QStringLiteral("DF80B1"),
-                               QStringLiteral("Write length error: the forcing enable is empty"));
+                return failure(
+                    QStringLiteral("DF80B1"),
+                    QCoreApplication::translate("host::SimulatedStation",
+                                                "Write length error: the forcing enable is empty"));
             }
             expireForcing(slot);
             if (data.at(0) != 0) {
@@ -477,8 +498,10 @@ SimulatedStation::Reply SimulatedStation::write(int slot, int index, const QByte
             return {};
         }
         default:
-            return failure(QStringLiteral("DF80B0"),
-                           QStringLiteral("Write to an invalid index (%1)").arg(index));
+            return failure(
+                QStringLiteral("DF80B0"),
+                QCoreApplication::translate("host::SimulatedStation", "Write to an invalid index (%1)")
+                    .arg(index));
     }
 }
 

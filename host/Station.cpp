@@ -1,5 +1,6 @@
 #include "Station.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +16,8 @@ namespace host {
 namespace {
 
 QString describeFile(const QString& path) {
-    return QStringLiteral("Station project file \"%1\"").arg(QDir::toNativeSeparators(path));
+    return QCoreApplication::translate("host::Station", "Station project file \"%1\"")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 }  // namespace
@@ -115,8 +117,9 @@ bool Station::storeModule(const ModuleRecord& record, QString* errorText) {
     ModuleRecord* current = m_project.module(record.slot);
     if (current == nullptr) {
         if (errorText != nullptr) {
-            *errorText =
-                QStringLiteral("%1 has no module in slot %2").arg(describeFile(m_path)).arg(record.slot);
+            *errorText = QCoreApplication::translate("host::Station", "%1 has no module in slot %2")
+                             .arg(describeFile(m_path))
+                             .arg(record.slot);
         }
         return false;
     }
@@ -180,25 +183,29 @@ bool Station::writeProject(QString* errorText) {
         return false;
     };
     if (m_path.isEmpty()) {
-        return refuse(QStringLiteral("The station project was not written: no project file is open."));
+        return refuse(QCoreApplication::translate(
+            "host::Station", "The station project was not written: no project file is open."));
     }
     if (!m_blockedReason.isEmpty()) {
-        return refuse(
-            QStringLiteral("%1 was not written: it could not be read and stays untouched until it is "
-                           "reloaded (%2)")
-                .arg(describeFile(m_path), m_blockedReason));
+        return refuse(QCoreApplication::translate(
+                          "host::Station",
+                          "%1 was not written: it could not be read and stays untouched until it is "
+                          "reloaded (%2)")
+                          .arg(describeFile(m_path), m_blockedReason));
     }
     QFile current(m_path);
     if (current.exists()) {
         if (!current.open(QIODevice::ReadOnly)) {
-            return refuse(QStringLiteral("%1 was not written: it cannot be read to check it first: %2")
+            return refuse(QCoreApplication::translate(
+                              "host::Station", "%1 was not written: it cannot be read to check it first: %2")
                               .arg(describeFile(m_path), current.errorString()));
         }
         if (!m_diskContentKnown || current.readAll() != m_diskContent) {
-            return refuse(
-                QStringLiteral("%1 was not written: it was changed by someone else since it was read. "
-                               "Reload it; the changes made here are kept in memory until then.")
-                    .arg(describeFile(m_path)));
+            return refuse(QCoreApplication::translate(
+                              "host::Station",
+                              "%1 was not written: it was changed by someone else since it was read. "
+                              "Reload it; the changes made here are kept in memory until then.")
+                              .arg(describeFile(m_path)));
         }
     }
     QString reason;

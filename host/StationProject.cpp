@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -44,7 +45,8 @@ constexpr int kMaxSlot = 255;
 constexpr int kMaxBusAddress = 126;
 
 QString describeFile(const QString& fileName) {
-    return QStringLiteral("Station project file \"%1\"").arg(QDir::toNativeSeparators(fileName));
+    return QCoreApplication::translate("host::StationProject", "Station project file \"%1\"")
+        .arg(QDir::toNativeSeparators(fileName));
 }
 
 bool isXmlChar(char32_t c) {
@@ -70,11 +72,12 @@ public:
     StationProject read() {
         StationProject project;
         if (!nextChild()) {
-            failAtEnd(QStringLiteral("has no %1 element").arg(kStation));
+            failAtEnd(QCoreApplication::translate("host::StationProject", "has no %1 element").arg(kStation));
         }
         if (m_xml.name() != kStation) {
-            fail(QStringLiteral("the root element is <%1>, expected <%2>")
-                     .arg(m_xml.name().toString(), kStation));
+            fail(
+                QCoreApplication::translate("host::StationProject", "the root element is <%1>, expected <%2>")
+                    .arg(m_xml.name().toString(), kStation));
         }
         checkAttributes({QStringLiteral("name"), QStringLiteral("busAddress")});
         project.stationName = m_xml.attributes().value(QStringLiteral("name")).toString();
@@ -88,7 +91,8 @@ public:
             const qint64 line = m_xml.lineNumber();
             ModuleRecord module = readModule();
             if (slotLines.contains(module.slot)) {
-                fail(QStringLiteral("slot %1 appears twice (first at line %2)")
+                fail(QCoreApplication::translate("host::StationProject",
+                                                 "slot %1 appears twice (first at line %2)")
                          .arg(module.slot)
                          .arg(slotLines.value(module.slot)),
                      line);
@@ -125,7 +129,10 @@ private:
                 checkAttributes({QStringLiteral("number"), QStringLiteral("tag")});
                 const int number = integerAttribute(QStringLiteral("number"), 1, ModuleRecord::kChannelCount);
                 if (channels.contains(number)) {
-                    fail(QStringLiteral("channel %1 of slot %2 appears twice").arg(number).arg(module.slot));
+                    fail(QCoreApplication::translate("host::StationProject",
+                                                     "channel %1 of slot %2 appears twice")
+                             .arg(number)
+                             .arg(module.slot));
                 }
                 channels.insert(number);
                 module.channelTags[number - 1] = requiredAttribute(QStringLiteral("tag"));
@@ -136,7 +143,8 @@ private:
                 const LoopCheckResult result = readLoopCheck();
                 if (std::any_of(module.loopChecks.begin(), module.loopChecks.end(),
                                 [&](const LoopCheckResult& other) { return other.channel == result.channel; })) {
-                    fail(QStringLiteral("the loop check of channel %1 of slot %2 appears twice")
+                    fail(QCoreApplication::translate("host::StationProject",
+                                                     "the loop check of channel %1 of slot %2 appears twice")
                              .arg(result.channel)
                              .arg(module.slot));
                 }
@@ -147,7 +155,10 @@ private:
                 failUnknownElement();
             }
             if (seen.contains(name)) {
-                fail(QStringLiteral("slot %1 has more than one <%2> element").arg(module.slot).arg(name));
+                fail(QCoreApplication::translate("host::StationProject",
+                                                 "slot %1 has more than one <%2> element")
+                         .arg(module.slot)
+                         .arg(name));
             }
             seen.insert(name);
             if (name == kDiagnosis) {
@@ -167,9 +178,11 @@ private:
             }
         }
         if (!seen.contains(kParameters)) {
-            fail(
-                QStringLiteral("the module in slot %1 has no <%2> element").arg(module.slot).arg(kParameters),
-                moduleLine);
+            fail(QCoreApplication::translate("host::StationProject",
+                                             "the module in slot %1 has no <%2> element")
+                     .arg(module.slot)
+                     .arg(kParameters),
+                 moduleLine);
         }
         return module;
     }
@@ -211,7 +224,8 @@ private:
         bool ok = false;
         const double value = text.toDouble(&ok);
         if (!ok || !std::isfinite(value)) {
-            fail(QStringLiteral("attribute \"%1\" of <%2> is not a number: \"%3\"")
+            fail(QCoreApplication::translate("host::StationProject",
+                                             "attribute \"%1\" of <%2> is not a number: \"%3\"")
                      .arg(name, m_xml.name().toString(), text.left(40)));
         }
         return value;
@@ -221,7 +235,8 @@ private:
         const QString text = requiredAttribute(name);
         const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!time.isValid()) {
-            fail(QStringLiteral("attribute \"%1\" of <%2> is not a time: \"%3\"")
+            fail(QCoreApplication::translate("host::StationProject",
+                                             "attribute \"%1\" of <%2> is not a time: \"%3\"")
                      .arg(name, m_xml.name().toString(), text.left(40)));
         }
         return time.toUTC();
@@ -238,7 +253,8 @@ private:
                     return false;
                 case QXmlStreamReader::Characters:
                     if (!m_xml.isWhitespace()) {
-                        fail(QStringLiteral("unexpected text \"%1\"").arg(m_xml.text().trimmed().left(40)));
+                        fail(QCoreApplication::translate("host::StationProject", "unexpected text \"%1\"")
+                                 .arg(m_xml.text().trimmed().left(40)));
                     }
                     break;
                 default:
@@ -260,7 +276,8 @@ private:
         const QSet<QString> names(allowed);
         for (const QXmlStreamAttribute& attribute : m_xml.attributes()) {
             if (!names.contains(attribute.qualifiedName().toString())) {
-                fail(QStringLiteral("<%1> has an unknown attribute \"%2\"")
+                fail(QCoreApplication::translate("host::StationProject",
+                                                 "<%1> has an unknown attribute \"%2\"")
                          .arg(m_xml.name().toString(), attribute.qualifiedName().toString()));
             }
         }
@@ -268,7 +285,8 @@ private:
 
     QString requiredAttribute(const QString& name) {
         if (!m_xml.attributes().hasAttribute(name)) {
-            fail(QStringLiteral("<%1> has no attribute \"%2\"").arg(m_xml.name().toString(), name));
+            fail(QCoreApplication::translate("host::StationProject", "<%1> has no attribute \"%2\"")
+                     .arg(m_xml.name().toString(), name));
         }
         return m_xml.attributes().value(name).toString();
     }
@@ -278,11 +296,13 @@ private:
         bool ok = false;
         const qlonglong value = QStringView(text).trimmed().toLongLong(&ok);
         if (!ok) {
-            fail(QStringLiteral("attribute \"%1\" of <%2> is not a whole number: \"%3\"")
+            fail(QCoreApplication::translate("host::StationProject",
+                                             "attribute \"%1\" of <%2> is not a whole number: \"%3\"")
                      .arg(name, m_xml.name().toString(), text));
         }
         if (value < minimum || value > maximum) {
-            fail(QStringLiteral("attribute \"%1\" of <%2> is %3, outside %4 to %5")
+            fail(QCoreApplication::translate("host::StationProject",
+                                             "attribute \"%1\" of <%2> is %3, outside %4 to %5")
                      .arg(name, m_xml.name().toString(), text)
                      .arg(minimum)
                      .arg(maximum));
@@ -294,19 +314,23 @@ private:
         const QString text = requiredAttribute(name);
         const bool digitsOnly = std::all_of(text.begin(), text.end(), isHexDigit);
         if (!digitsOnly || text.size() % 2 != 0) {
-            fail(QStringLiteral(
+            fail(QCoreApplication::translate(
+                     "host::StationProject",
                      "attribute \"%1\" of <%2> is not hexadecimal bytes (two digits per byte): \"%3\"")
                      .arg(name, m_xml.name().toString(), text.left(80)));
         }
         return QByteArray::fromHex(text.toLatin1());
     }
 
-    [[noreturn]] void failUnknownElement() { fail(QStringLiteral("unknown element <%1>").arg(m_xml.name())); }
+    [[noreturn]] void failUnknownElement() {
+        fail(QCoreApplication::translate("host::StationProject", "unknown element <%1>").arg(m_xml.name()));
+    }
 
     void failIfBroken() {
         if (m_xml.hasError()) {
             throw rmox::Error(rmox::Error::TypeMismatch,
-                              QStringLiteral("%1 is not well-formed: %2 (line %3, column %4)")
+                              QCoreApplication::translate("host::StationProject",
+                                                          "%1 is not well-formed: %2 (line %3, column %4)")
                                   .arg(describeFile(m_fileName), m_xml.errorString())
                                   .arg(m_xml.lineNumber())
                                   .arg(m_xml.columnNumber()));
@@ -320,10 +344,11 @@ private:
     }
 
     [[noreturn]] void fail(const QString& problem, qint64 line = -1) {
-        throw rmox::Error(rmox::Error::TypeMismatch, QStringLiteral("%1, line %2: %3")
-                                                         .arg(describeFile(m_fileName))
-                                                         .arg(line >= 0 ? line : m_xml.lineNumber())
-                                                         .arg(problem));
+        throw rmox::Error(rmox::Error::TypeMismatch,
+                          QCoreApplication::translate("host::StationProject", "%1, line %2: %3")
+                              .arg(describeFile(m_fileName))
+                              .arg(line >= 0 ? line : m_xml.lineNumber())
+                              .arg(problem));
     }
 
     QXmlStreamReader m_xml;
@@ -389,31 +414,34 @@ ModuleRecord* StationProject::module(int slot) {
 StationProject StationProject::load(const QString& path, QByteArray* contentOut) {
     QFile file(path);
     if (!file.exists()) {
-        throw rmox::Error(rmox::Error::FileNotFound,
-                          QStringLiteral("%1 does not exist").arg(describeFile(path)));
+        throw rmox::Error(
+            rmox::Error::FileNotFound,
+            QCoreApplication::translate("host::StationProject", "%1 does not exist").arg(describeFile(path)));
     }
     if (QFileInfo(path).isDir()) {
         throw rmox::Error(rmox::Error::FileNotFound,
-                          QStringLiteral("%1 is a folder, not a file").arg(describeFile(path)));
+                          QCoreApplication::translate("host::StationProject", "%1 is a folder, not a file")
+                              .arg(describeFile(path)));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        throw rmox::Error(
-            rmox::Error::FileNotFound,
-            QStringLiteral("%1 cannot be read: %2").arg(describeFile(path), file.errorString()));
+        throw rmox::Error(rmox::Error::FileNotFound,
+                          QCoreApplication::translate("host::StationProject", "%1 cannot be read: %2")
+                              .arg(describeFile(path), file.errorString()));
     }
     // A device such as /dev/zero has no size and never ends: read one byte more than
     // the limit to tell a file that is too large.
     const QByteArray content = file.read(kMaximumFileSize + 1);
     if (content.size() > kMaximumFileSize) {
         throw rmox::Error(rmox::Error::TypeMismatch,
-                          QStringLiteral("%1 is larger than %2 MiB; it is not a station project")
+                          QCoreApplication::translate("host::StationProject",
+                                                      "%1 is larger than %2 MiB; it is not a station project")
                               .arg(describeFile(path))
                               .arg(kMaximumFileSize / (1024 * 1024)));
     }
     if (file.error() != QFileDevice::NoError) {
-        throw rmox::Error(
-            rmox::Error::FileNotFound,
-            QStringLiteral("%1 cannot be read: %2").arg(describeFile(path), file.errorString()));
+        throw rmox::Error(rmox::Error::FileNotFound,
+                          QCoreApplication::translate("host::StationProject", "%1 cannot be read: %2")
+                              .arg(describeFile(path), file.errorString()));
     }
     StationProject project = fromXml(content, path);
     if (contentOut != nullptr) {
@@ -424,8 +452,9 @@ StationProject StationProject::load(const QString& path, QByteArray* contentOut)
 
 StationProject StationProject::fromXml(const QByteArray& content, const QString& fileName) {
     if (content.trimmed().isEmpty()) {
-        throw rmox::Error(rmox::Error::TypeMismatch,
-                          QStringLiteral("%1 is empty").arg(describeFile(fileName)));
+        throw rmox::Error(
+            rmox::Error::TypeMismatch,
+            QCoreApplication::translate("host::StationProject", "%1 is empty").arg(describeFile(fileName)));
     }
     return ProjectReader(content, fileName).read();
 }
@@ -496,7 +525,8 @@ QByteArray StationProject::toXml() const {
     if (xml.hasError()) {
         throw rmox::Error(
             rmox::Error::InvalidArgument,
-            QStringLiteral("the station project holds characters that cannot be stored in XML"));
+            QCoreApplication::translate("host::StationProject",
+                                        "the station project holds characters that cannot be stored in XML"));
     }
     return content;
 }
@@ -504,7 +534,8 @@ QByteArray StationProject::toXml() const {
 bool StationProject::save(const QString& path, QString* errorText, QByteArray* written) const {
     const auto failed = [&](const QString& reason) {
         if (errorText != nullptr) {
-            *errorText = QStringLiteral("%1 was not written: %2").arg(describeFile(path), reason);
+            *errorText = QCoreApplication::translate("host::StationProject", "%1 was not written: %2")
+                             .arg(describeFile(path), reason);
         }
         return false;
     };
@@ -513,7 +544,8 @@ bool StationProject::save(const QString& path, QString* errorText, QByteArray* w
         content = toXml();
         // Never write a file that could not be read back as it is.
         if (fromXml(content, path) != *this) {
-            return failed(QStringLiteral("the project would not read back unchanged"));
+            return failed(QCoreApplication::translate("host::StationProject",
+                                                      "the project would not read back unchanged"));
         }
     } catch (const rmox::Error& error) {
         return failed(error.description());
@@ -527,10 +559,12 @@ bool StationProject::save(const QString& path, QString* errorText, QByteArray* w
     for (qint64 offset = 0; offset < content.size();) {
         const qint64 count = file.write(content.constData() + offset, content.size() - offset);
         if (count <= 0) {
-            const QString reason =
-                file.error() != QFileDevice::NoError
-                    ? file.errorString()
-                    : QStringLiteral("only %1 of %2 bytes could be written").arg(offset).arg(content.size());
+            const QString reason = file.error() != QFileDevice::NoError
+                                       ? file.errorString()
+                                       : QCoreApplication::translate("host::StationProject",
+                                                                     "only %1 of %2 bytes could be written")
+                                             .arg(offset)
+                                             .arg(content.size());
             file.cancelWriting();
             return failed(reason);
         }
@@ -582,8 +616,10 @@ bool ensureBuiltInProject(const QString& path, QString* errorText, bool* written
     }
     if (!QDir().mkpath(info.absolutePath())) {
         if (errorText != nullptr) {
-            *errorText = QStringLiteral("%1 was not written: the folder \"%2\" cannot be created")
-                             .arg(describeFile(path), QDir::toNativeSeparators(info.absolutePath()));
+            *errorText =
+                QCoreApplication::translate("host::StationProject",
+                                            "%1 was not written: the folder \"%2\" cannot be created")
+                    .arg(describeFile(path), QDir::toNativeSeparators(info.absolutePath()));
         }
         return false;
     }

@@ -957,6 +957,319 @@
     </message>
 </context>
 <context>
+    <name>host::AuditTrail</name>
+    <message>
+        <source>entry %1 was changed after it was written</source>
+        <translation>Eintrag %1 wurde nach dem Schreiben geändert</translation>
+    </message>
+    <message>
+        <source>entries %1 to %2 was changed after it was written</source>
+        <translation>Einträge %1 bis %2 wurden nach dem Schreiben geändert</translation>
+    </message>
+    <message>
+        <source>entry %1 was removed</source>
+        <translation>Eintrag %1 wurde entfernt</translation>
+    </message>
+    <message>
+        <source>entries %1 to %2 were removed</source>
+        <translation>Einträge %1 bis %2 wurden entfernt</translation>
+    </message>
+    <message>
+        <source>the last entry %1 was removed</source>
+        <translation>der letzte Eintrag %1 wurde entfernt</translation>
+    </message>
+    <message>
+        <source>the last entries %1 to %2 were removed</source>
+        <translation>die letzten Einträge %1 bis %2 wurden entfernt</translation>
+    </message>
+    <message>
+        <source>the chain is broken before entry %1</source>
+        <translation>die Kette ist vor Eintrag %1 unterbrochen</translation>
+    </message>
+    <message>
+        <source>The audit trail &quot;%1&quot; cannot be opened (%2).</source>
+        <translation>Das Änderungsprotokoll „%1“ kann nicht geöffnet werden (%2).</translation>
+    </message>
+    <message>
+        <source>The audit trail &quot;%1&quot; cannot be used (%2). It is kept as it is; new entries go to &quot;%3&quot;.</source>
+        <translation>Das Änderungsprotokoll „%1“ kann nicht verwendet werden (%2). Es bleibt unverändert; neue Einträge gehen nach „%3“.</translation>
+    </message>
+    <message>
+        <source>No audit trail could be opened beside &quot;%1&quot;; changes are not recorded.</source>
+        <translation>Neben „%1“ konnte kein Änderungsprotokoll geöffnet werden; Änderungen werden nicht protokolliert.</translation>
+    </message>
+    <message>
+        <source>Audit trail &quot;%1&quot;: %2.</source>
+        <translation>Änderungsprotokoll „%1“: %2.</translation>
+    </message>
+    <message>
+        <source>Audit trail &quot;%1&quot;: the damaged part is kept as it is; new entries follow a marked break.</source>
+        <translation>Änderungsprotokoll „%1“: Der beschädigte Teil bleibt unverändert; neue Einträge folgen nach einer markierten Unterbrechung.</translation>
+    </message>
+    <message>
+        <source>Audit trail &quot;%1&quot;: the break could not be marked (%2).</source>
+        <translation>Änderungsprotokoll „%1“: Die Unterbrechung konnte nicht markiert werden (%2).</translation>
+    </message>
+    <message>
+        <source>not an audit trail file</source>
+        <translation>keine Änderungsprotokolldatei</translation>
+    </message>
+    <message>
+        <source>the SQLite driver of Qt SQL is missing</source>
+        <translation>der SQLite-Treiber von Qt SQL fehlt</translation>
+    </message>
+    <message>
+        <source>written by a newer version (format %1)</source>
+        <translation>von einer neueren Version geschrieben (Format %1)</translation>
+    </message>
+    <message>
+        <source>no audit trail is open</source>
+        <translation>kein Änderungsprotokoll geöffnet</translation>
+    </message>
+    <message>
+        <source>Audit trail &quot;%1&quot;: the entry %2 could not be stored (%3).</source>
+        <translation>Änderungsprotokoll „%1“: Der Eintrag %2 konnte nicht gespeichert werden (%3).</translation>
+    </message>
+</context>
+<context>
+    <name>host::CommunicationService</name>
+    <message>
+        <source>No answer within %1 ms</source>
+        <translation>Keine Antwort innerhalb von %1 ms</translation>
+    </message>
+    <message>
+        <source>Station %1 does not answer</source>
+        <translation>Station %1 antwortet nicht</translation>
+    </message>
+    <message>
+        <source>Simulated write error</source>
+        <translation>Simulierter Schreibfehler</translation>
+    </message>
+    <message>
+        <source>Simulated read error</source>
+        <translation>Simulierter Lesefehler</translation>
+    </message>
+    <message>
+        <source>The station is gone</source>
+        <translation>Die Station ist nicht mehr vorhanden</translation>
+    </message>
+</context>
+<context>
+    <name>host::FdtChannels</name>
+    <message>
+        <source>No channel document for tag &quot;%1&quot;</source>
+        <translation>Kein Kanaldokument für die Kennung „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>host::ParameterManager</name>
+    <message>
+        <source>No data set document for tag &quot;%1&quot;</source>
+        <translation>Kein Datensatzdokument für die Kennung „%1“</translation>
+    </message>
+    <message>
+        <source>Not stored: the module in slot %1 is no longer in the station project &quot;%2&quot;.</source>
+        <translation>Nicht gespeichert: Das Modul in Steckplatz %1 ist nicht mehr im Stationsprojekt „%2“.</translation>
+    </message>
+    <message>
+        <source>Not stored: the data set is locked by %1.</source>
+        <translation>Nicht gespeichert: Der Datensatz ist von %1 gesperrt.</translation>
+    </message>
+</context>
+<context>
+    <name>host::SimulatedStation</name>
+    <message>
+        <source>Slot %1 cannot hold a module; modules sit in slots 1 to 255</source>
+        <translation>Steckplatz %1 kann kein Modul aufnehmen; Module stecken in den Steckplätzen 1 bis 255</translation>
+    </message>
+    <message>
+        <source>A QT27 has the type code 37 or 54, not %1</source>
+        <translation>Ein QT27 hat den Typcode 37 oder 54, nicht %1</translation>
+    </message>
+    <message>
+        <source>Slot %1 holds no module</source>
+        <translation>Steckplatz %1 enthält kein Modul</translation>
+    </message>
+    <message>
+        <source>Channel index %1 is outside 0 to %2</source>
+        <translation>Kanalindex %1 liegt außerhalb von 0 bis %2</translation>
+    </message>
+    <message>
+        <source>Read of an empty slot (%1)</source>
+        <translation>Lesen eines leeren Steckplatzes (%1)</translation>
+    </message>
+    <message>
+        <source>Read of an invalid index (%1)</source>
+        <translation>Lesen eines ungültigen Index (%1)</translation>
+    </message>
+    <message>
+        <source>Read error: %1</source>
+        <translation>Lesefehler: %1</translation>
+    </message>
+    <message>
+        <source>Write to an empty slot (%1)</source>
+        <translation>Schreiben auf einen leeren Steckplatz (%1)</translation>
+    </message>
+    <message>
+        <source>Write length error: a force telegram has %1 bytes, this one %2</source>
+        <translation>Schreiblängenfehler: Ein Force-Telegramm hat %1 Bytes, dieses %2</translation>
+    </message>
+    <message>
+        <source>Write length error: the forcing enable is empty</source>
+        <translation>Schreiblängenfehler: Die Forcing-Freigabe ist leer</translation>
+    </message>
+    <message>
+        <source>Write to an invalid index (%1)</source>
+        <translation>Schreiben auf einen ungültigen Index (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>host::Station</name>
+    <message>
+        <source>Station project file &quot;%1&quot;</source>
+        <translation>Stationsprojektdatei „%1“</translation>
+    </message>
+    <message>
+        <source>%1 has no module in slot %2</source>
+        <translation>%1 enthält kein Modul in Steckplatz %2</translation>
+    </message>
+    <message>
+        <source>The station project was not written: no project file is open.</source>
+        <translation>Das Stationsprojekt wurde nicht geschrieben: Es ist keine Projektdatei geöffnet.</translation>
+    </message>
+    <message>
+        <source>%1 was not written: it could not be read and stays untouched until it is reloaded (%2)</source>
+        <translation>%1 wurde nicht geschrieben: Sie konnte nicht gelesen werden und bleibt unverändert, bis sie neu geladen wird (%2)</translation>
+    </message>
+    <message>
+        <source>%1 was not written: it cannot be read to check it first: %2</source>
+        <translation>%1 wurde nicht geschrieben: Sie kann zur vorherigen Prüfung nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 was not written: it was changed by someone else since it was read. Reload it; the changes made here are kept in memory until then.</source>
+        <translation>%1 wurde nicht geschrieben: Sie wurde seit dem Lesen von jemand anderem geändert. Bitte neu laden; die hier gemachten Änderungen bleiben bis dahin im Speicher.</translation>
+    </message>
+</context>
+<context>
+    <name>host::StationProject</name>
+    <message>
+        <source>Station project file &quot;%1&quot;</source>
+        <translation>Stationsprojektdatei „%1“</translation>
+    </message>
+    <message>
+        <source>has no %1 element</source>
+        <translation>hat kein %1-Element</translation>
+    </message>
+    <message>
+        <source>the root element is &lt;%1&gt;, expected &lt;%2&gt;</source>
+        <translation>das Wurzelelement ist &lt;%1&gt;, erwartet wurde &lt;%2&gt;</translation>
+    </message>
+    <message>
+        <source>slot %1 appears twice (first at line %2)</source>
+        <translation>Steckplatz %1 kommt doppelt vor (zuerst in Zeile %2)</translation>
+    </message>
+    <message>
+        <source>channel %1 of slot %2 appears twice</source>
+        <translation>Kanal %1 von Steckplatz %2 kommt doppelt vor</translation>
+    </message>
+    <message>
+        <source>the loop check of channel %1 of slot %2 appears twice</source>
+        <translation>die Schleifenprüfung von Kanal %1 in Steckplatz %2 kommt doppelt vor</translation>
+    </message>
+    <message>
+        <source>slot %1 has more than one &lt;%2&gt; element</source>
+        <translation>Steckplatz %1 hat mehr als ein &lt;%2&gt;-Element</translation>
+    </message>
+    <message>
+        <source>the module in slot %1 has no &lt;%2&gt; element</source>
+        <translation>das Modul in Steckplatz %1 hat kein &lt;%2&gt;-Element</translation>
+    </message>
+    <message>
+        <source>attribute &quot;%1&quot; of &lt;%2&gt; is not a number: &quot;%3&quot;</source>
+        <translation>Attribut „%1“ von &lt;%2&gt; ist keine Zahl: „%3“</translation>
+    </message>
+    <message>
+        <source>attribute &quot;%1&quot; of &lt;%2&gt; is not a time: &quot;%3&quot;</source>
+        <translation>Attribut „%1“ von &lt;%2&gt; ist keine Zeitangabe: „%3“</translation>
+    </message>
+    <message>
+        <source>unexpected text &quot;%1&quot;</source>
+        <translation>unerwarteter Text „%1“</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; has an unknown attribute &quot;%2&quot;</source>
+        <translation>&lt;%1&gt; hat ein unbekanntes Attribut „%2“</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; has no attribute &quot;%2&quot;</source>
+        <translation>&lt;%1&gt; hat kein Attribut „%2“</translation>
+    </message>
+    <message>
+        <source>attribute &quot;%1&quot; of &lt;%2&gt; is not a whole number: &quot;%3&quot;</source>
+        <translation>Attribut „%1“ von &lt;%2&gt; ist keine ganze Zahl: „%3“</translation>
+    </message>
+    <message>
+        <source>attribute &quot;%1&quot; of &lt;%2&gt; is %3, outside %4 to %5</source>
+        <translation>Attribut „%1“ von &lt;%2&gt; ist %3, außerhalb von %4 bis %5</translation>
+    </message>
+    <message>
+        <source>attribute &quot;%1&quot; of &lt;%2&gt; is not hexadecimal bytes (two digits per byte): &quot;%3&quot;</source>
+        <translation>Attribut „%1“ von &lt;%2&gt; sind keine hexadezimalen Bytes (zwei Ziffern je Byte): „%3“</translation>
+    </message>
+    <message>
+        <source>unknown element &lt;%1&gt;</source>
+        <translation>unbekanntes Element &lt;%1&gt;</translation>
+    </message>
+    <message>
+        <source>%1 is not well-formed: %2 (line %3, column %4)</source>
+        <translation>%1 ist nicht wohlgeformt: %2 (Zeile %3, Spalte %4)</translation>
+    </message>
+    <message>
+        <source>%1, line %2: %3</source>
+        <translation>%1, Zeile %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a file</source>
+        <translation>%1 ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is larger than %2 MiB; it is not a station project</source>
+        <translation>%1 ist größer als %2 MiB; sie ist kein Stationsprojekt</translation>
+    </message>
+    <message>
+        <source>%1 is empty</source>
+        <translation>%1 ist leer</translation>
+    </message>
+    <message>
+        <source>the station project holds characters that cannot be stored in XML</source>
+        <translation>das Stationsprojekt enthält Zeichen, die nicht in XML gespeichert werden können</translation>
+    </message>
+    <message>
+        <source>%1 was not written: %2</source>
+        <translation>%1 wurde nicht geschrieben: %2</translation>
+    </message>
+    <message>
+        <source>the project would not read back unchanged</source>
+        <translation>das Projekt ließe sich nicht unverändert zurücklesen</translation>
+    </message>
+    <message>
+        <source>only %1 of %2 bytes could be written</source>
+        <translation>nur %1 von %2 Bytes konnten geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1 was not written: the folder &quot;%2&quot; cannot be created</source>
+        <translation>%1 wurde nicht geschrieben: Der Ordner „%2“ kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Opens the QT27 pages on a simulated rimox station.</source>

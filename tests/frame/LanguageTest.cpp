@@ -23,6 +23,10 @@
 #include "frame/FrameLanguage.h"
 #include "frame/LockDialog.h"
 #include "frame/PageWindows.h"
+#include "host/BaseDtm.h"
+#include "host/ParameterManager.h"
+#include "host/StationProject.h"
+#include "rmox/Error.h"
 #include "support/FrameFixture.h"
 
 namespace {
@@ -165,6 +169,25 @@ TEST_F(LanguageTest, NoEnglishIsLeftInAGermanFrame) {
     EXPECT_EQ(frameTexts(started), german);
     started.close();
     EXPECT_TRUE(testsupport::waitFor([&] { return started.openPages().isEmpty(); }));
+}
+
+// What the host says reaches a German frame in German: a store refused because
+// another user holds the data set's lock, and a project file that cannot be read.
+TEST_F(LanguageTest, HostMessagesFollowTheFrameLanguage) {
+    window->setLanguage(QStringLiteral("de"));
+    ASSERT_TRUE(baseDtmOf(kSlot)->lockDataSetAs(QStringLiteral("operator")));
+    baseDtmOf(kSlot)->parameterManager()->SetComment(QStringLiteral("changed while locked"));
+    EXPECT_EQ(window->errors()
+                  .filter(QStringLiteral("Nicht gespeichert: Der Datensatz ist von operator gesperrt."))
+                  .size(),
+              1)
+        << window->errors().join('\n').toStdString();
+    try {
+        host::StationProject::fromXml(QByteArray(), QStringLiteral("empty.xml"));
+        ADD_FAILURE() << "an empty project file was read";
+    } catch (const rmox::Error& error) {
+        EXPECT_EQ(error.description().toStdString(), "Stationsprojektdatei „empty.xml“ ist leer");
+    }
 }
 
 // Every text of the translation file has its German text, with the same place
