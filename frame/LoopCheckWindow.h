@@ -40,6 +40,9 @@ QString loopCheckVerdictText(const QString& reason);
 ///    while the window waits for a signal.
 ///  - Test points outside 0 to 100 % or a text that is no list of numbers do not
 ///    start a check; the window says which entry it could not take.
+///  - Like a page, an open window keeps the language it was opened in (its prompts
+///    and verdicts stay in one language while a check runs); opened again it
+///    follows the frame's language.
 class LoopCheckWindow : public QWidget {
     Q_OBJECT
 
