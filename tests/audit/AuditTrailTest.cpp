@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 
 #include "AuditFixture.h"
 #include "QT27Controls/communication/OnlinePage.h"
@@ -274,6 +275,21 @@ TEST_F(FrameWithTrail, ChangeGoesAheadWhenTheTrailCannotBeWritten) {
     EXPECT_FALSE(page->isDirty());
     EXPECT_EQ(window->errors().filter("parameter.changed could not be stored").size(), 1)
         << window->errors().join('\n').toStdString();
+}
+
+// The audit window's channel filter shows the chosen channel's entries only.
+TEST_F(FrameWithTrail, AuditWindowFiltersByChannel) {
+    auto* page = qobject_cast<qt27::Parameter*>(frame::pageIn(window->openPage(kSlot, "Parameter")));
+    auto* damping = page->channelParameter(0)->findChild<QComboBox*>("cboDamping");
+    damping->setCurrentIndex((damping->currentIndex() + 1) % 4);
+    page->ctlButtons_Apply();
+    auto* channel = window->findChild<QComboBox*>("cboAuditChannel");
+    auto* table = window->findChild<QTableWidget*>("tblAuditTrail");
+    for (int number = 1; number <= 2; ++number) {
+        ASSERT_GE(channel->findData(number), 0) << number;
+        channel->setCurrentIndex(channel->findData(number));
+        EXPECT_EQ(table->rowCount(), number == 1 ? 1 : 0) << number;
+    }
 }
 
 // What the check finds when the project is opened shows in the error panel and the audit window.
